@@ -1,0 +1,69 @@
+// Downloads of web pages over HTTP and HTTPS, one page at a time.
+//
+// One downloader serves a whole run: Open once, then any number of
+// (OpenUrl, Read, Total, CloseUrl), then Close. Every failure is reported through
+// ReportError with the names of the Internet calls ("InternetOpen に失敗",
+// "InternetOpenUrl に失敗<%s>", "InternetReadFile に失敗",
+// "InternetCloseHandle に失敗") and the operation returns false; nothing throws.
+// HTTP error statuses are not failures: their bodies are returned like any page.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class HttpDownloader {
+ public:
+  // Closed, with no agent yet, and 3 attempts per OpenUrl.
+  HttpDownloader();
+  // Closes whatever is still open.
+  ~HttpDownloader();
+  HttpDownloader(const HttpDownloader&) = delete;
+  HttpDownloader& operator=(const HttpDownloader&) = delete;
+
+  // Closes anything open, then prepares a direct connection (no proxy) whose
+  // user agent is the executable's base name. A failure is reported
+  // ("InternetOpen に失敗") and leaves the downloader closed, so that every later
+  // OpenUrl fails without a further message; the result is true in any case.
+  bool Open();
+
+  // Opens one URL (ASCII) for reading, always asking the server for a fresh copy;
+  // a previously open request is closed first. Tries `Attempts()` times in a row
+  // and reports "InternetOpenUrl に失敗<url>" once after the last failure.
+  // Returns false silently when the downloader is not open. Redirects are
+  // followed.
+  bool OpenUrl(const char* url);
+
+  // Reads the open response body into `buffer`, at most `capacity` bytes; the
+  // buffer is not terminated. Returns true when the body was read to its end or
+  // the buffer was filled (a longer body is cut without an error); false after
+  // reporting "InternetReadFile に失敗" when the transfer broke or no request is
+  // open. A further Read continues the same response where the last one stopped.
+  bool Read(char* buffer, int capacity);
+
+  // Bytes placed into the buffer by the last Read, also after a failed one.
+  int Total() const { return total_; }
+
+  // HTTP status code of the open request (after redirects); 0 when unknown.
+  int Status() const;
+
+  // Closes the open request, if any; a failure is reported
+  // ("InternetCloseHandle に失敗") and the request is forgotten in any case.
+  void CloseUrl();
+  // CloseUrl, then closes the connection the same way.
+  void Close();
+
+  // How many times OpenUrl tries before it gives up (at least 1).
+  uint8_t Attempts() const { return attempts_; }
+  void SetAttempts(uint8_t attempts) { attempts_ = attempts == 0 ? 1 : attempts; }
+
+  // The user-agent text: empty until the first Open.
+  const std::string& Agent() const { return agent_; }
+
+ private:
+  struct Impl;  // the platform's handles and request state
+  std::unique_ptr<Impl> impl_;
+  std::string agent_;
+  int total_ = 0;
+  uint8_t attempts_ = 3;
+};

@@ -1,0 +1,219 @@
+// HttpDownloader against the loopback fixture server (tools/with-fixture).
+#include "platform/http.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/diagnostics.h"
+#include "platform/testing/test_support.h"
+
+namespace {
+
+struct Fetched {
+  bool opened = false;
+  bool read = false;
+  int total = 0;
+  int status = 0;
+  std::string body;
+};
+
+// One fetch as the pipeline does it: OpenUrl, one Read, CloseUrl. The buffer has
+// guard bytes after the capacity, which must stay untouched.
+Fetched Fetch(HttpDownloader& http, const std::string& url, int capacity = 204800) {
+  Fetched result;
+  std::vector<char> buffer(static_cast<size_t>(capacity) + 16, '#');
+  result.opened = http.OpenUrl(url.c_str());
+  result.status = http.Status();
+  result.read = http.Read(buffer.data(), capacity);
+  result.total = http.Total();
+  result.body.assign(buffer.data(), static_cast<size_t>(std::max(result.total, 0)));
+  http.CloseUrl();
+  EXPECT_EQ(std::string(buffer.begin() + capacity, buffer.end()), std::string(16, '#')) << url;
+  return result;
+}
+
+// A small text answer of the fixture server ("/count" and the like).
+long FixtureNumber(const std::string& path) {
+  HttpDownloader http;
+  http.Open();
+  return std::stol("0" + Fetch(http, FixtureUrl() + path, 64).body);
+}
+
+std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
+size_t CountOf(const std::string& text, const std::string& piece) {
+  size_t count = 0;
+  for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++count;
+  return count;
+}
+
+class HttpTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (FixtureUrl().empty()) GTEST_SKIP() << "no fixture server (run under tools/with-fixture)";
+    http.Open();
+  }
+  std::string Url(const std::string& path) const { return FixtureUrl() + path; }
+
+  HttpDownloader http;
+};
+
+TEST_F(HttpTest, BodyIsCutAtTheCapacityWithoutError) {
+  struct Case {
+    const char* path;
+    int capacity;
+    int total;
+  } cases[] = {
+      {"/size/1000", 1000, 1000}, {"/size/1001", 1000, 1000},       {"/size/999", 1000, 999},
+      {"/empty", 1000, 0},        {"/size/300000", 204800, 204800}, {"/size/20480", 20480, 20480},
+  };
+  for (const Case& c : cases) {
+    MessageRecorder recorder;
+    Fetched page = Fetch(http, Url(c.path), c.capacity);
+    EXPECT_TRUE(page.opened) << c.path;
+    EXPECT_TRUE(page.read) << c.path;
+    EXPECT_EQ(page.total, c.total) << c.path;
+    EXPECT_TRUE(recorder.messages.empty()) << c.path;
+  }
+}
+
+TEST_F(HttpTest, SuccessiveReadsContinueTheResponse) {
+  ASSERT_TRUE(http.OpenUrl(Url("/size/1000").c_str()));
+  std::string whole;
+  char buffer[400];
+  for (int expected : {400, 400, 200, 0}) {
+    EXPECT_TRUE(http.Read(buffer, 400));
+    EXPECT_EQ(http.Total(), expected);
+    whole.append(buffer, static_cast<size_t>(http.Total()));
+  }
+  EXPECT_EQ(whole, Fetch(http, Url("/size/1000")).body);
+}
+
+TEST_F(HttpTest, ErrorStatusBodiesAreReturnedAsPages) {
+  MessageRecorder recorder;
+  struct Case {
+    const char* path;
+    int status;
+    const char* text;
+  } cases[] = {
+      {"/fail/403/index.php", 403, "403 Forbidden"},
+      {"/fail/500/x", 500, "500 Internal Server Error"},
+      {"/no/such/file.html", 404, "404 Not Found"},
+      {"/size/10", 200, "0123456789"},
+      {"/redirect/size/10", 200, "0123456789"},
+  };
+  for (const Case& c : cases) {
+    Fetched page = Fetch(http, Url(c.path));
+    EXPECT_TRUE(page.opened && page.read) << c.path;
+    EXPECT_EQ(page.status, c.status) << c.path;
+    EXPECT_NE(page.body.find(c.text), std::string::npos) << c.path;
+  }
+  EXPECT_TRUE(recorder.messages.empty());
+  EXPECT_EQ(http.Status(), 0);  // no request open
+}
+
+TEST_F(HttpTest, UnreachableServerFailsOnceWithTheUrl) {
+  // Port 1 on loopback has no listener: every connection is refused.
+  MessageRecorder recorder;
+  const std::string url = "http://127.0.0.1:1/inbs/I_list_001_20240329.html";
+  Fetched page = Fetch(http, url);
+  EXPECT_FALSE(page.opened);
+  EXPECT_FALSE(page.read);
+  EXPECT_EQ(page.total, 0);
+  ASSERT_EQ(recorder.messages.size(), 2u);
+  EXPECT_EQ(recorder.messages[0].severity, kSeverityError);
+  EXPECT_EQ(recorder.messages[0].text, "InternetOpenUrl に失敗<" + url + ">");
+  EXPECT_EQ(recorder.messages[1].text, "InternetReadFile に失敗");
+}
+
+TEST_F(HttpTest, EachAttemptReachesTheServer) {
+  // The fixture's drop listener accepts connections and closes them unanswered.
+  const std::string url = "http://127.0.0.1:" + std::to_string(FixtureNumber("/drop-port")) + "/";
+  for (uint8_t attempts : {3, 1}) {
+    long before = FixtureNumber("/drop-count");
+    MessageRecorder recorder;
+    http.SetAttempts(attempts);
+    EXPECT_FALSE(http.OpenUrl(url.c_str()));
+    EXPECT_EQ(FixtureNumber("/drop-count") - before, attempts);
+    EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"InternetOpenUrl に失敗<" + url + ">"});
+  }
+}
+
+TEST_F(HttpTest, ConnectionCutMidBodyIsAReadFailure) {
+  MessageRecorder recorder;
+  Fetched page = Fetch(http, Url("/fail/cut/500/size/5000"));
+  EXPECT_TRUE(page.opened);
+  EXPECT_FALSE(page.read);
+  EXPECT_EQ(page.total, 500);
+  EXPECT_EQ(page.body, Fetch(http, Url("/size/500")).body);
+  EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"InternetReadFile に失敗"});
+
+  // A buffer that fills before the break ends the read normally.
+  MessageRecorder quiet;
+  Fetched head = Fetch(http, Url("/fail/cut/500/size/5000"), 300);
+  EXPECT_TRUE(head.read);
+  EXPECT_EQ(head.total, 300);
+  EXPECT_TRUE(quiet.messages.empty());
+}
+
+TEST_F(HttpTest, EveryFetchReachesTheServer) {
+  long before = FixtureNumber("/count");
+  Fetch(http, Url("/size/100"));
+  Fetch(http, Url("/size/100"));
+  EXPECT_EQ(FixtureNumber("/count") - before, 2);
+}
+
+TEST(HttpClosedTest, OpenUrlWithoutConnectionFailsSilently) {
+  HttpDownloader http;
+  MessageRecorder recorder;
+  EXPECT_FALSE(http.OpenUrl("http://127.0.0.1:1/"));
+  EXPECT_TRUE(recorder.messages.empty());
+  char buffer[16];
+  EXPECT_FALSE(http.Read(buffer, sizeof buffer));
+  EXPECT_EQ(http.Total(), 0);
+  EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"InternetReadFile に失敗"});
+  http.Close();
+  EXPECT_TRUE(http.Agent().empty());
+  EXPECT_EQ(http.Attempts(), 3);
+}
+
+TEST_F(HttpTest, AgentIsTheExecutableBaseName) { EXPECT_EQ(http.Agent(), "http_test"); }
+
+TEST_F(HttpTest, FixtureListPagesHaveTheServiceShape) {
+  const std::string base = Url("/gen/7/242/inbs/");
+  Fetched first = Fetch(http, base + "I_list_001_20240329.html");
+  EXPECT_EQ(first.status, 200);
+  EXPECT_NE(first.body.find(Utf8(u8"1～100件&nbsp;/&nbsp;全242件")), std::string::npos);
+  EXPECT_EQ(CountOf(first.body, "pagerLink('I_list_003_20240329.html')"), 2u);  // above and below the table
+  EXPECT_EQ(CountOf(first.body, "I_list_004_"), 0u);
+  EXPECT_EQ(CountOf(first.body, "<table id=\"main-list-table\""), 1u);
+  EXPECT_EQ(CountOf(first.body, "<tr>"), 100u);
+
+  Fetched last = Fetch(http, base + "I_list_003_20240329.html");
+  EXPECT_EQ(CountOf(last.body, "<tr>"), 42u);
+  // The rows the extraction must cope with are somewhere in the day.
+  std::string day = first.body + Fetch(http, base + "I_list_002_20240329.html").body + last.body;
+  for (const char* piece : {">130A0<", ">GR<", ">09:05<", "<BR><s>", "&amp;", "XBRL</a>"})
+    EXPECT_NE(day.find(piece), std::string::npos) << piece;
+  EXPECT_EQ(Fetch(http, base + "I_list_004_20240329.html").status, 404);
+
+  Fetched weekend = Fetch(http, base + "I_list_001_20240330.html");
+  EXPECT_EQ(weekend.status, 200);
+  EXPECT_NE(weekend.body.find(Utf8(u8"に開示された情報はありません。")), std::string::npos);
+  EXPECT_EQ(weekend.body.find("<table"), std::string::npos);
+
+  // Without generation, a day nobody wrote a file for has no list.
+  EXPECT_EQ(Fetch(http, Url("/inbs/I_list_001_20240329.html")).status, 404);
+}
+
+TEST_F(HttpTest, FilesOfTheRootAreServedAsTheyAre) {
+  WriteTestFile(FixtureRoot() + "/port.html", "7203 6758\n");
+  WriteTestFile(FixtureRoot() + "/inbs/I_list_001_20240101.html", "<html>list</html>");
+  EXPECT_EQ(Fetch(http, Url("/port.html")).body, "7203 6758\n");
+  EXPECT_EQ(Fetch(http, Url("/inbs/I_list_001_20240101.html")).body, "<html>list</html>");
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+#include "platform/console.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform/encoding.h"
+
+namespace {
+volatile sig_atomic_t interrupted = 0;
+void OnInterrupt(int) { interrupted = 1; }
+}  // namespace
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.push_back(Utf8ToShiftJis(argv[i]));
+  return arguments;
+}
+
+void PrintOut(const std::string& sjis) {
+  std::string text = ShiftJisToUtf8(sjis);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+}
+
+void PrintError(const std::string& sjis) {
+  std::string text = ShiftJisToUtf8(sjis);
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
+bool ErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
+
+void InstallInterruptHandler() {
+  struct sigaction action = {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+bool InterruptRequested() { return interrupted != 0; }

@@ -1,0 +1,183 @@
+// HttpDownloader on libcurl, behaving like the Windows Internet API build: a
+// direct connection (no proxy from the environment), redirects followed, HTTP
+// error statuses returned as pages, nothing cached.
+//
+// OpenUrl performs the whole transfer into memory and Read hands it out, so the
+// caller sees WinINet's split: no response at all is an OpenUrl failure, a
+// transfer that breaks off inside the body is a Read failure after the bytes
+// that did arrive.
+#include "platform/http.h"
+
+#include <curl/curl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/diagnostics.h"
+
+namespace {
+
+// Bodies beyond this are cut: no caller reads more than a few hundred KiB.
+constexpr size_t kBodyLimit = 16u << 20;
+// WinINet's defaults: 60 s to connect, and a transfer that stalls for 30 s is
+// given up, so a dead server cannot hang a run.
+constexpr long kConnectTimeoutSeconds = 60;
+constexpr long kStallSeconds = 30;
+constexpr long kMaxRedirects = 10;
+
+void InitCurlOnce() {
+  static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+  (void)initialised;
+}
+
+// The executable's file name without its extension (a name without "." whole).
+std::string ExecutableBaseName() {
+  char path[4096];
+  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return "Velkora";
+  std::string name(path, static_cast<size_t>(length));
+  name.erase(0, name.rfind('/') + 1);
+  size_t dot = name.rfind('.');
+  if (dot != std::string::npos) name.resize(dot);
+  return name;
+}
+
+}  // namespace
+
+struct HttpDownloader::Impl {
+  CURL* connection = nullptr;
+  bool requestOpen = false;
+  std::string body;      // the whole response body, up to kBodyLimit
+  size_t readPos = 0;    // where the next Read continues
+  bool broken = false;   // the transfer failed after the response had begun
+  bool headersSeen = false;
+  bool limited = false;  // the body reached kBodyLimit and the transfer was stopped
+  int status = 0;
+
+  static size_t OnBody(char* data, size_t size, size_t count, void* user) {
+    Impl* impl = static_cast<Impl*>(user);
+    size_t length = size * count;
+    size_t room = kBodyLimit - impl->body.size();
+    if (length > room) {
+      // Returning a short count makes curl stop the transfer with a write error,
+      // which OpenUrl then takes as success.
+      impl->body.append(data, room);
+      impl->limited = true;
+      return room;
+    }
+    impl->body.append(data, length);
+    return length;
+  }
+
+  static size_t OnHeader(char*, size_t size, size_t count, void* user) {
+    static_cast<Impl*>(user)->headersSeen = true;
+    return size * count;
+  }
+
+  void Configure(const std::string& agent) {
+    curl_easy_setopt(connection, CURLOPT_USERAGENT, agent.c_str());
+    curl_easy_setopt(connection, CURLOPT_PROXY, "");  // direct, whatever the environment says
+    curl_easy_setopt(connection, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(connection, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(connection, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+    curl_easy_setopt(connection, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(connection, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+    curl_easy_setopt(connection, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(connection, CURLOPT_WRITEFUNCTION, &Impl::OnBody);
+    curl_easy_setopt(connection, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(connection, CURLOPT_HEADERFUNCTION, &Impl::OnHeader);
+    curl_easy_setopt(connection, CURLOPT_HEADERDATA, this);
+  }
+
+  // One attempt: true when a response arrived (whole, cut at the limit, or
+  // broken off after it began).
+  bool Perform(const char* url) {
+    body.clear();
+    readPos = 0;
+    broken = headersSeen = limited = false;
+    status = 0;
+    curl_easy_setopt(connection, CURLOPT_URL, url);
+    CURLcode result = curl_easy_perform(connection);
+    long code = 0;
+    curl_easy_getinfo(connection, CURLINFO_RESPONSE_CODE, &code);
+    status = static_cast<int>(code);
+    if (result == CURLE_OK || (result == CURLE_WRITE_ERROR && limited)) return true;
+    // A redirect whose target could not be fetched is no response.
+    if (headersSeen && !(code >= 300 && code < 400)) {
+      broken = true;
+      return true;
+    }
+    return false;
+  }
+};
+
+HttpDownloader::HttpDownloader() : impl_(std::make_unique<Impl>()) {}
+
+HttpDownloader::~HttpDownloader() { Close(); }
+
+bool HttpDownloader::Open() {
+  Close();
+  if (agent_.empty()) agent_ = ExecutableBaseName();
+  InitCurlOnce();
+  impl_->connection = curl_easy_init();
+  if (!impl_->connection) {
+    ReportError("InternetOpen に失敗");
+    return true;
+  }
+  impl_->Configure(agent_);
+  return true;
+}
+
+bool HttpDownloader::OpenUrl(const char* url) {
+  CloseUrl();
+  if (!impl_->connection) return false;
+  for (int attempt = 0; attempt < attempts_; ++attempt) {
+    if (impl_->Perform(url)) {
+      impl_->requestOpen = true;
+      return true;
+    }
+  }
+  impl_->body.clear();
+  ReportError("InternetOpenUrl に失敗<%s>", url);
+  return false;
+}
+
+bool HttpDownloader::Read(char* buffer, int capacity) {
+  total_ = 0;
+  Impl& request = *impl_;
+  if (!request.requestOpen) {
+    ReportError("InternetReadFile に失敗");
+    return false;
+  }
+  size_t wanted = capacity > 0 ? static_cast<size_t>(capacity) : 0;
+  size_t count = std::min(wanted, request.body.size() - request.readPos);
+  std::memcpy(buffer, request.body.data() + request.readPos, count);
+  request.readPos += count;
+  total_ = static_cast<int>(count);
+  // A full buffer ends the read before the break is noticed, as with WinINet.
+  if (request.broken && request.readPos == request.body.size() && count < wanted) {
+    ReportError("InternetReadFile に失敗");
+    return false;
+  }
+  return true;
+}
+
+int HttpDownloader::Status() const { return impl_->requestOpen ? impl_->status : 0; }
+
+void HttpDownloader::CloseUrl() {
+  Impl& request = *impl_;
+  request.requestOpen = false;
+  request.broken = false;
+  request.readPos = 0;
+  request.status = 0;
+  std::string().swap(request.body);
+}
+
+void HttpDownloader::Close() {
+  CloseUrl();
+  if (impl_->connection) {
+    curl_easy_cleanup(impl_->connection);
+    impl_->connection = nullptr;
+  }
+}

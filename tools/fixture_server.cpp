@@ -1,0 +1,348 @@
+// velkora-fixture: a small HTTP/1.1 server on 127.0.0.1 that stands in for the
+// web services the program reads, for tests, benchmarks and the demo.
+//
+// It serves files from --root, synthetic disclosure lists, quote and report
+// pages, and failure modes chosen by a path prefix, so that each request of a
+// test can pick its own failure. It prints "port N" as its first line, and stops
+// by itself after --time-limit seconds.
+#include <arpa/inet.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <ctime>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "tools/fixture_pages.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: velkora-fixture [--port N] [--root DIR] [--time-limit SECONDS]\n"
+    "         [--generate FROM:TO] [--seed N] [--per-day N] [--weekends] [--today YYYYMMDD]\n"
+    "         [--empty-day YYYYMMDD]... [--fail-day YYYYMMDD:STATUS]... [--verbose]\n";
+
+// Which days have synthetic disclosure lists, and how they look.
+struct Generation {
+  uint32_t from = 0, to = 0;  // inclusive date range; from 0 means none
+  uint64_t seed = 1;
+  int perDay = 60;
+  bool weekends = false;  // weekends have disclosures too (otherwise none)
+  std::set<uint32_t> emptyDays;
+};
+
+struct Options {
+  int port = 0;
+  std::string root = ".";
+  int timeLimit = 600;
+  uint32_t today = 0;
+  Generation generation;
+  std::map<uint32_t, int> failDays;  // date -> status of its list pages
+  bool verbose = false;
+};
+
+Options options;
+std::atomic<long> requestCount{0};
+std::atomic<long> dropCount{0};
+int dropPort = 0;
+
+const char kHtml[] = "text/html; charset=UTF-8";
+const char kText[] = "text/plain; charset=UTF-8";
+
+uint32_t LocalToday() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return static_cast<uint32_t>((local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday);
+}
+
+const char* Reason(int status) {
+  switch (status) {
+    case 400: return "Bad Request";
+    case 403: return "Forbidden";
+    case 404: return "Not Found";
+    case 500: return "Internal Server Error";
+    case 502: return "Bad Gateway";
+    case 503: return "Service Unavailable";
+    default: return "Error";
+  }
+}
+
+void SetError(httplib::Response& res, int status) {
+  std::string line = std::to_string(status) + " " + Reason(status);
+  res.status = status;
+  res.set_content("<html>\n<head><title>" + line + "</title></head>\n<body>\n<h1>" + line +
+                      "</h1>\n</body>\n</html>\n",
+                  kHtml);
+}
+
+// `size` bytes of a repeating, printable pattern.
+std::string Pattern(size_t size) {
+  static const char kAlphabet[] = "0123456789abcdefghijklmnopqrstuvwxyz\n";
+  std::string body(size, ' ');
+  for (size_t i = 0; i < size; ++i) body[i] = kAlphabet[i % (sizeof kAlphabet - 1)];
+  return body;
+}
+
+bool ReadFile(const std::string& path, std::string& contents) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  std::ostringstream stream;
+  stream << file.rdbuf();
+  contents = stream.str();
+  return true;
+}
+
+bool ServeFile(const std::string& relative, httplib::Response& res) {
+  if (relative.find("..") != std::string::npos) return false;
+  std::string path = options.root + "/" + relative;
+  std::string contents;
+  if (!std::filesystem::is_regular_file(path) || !ReadFile(path, contents)) return false;
+  bool html = relative.ends_with(".html") || relative.ends_with(".htm");
+  res.set_content(contents, html ? kHtml : relative.ends_with(".txt") ? kText : "application/octet-stream");
+  return true;
+}
+
+// Splits "first/rest" at the first "/" (rest without the slash).
+std::pair<std::string, std::string> SplitFirst(const std::string& path) {
+  size_t slash = path.find('/');
+  if (slash == std::string::npos) return {path, ""};
+  return {path.substr(0, slash), path.substr(slash + 1)};
+}
+
+long Number(const std::string& text) { return std::strtol(text.c_str(), nullptr, 10); }
+
+// The request's query again, for a redirect (the fixture's keys and values are
+// plain ASCII).
+std::string Query(const httplib::Request& req) {
+  std::string query;
+  for (const auto& [key, value] : req.params) query += (query.empty() ? "" : "&") + key + "=" + value;
+  return query;
+}
+
+void Dispatch(const std::string& path, const Generation& generation, const httplib::Request& req,
+              httplib::Response& res);
+
+// "/inbs/I_list_PPP_YYYYMMDD.html": a failing day, a file of the root, a
+// synthetic day, or 404 (a day without a list).
+void ServeListPage(const std::string& name, const Generation& generation, httplib::Response& res) {
+  int page = 0;
+  unsigned date = 0;
+  if (std::sscanf(name.c_str(), "I_list_%3d_%8u.html", &page, &date) != 2) return SetError(res, 404);
+  auto fail = options.failDays.find(date);
+  if (fail != options.failDays.end()) return SetError(res, fail->second);
+  if (ServeFile("inbs/" + name, res)) return;
+  bool generated = generation.from != 0 && date >= generation.from && date <= generation.to;
+  if (!generated) return SetError(res, 404);
+  bool empty = generation.emptyDays.count(date) || (!generation.weekends && IsWeekend(date));
+  std::vector<Disclosure> rows = empty ? std::vector<Disclosure>() : GenerateDay(generation.seed, date, generation.perDay);
+  std::optional<std::string> html = TdnetListPage(date, page, rows);
+  if (!html) return SetError(res, 404);
+  res.set_content(*html, kHtml);
+}
+
+// "/stocks/detail/?code=NNNN": a file "stocks/detail/NNNN.html", a built-in
+// company, or the site's not-found page.
+void ServeQuotePage(const httplib::Request& req, httplib::Response& res) {
+  std::string code = req.get_param_value("code");
+  if (code.size() == 4 && ServeFile("stocks/detail/" + code + ".html", res)) return;
+  const FixtureCompany* company = FindFixtureCompany(code);
+  if (company) return res.set_content(QuotePage(*company), kHtml);
+  res.status = 404;
+  res.set_content(QuoteNotFoundPage(), kHtml);
+}
+
+// "/index.php?sa=report&bcode=NNNN": a file "report/NNNN.html", a built-in
+// company, or the page of a vacant code.
+void ServeReportPage(const Generation& generation, const httplib::Request& req, httplib::Response& res) {
+  if (req.get_param_value("sa") != "report") return SetError(res, 404);
+  std::string code = req.get_param_value("bcode");
+  if (code.size() == 4 && ServeFile("report/" + code + ".html", res)) return;
+  const FixtureCompany* company = FindFixtureCompany(code);
+  if (company) return res.set_content(ReportPage(*company, generation.seed, options.today), kHtml);
+  res.set_content(VacantReportPage(code), kHtml);
+}
+
+// Announces the whole body of the rest of the path (or a pattern when that is
+// not longer than `keep`) and closes the connection after `keep` bytes.
+void ServeCut(size_t keep, const std::string& rest, const Generation& generation, const httplib::Request& req,
+              httplib::Response& res) {
+  httplib::Response inner;
+  Dispatch(rest, generation, req, inner);
+  std::string body = inner.status == 200 && inner.body.size() > keep ? inner.body : Pattern(keep + 1000);
+  res.set_content_provider(body.size(), kHtml, [body, keep](size_t offset, size_t, httplib::DataSink& sink) {
+    if (offset >= keep) return false;  // fails the response: the connection is closed
+    return sink.write(body.data() + offset, keep - offset);
+  });
+}
+
+// "/fail/MODE/...": one failure per request.
+void ServeFailure(const std::string& path, const Generation& generation, const httplib::Request& req,
+                  httplib::Response& res) {
+  auto [mode, after] = SplitFirst(path);
+  auto [argument, rest] = SplitFirst(after);
+  if (mode == "cut") return ServeCut(static_cast<size_t>(Number(argument)), rest, generation, req, res);
+  if (mode == "slow") {
+    std::this_thread::sleep_for(std::chrono::milliseconds(Number(argument)));
+    return Dispatch(rest, generation, req, res);
+  }
+  if (mode == "big") return res.set_content(Pattern(static_cast<size_t>(Number(argument))), kHtml);
+  long status = Number(mode);
+  if (status >= 100 && status <= 599) return SetError(res, static_cast<int>(status));
+  SetError(res, 404);
+}
+
+// "/gen/SEED/PERDAY/...": the rest served with every date generated.
+void ServeGenerated(const std::string& path, const Generation& base, const httplib::Request& req,
+                    httplib::Response& res) {
+  auto [seed, after] = SplitFirst(path);
+  auto [perDay, rest] = SplitFirst(after);
+  Generation generation = base;
+  generation.seed = static_cast<uint64_t>(Number(seed));
+  generation.perDay = static_cast<int>(Number(perDay));
+  generation.from = 1;
+  generation.to = 99991231;
+  Dispatch(rest, generation, req, res);
+}
+
+// `path` without its leading "/".
+void Dispatch(const std::string& path, const Generation& generation, const httplib::Request& req,
+              httplib::Response& res) {
+  auto [head, rest] = SplitFirst(path);
+  if (path == "empty") return res.set_content("", kHtml);
+  if (head == "size") return res.set_content(Pattern(static_cast<size_t>(Number(rest))), kHtml);
+  if (head == "fail") return ServeFailure(rest, generation, req, res);
+  if (head == "gen") return ServeGenerated(rest, generation, req, res);
+  if (head == "redirect") return res.set_redirect("/" + rest + (req.params.empty() ? "" : "?" + Query(req)));
+  if (head == "inbs") return ServeListPage(rest, generation, res);
+  if (path == "stocks/detail/" || path == "stocks/detail") return ServeQuotePage(req, res);
+  if (path == "index.php") return ServeReportPage(generation, req, res);
+  if (!ServeFile(path, res)) SetError(res, 404);
+}
+
+}  // namespace
+
+namespace {
+
+// A second listener that accepts connections and closes them without a word:
+// a server that is reachable but never answers. "/drop-port" names its port,
+// "/drop-count" tells how many connections it took.
+void StartDropListener() {
+  int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      listen(listener, 16) != 0 || getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    std::perror("velkora-fixture: drop listener");
+    return;
+  }
+  dropPort = ntohs(address.sin_port);
+  std::thread([listener] {
+    for (;;) {
+      int connection = accept(listener, nullptr, nullptr);
+      if (connection < 0) continue;
+      ++dropCount;
+      close(connection);
+    }
+  }).detach();
+}
+
+void Handle(const httplib::Request& req, httplib::Response& res) {
+  std::string path = req.path.substr(1);
+  if (options.verbose) std::fprintf(stderr, "velkora-fixture: %s %s\n", req.method.c_str(), req.target.c_str());
+  // The counters do not count themselves, so a test reads exactly what its own
+  // requests did.
+  if (path == "count") return res.set_content(std::to_string(requestCount.load()), kText);
+  if (path == "drop-port") return res.set_content(std::to_string(dropPort), kText);
+  if (path == "drop-count") return res.set_content(std::to_string(dropCount.load()), kText);
+  ++requestCount;
+  Dispatch(path, options.generation, req, res);
+}
+
+bool ParseDate(const char* text, uint32_t& date) {
+  char* end = nullptr;
+  unsigned long value = std::strtoul(text, &end, 10);
+  if (end == text || value < 19000101 || value > 99991231) return false;
+  date = static_cast<uint32_t>(value);
+  return true;
+}
+
+// "A:B" of two numbers.
+bool ParsePair(const char* text, uint32_t& first, unsigned long& second) {
+  const char* colon = std::strchr(text, ':');
+  if (!colon || !ParseDate(text, first)) return false;
+  char* end = nullptr;
+  second = std::strtoul(colon + 1, &end, 10);
+  return end != colon + 1 && *end == '\0';
+}
+
+bool ParseArguments(int argc, char** argv) {
+  Generation& generation = options.generation;
+  for (int i = 1; i < argc; ++i) {
+    std::string flag = argv[i];
+    if (flag == "--weekends") { generation.weekends = true; continue; }
+    if (flag == "--verbose") { options.verbose = true; continue; }
+    if (i + 1 >= argc) return false;
+    const char* value = argv[++i];
+    unsigned long number = 0;
+    uint32_t date = 0;
+    if (flag == "--port") options.port = std::atoi(value);
+    else if (flag == "--root") options.root = value;
+    else if (flag == "--time-limit") options.timeLimit = std::atoi(value);
+    else if (flag == "--seed") generation.seed = std::strtoull(value, nullptr, 10);
+    else if (flag == "--per-day") generation.perDay = std::atoi(value);
+    else if (flag == "--today") { if (!ParseDate(value, options.today)) return false; }
+    else if (flag == "--empty-day") { if (!ParseDate(value, date)) return false; generation.emptyDays.insert(date); }
+    else if (flag == "--generate") {
+      if (!ParsePair(value, generation.from, number) || !ParseDate(std::strchr(value, ':') + 1, generation.to))
+        return false;
+    } else if (flag == "--fail-day") {
+      if (!ParsePair(value, date, number)) return false;
+      options.failDays[date] = static_cast<int>(number);
+    } else return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!ParseArguments(argc, argv)) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  if (options.today == 0) options.today = LocalToday();
+  StartDropListener();
+
+  httplib::Server server;
+  server.Get(".*", Handle);
+  server.set_tcp_nodelay(true);  // small pages would otherwise wait for delayed ACKs
+  int port = options.port == 0 ? server.bind_to_any_port("127.0.0.1")
+                               : (server.bind_to_port("127.0.0.1", options.port) ? options.port : -1);
+  if (port <= 0) {
+    std::fprintf(stderr, "velkora-fixture: cannot listen on port %d\n", options.port);
+    return 1;
+  }
+  std::printf("port %d\n", port);
+  std::fflush(stdout);
+
+  std::thread([&server] {
+    std::this_thread::sleep_for(std::chrono::seconds(options.timeLimit));
+    server.stop();
+  }).detach();
+  return server.listen_after_bind() ? 0 : 1;
+}
