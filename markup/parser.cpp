@@ -1,0 +1,275 @@
+#include "markup/parser.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "markup/tokenizer.h"
+#include "platform/diagnostics.h"
+
+namespace {
+
+constexpr int kMaxOpenElements = 31;
+
+constexpr const char* kEndedEarly = "XML が途中で終わっています";
+constexpr const char* kDeclarationInside = "XML 宣言が他の要素内に記述してあります";
+constexpr const char* kEndTagMismatch = "要素の終了タグ名が開始タグ名と異なります";
+constexpr const char* kEndTagNotClosed = "終了タグが > で閉じられていません";
+constexpr const char* kContentOutside = "要素外に内容が記述してあります";
+constexpr const char* kSlashWithoutGt = "要素が終了で / の後に > がありません";
+constexpr const char* kValueNotQuoted = "属性のパラメータが \"\" で囲まれていません";
+constexpr const char* kBadAttributeName = "属性名が不正です";
+constexpr const char* kNestedTooDeep = "要素の入れ子が深すぎます";
+
+// Puts the multibyte mode back to Shift_JIS however the parse ends.
+class MultibyteModeGuard {
+ public:
+  explicit MultibyteModeGuard(unsigned char mode) { MultibyteMode = mode; }
+  ~MultibyteModeGuard() { MultibyteMode = kMultibyteShiftJis; }
+  MultibyteModeGuard(const MultibyteModeGuard&) = delete;
+  MultibyteModeGuard& operator=(const MultibyteModeGuard&) = delete;
+};
+
+// One parse: walks the tokens with one token of lookahead and builds the tree.
+class TreeBuilder {
+ public:
+  TreeBuilder(const MarkupParser& parser, MarkupTokenizer& tokenizer)
+      : parser_(parser), tokenizer_(tokenizer) {
+    open_.reserve(kMaxOpenElements + 1);
+  }
+
+  std::unique_ptr<MarkupDocument> Build();
+
+ private:
+  enum class Outcome { kContinue, kSuccess, kFailure };
+
+  // Makes the next token current; false (current unchanged) when there is none.
+  bool Advance() {
+    if (!hasNext_) return false;
+    current_ = next_;
+    hasNext_ = tokenizer_.Next(next_);
+    return true;
+  }
+  Outcome Fail(const RawToken& token, const char* message);
+  Outcome EndedEarly() { return Fail(current_, kEndedEarly); }
+  MarkupElement* Top() const { return open_.back(); }
+
+  Outcome ContentStep();
+  Outcome TagStep();
+  Outcome SkipDeclaration();
+  Outcome EndTag();
+  Outcome StartTag();
+  Outcome RawText();
+  bool ExtendName(std::string& name, bool stopAtEquals);
+  void CopyToken(const RawToken& from, MarkupToken& to) const;
+
+  const MarkupParser& parser_;
+  MarkupTokenizer& tokenizer_;
+  std::unique_ptr<MarkupDocument> document_;
+  std::vector<MarkupElement*> open_;  // [0] is the document
+  RawToken current_;
+  RawToken next_;
+  bool hasNext_ = false;
+  bool inTag_ = false;
+  std::string scratch_;
+};
+
+TreeBuilder::Outcome TreeBuilder::Fail(const RawToken& token, const char* message) {
+  if (!parser_.quiet) {
+    ReportError("%d行目<%s> %s", token.line + 1, std::string(token.text).c_str(), message);
+  }
+  return Outcome::kFailure;
+}
+
+std::unique_ptr<MarkupDocument> TreeBuilder::Build() {
+  document_ = std::make_unique<MarkupDocument>();
+  open_.push_back(document_.get());
+  hasNext_ = tokenizer_.Next(next_);
+  if (!Advance()) {
+    // No token at all: reported on an empty token at the first line.
+    Fail(RawToken(), kEndedEarly);
+    return nullptr;
+  }
+  for (;;) {
+    Outcome outcome = inTag_ ? TagStep() : ContentStep();
+    if (outcome == Outcome::kSuccess) return std::move(document_);
+    if (outcome == Outcome::kFailure) return nullptr;
+  }
+}
+
+void TreeBuilder::CopyToken(const RawToken& from, MarkupToken& to) const {
+  to.SetText(from.text);
+  to.SetKind(from.kind);
+  to.SetNumber(from.number);
+  to.SetSpaceAfter(from.spaceAfter);
+  to.SetNewlineAfter(from.newlineAfter);
+  to.SetLine(from.line);
+  to.SetQuiet(parser_.quiet);
+}
+
+TreeBuilder::Outcome TreeBuilder::ContentStep() {
+  if (current_.Is('<')) {
+    if (!Advance()) return EndedEarly();
+    if (current_.Is('?') || current_.Is('!')) return SkipDeclaration();
+    if (current_.Is('/')) return EndTag();
+    return StartTag();
+  }
+  if (open_.size() == 1) return Fail(current_, kContentOutside);
+  if (parser_.KeepsRawText(*Top(), open_[open_.size() - 2])) return RawText();
+  auto text = std::make_unique<MarkupText>();
+  CopyToken(current_, *text);
+  Top()->AppendText(std::move(text));
+  if (!Advance()) return EndedEarly();
+  return Outcome::kContinue;
+}
+
+// "<?" or "<!": a declaration is skipped up to its ">", outside every element.
+TreeBuilder::Outcome TreeBuilder::SkipDeclaration() {
+  if (!Advance()) return EndedEarly();
+  if (open_.size() > 1) return Fail(current_, kDeclarationInside);
+  while (!current_.Is('>')) {
+    if (!Advance()) return EndedEarly();
+  }
+  if (!Advance()) return EndedEarly();
+  return Outcome::kContinue;
+}
+
+TreeBuilder::Outcome TreeBuilder::EndTag() {
+  if (!Advance()) return EndedEarly();
+  // The document itself is never closed by an end tag.
+  if (open_.size() == 1 || current_.text != Top()->name()) return Fail(current_, kEndTagMismatch);
+  if (!Advance()) return EndedEarly();
+  if (!current_.Is('>')) return Fail(current_, kEndTagNotClosed);
+  if (!Advance()) return Outcome::kSuccess;
+  open_.pop_back();
+  return Outcome::kContinue;
+}
+
+// Appends the following tokens to `name` while the current one has no blank or
+// line break after it, stopping before ">" (and "=" when asked). Then makes the
+// token after the name current. False when the text ends first.
+bool TreeBuilder::ExtendName(std::string& name, bool stopAtEquals) {
+  name.assign(current_.text);
+  while (!current_.spaceAfter && !current_.newlineAfter) {
+    if (!hasNext_) return false;
+    if (next_.Is('>') || (stopAtEquals && next_.Is('='))) break;
+    Advance();
+    name.append(current_.text);
+  }
+  return Advance();
+}
+
+TreeBuilder::Outcome TreeBuilder::StartTag() {
+  if (static_cast<int>(open_.size()) > kMaxOpenElements) return Fail(current_, kNestedTooDeep);
+  int line = current_.line;
+  if (!ExtendName(scratch_, false)) return EndedEarly();
+  auto element = std::make_unique<MarkupElement>(scratch_, line);
+  open_.push_back(Top()->InsertChild(Top()->children().size(), std::move(element)));
+  inTag_ = true;
+  return Outcome::kContinue;
+}
+
+TreeBuilder::Outcome TreeBuilder::TagStep() {
+  if (current_.Is('/')) {
+    if (!Advance()) return EndedEarly();
+    if (!current_.Is('>')) return Fail(current_, kSlashWithoutGt);
+    if (!Advance()) return Outcome::kSuccess;
+    open_.pop_back();
+    inTag_ = false;
+    return Outcome::kContinue;
+  }
+  if (current_.Is('>')) {
+    if (!Advance()) return EndedEarly();
+    inTag_ = false;
+    return Outcome::kContinue;
+  }
+  if (current_.kind != TokenKind::Word) return Fail(current_, kBadAttributeName);
+  int line = current_.line;
+  if (!ExtendName(scratch_, true)) return EndedEarly();
+  MarkupAttribute* attribute = Top()->AddAttribute(scratch_, "");
+  attribute->SetQuiet(parser_.quiet);
+  if (!current_.Is('=')) {
+    // A bare attribute name: an empty value of kind none.
+    attribute->SetKind(TokenKind::None);
+    attribute->SetLine(line);
+    return Outcome::kContinue;
+  }
+  if (!Advance()) return EndedEarly();
+  if (current_.kind != TokenKind::Quoted) return Fail(current_, kValueNotQuoted);
+  CopyToken(current_, *attribute);
+  if (!Advance()) return EndedEarly();
+  return Outcome::kContinue;
+}
+
+// The content of a raw-text element up to "<" "/" and its name, as one piece.
+TreeBuilder::Outcome TreeBuilder::RawText() {
+  MarkupElement* element = Top();
+  auto text = std::make_unique<MarkupText>();
+  text->SetLine(current_.line);
+  text->SetQuiet(parser_.quiet);
+  scratch_.assign(current_.text);  // the blank after the first token is not kept
+  for (;;) {
+    if (!Advance()) return EndedEarly();
+    if (current_.Is('<') && hasNext_ && next_.Is('/')) {
+      RawToken lessThan = current_;
+      Advance();
+      if (!hasNext_) return EndedEarly();
+      if (next_.text == element->name()) break;
+      // Not this element's end tag: both symbols are content.
+      scratch_.append(lessThan.text);
+      if (lessThan.spaceAfter) scratch_ += ' ';
+    }
+    scratch_.append(current_.text);
+    if (current_.spaceAfter) scratch_ += ' ';
+  }
+  text->SetText(scratch_);
+  element->AppendText(std::move(text));
+  Advance();  // the name
+  if (!Advance()) return EndedEarly();
+  // The token after the name closes the tag without being looked at.
+  if (!Advance()) return Outcome::kSuccess;
+  open_.pop_back();
+  return Outcome::kContinue;
+}
+
+}  // namespace
+
+unsigned char DetectEncoding(std::string_view text, bool quiet) {
+  size_t lineEnd = std::min(text.find('\r'), text.size());
+  std::string_view firstLine = text.substr(0, lineEnd);
+  size_t at = firstLine.find("encoding");
+  if (at == std::string_view::npos) return kMultibyteShiftJis;
+  size_t open = text.find_first_of("\"\r\n", at);
+  if (open == std::string_view::npos || text[open] != '"') return kMultibyteShiftJis;
+  size_t close = text.find('"', open + 1);
+  // A value without its closing quote is no declaration.
+  if (close == std::string_view::npos) return kMultibyteShiftJis;
+  std::string value(text.substr(open + 1, close - open - 1));
+  LowerCaseInPlace(value);
+  if (value == "shift_jis") return kMultibyteShiftJis;
+  if (value == "utf-8") return kMultibyteUtf8;
+  if (!quiet) {
+    MessageSeverity = kSeverityWarning;
+    ReportMessage("未知のエンコーディング<%s>です", value.c_str());
+  }
+  return kMultibyteShiftJis;
+}
+
+bool MarkupParser::KeepsRawText(const MarkupElement&, const MarkupElement*) const { return false; }
+
+std::unique_ptr<MarkupDocument> MarkupParser::Parse(std::string_view text) {
+  const void* zero = std::memchr(text.data(), 0, text.size());
+  if (zero != nullptr) text = text.substr(0, static_cast<const char*>(zero) - text.data());
+  unsigned char encoding = DetectEncoding(text, quiet);
+  MultibyteModeGuard guard(encoding);
+  MarkupTokenizer tokenizer(text, MarkupTokenizer::kMarkupComments | MarkupTokenizer::kQuotedStrings);
+  TreeBuilder builder(*this, tokenizer);
+  std::unique_ptr<MarkupDocument> document = builder.Build();
+  if (document != nullptr) document->encoding = encoding;
+  return document;
+}
+
+std::unique_ptr<MarkupDocument> MarkupParser::ParseHandedOver(std::string&& text) {
+  std::string owned = std::move(text);
+  return Parse(owned);
+}
