@@ -1,0 +1,73 @@
+// Code lists and keywords. (The ignore-title file is in ignore_titles.cpp.)
+#include "settings/lists.h"
+
+#include "markup/text.h"
+#include "platform/diagnostics.h"
+#include "settings/options.h"
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+bool TickerList::Contains(uint16_t code) const {
+  for (const uint16_t* entry = Data(); entry != nullptr && *entry != 0; ++entry) {
+    if (*entry == code) return true;
+  }
+  return false;
+}
+
+void TickerList::Assign(const std::vector<uint16_t>& codes) {
+  codes_.clear();
+  if (codes.empty()) return;
+  codes_ = codes;
+  codes_.push_back(0);
+}
+
+bool ParseTickerList(const char* text, TickerList& list) {
+  list.Clear();
+  if (text == nullptr || *text == '\0') return true;
+  std::vector<uint16_t> codes;
+  const char* cursor = text;
+  while (*cursor != '\0') {
+    NumberSlot value;
+    if (ReadNumber(cursor, &value) != kIntegerNumber) {
+      MessageSeverity = kSeverityError;
+      ReportMessage("ＩＤリストのフォーマットエラー");
+      return false;
+    }
+    codes.push_back(static_cast<uint16_t>(value.integer));
+    // Anything that is not a digit separates, so "1301-1305" is two codes. No
+    // trail byte of a double-byte character is a digit, so this never splits one.
+    while (*cursor != '\0' && !IsDigit(*cursor)) ++cursor;
+  }
+  list.Assign(codes);
+  return true;
+}
+
+std::vector<std::string> SplitKeywords(const std::string& storedText) {
+  std::string text = UnescapeEntities(storedText);
+  std::string joined;  // keywords separated by CR only
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (IsShiftJisLead(static_cast<unsigned char>(c)) && i + 1 < text.size()) {
+      joined += c;
+      joined += text[++i];  // the trail byte is never a separator
+      continue;
+    }
+    if (c == '\n' || c == ' ') continue;
+    joined += (c == ',') ? '\r' : c;
+  }
+  while (!joined.empty() && joined.back() == '\r') joined.pop_back();
+  std::vector<std::string> keywords;
+  if (joined.empty()) return keywords;
+  size_t start = 0;
+  for (size_t i = 0; i <= joined.size(); ++i) {
+    if (i == joined.size() || joined[i] == '\r') {
+      keywords.push_back(joined.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  return keywords;
+}

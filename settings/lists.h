@@ -1,0 +1,55 @@
+// The user's lists: company code lists (portfolio, ignore list), the highlight
+// keywords and the ignored titles.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A parsed code list: 16-bit codes in the order of the text (duplicates kept)
+// followed by one terminating 0, or absent when the list is empty.
+class TickerList {
+ public:
+  // Whether a list is held (an empty list is absent).
+  bool Present() const { return !codes_.empty(); }
+  // Whether `code` occurs before the terminating 0 (a 0 inside the list ends it).
+  bool Contains(uint16_t code) const;
+  // The codes followed by the terminating 0, or nullptr when absent. The pointer
+  // stays valid until the list is changed.
+  const uint16_t* Data() const { return codes_.empty() ? nullptr : codes_.data(); }
+  // Makes the list absent.
+  void Clear() { codes_.clear(); }
+  // Holds `codes` plus a terminating 0 (absent when `codes` is empty).
+  void Assign(const std::vector<uint16_t>& codes);
+
+ private:
+  std::vector<uint16_t> codes_;
+};
+
+// Parses a code list text (already unescaped). The text is a sequence of numbers;
+// after each number every byte other than "0".."9" separates. Each number must be
+// an integer ("12", "12.", "12.0", "0x1F"); its low 16 bits are stored. `list` is
+// emptied first; an absent or empty text gives success with an absent list. A
+// text that does not begin with a number, or a real number, reports the error
+// "ＩＤリストのフォーマットエラー", leaves `list` absent and returns false.
+bool ParseTickerList(const char* text, TickerList& list);
+
+// The highlight keywords of a stored (escaped) keyword list: unescaped, LFs and
+// single-byte spaces removed, split at commas and line breaks. Trailing
+// separators are dropped; two adjacent separators give an empty keyword between
+// them. An empty text gives no keywords.
+std::vector<std::string> SplitKeywords(const std::string& storedText);
+
+// The file name of the ignored titles in the output directory.
+constexpr const char* kIgnoreTitleFileName = "_ignoreTitle.txt";
+
+// The non-empty lines (CR and LF removed) of the ignore-title file at `path`, in
+// order. A missing file gives none; a file without a non-empty line is deleted
+// and gives none; an unreadable file is reported by the file layer and gives none.
+std::vector<std::string> LoadIgnoreTitles(const char* path);
+
+// Writes `text` unchanged as the ignore-title file in `outputDir` (a directory
+// path as the option holds it). Reports "html保存パスの<%s>は存在しません" with
+// `outputDir` when the directory is missing, or "ファイル<%s>の書き込みに失敗"
+// with the file path when the write fails; returns false then.
+bool WriteIgnoreTitles(const char* outputDir, const std::string& text);

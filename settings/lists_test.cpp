@@ -1,0 +1,144 @@
+#include "settings/lists.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/diagnostics.h"
+#include "platform/testing/test_support.h"
+
+namespace {
+
+std::vector<uint16_t> CodesOf(const TickerList& list) {
+  std::vector<uint16_t> codes;
+  for (const uint16_t* entry = list.Data(); entry != nullptr && *entry != 0; ++entry) codes.push_back(*entry);
+  return codes;
+}
+
+TEST(ParseTickerList, Examples) {
+  struct Case {
+    const char* text;
+    bool ok;
+    std::vector<uint16_t> codes;
+  } cases[] = {
+      {"7203, 6758\r\n9984", true, {7203, 6758, 9984}},
+      {"1301-1305", true, {1301, 1305}},               // no ranges
+      {"7203表6758ソ9984 abc", true, {7203, 6758, 9984}},  // any non-digit separates
+      {"0x1F", true, {31}},
+      {"7203.", true, {7203}},
+      {"7203.0,12", true, {7203, 12}},
+      {"70000", true, {4464}},                         // low 16 bits
+      {"7203, 7203", true, {7203, 7203}},              // duplicates stay
+      {"", true, {}},
+      {nullptr, true, {}},
+      {" 7203", false, {}},
+      {"abc", false, {}},
+      {"7203.5", false, {}},
+      {"7203, 99999999999", false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text ? c.text : "(absent)");
+    TickerList list;
+    list.Assign({1111});  // every parse starts from an empty list
+    MessageRecorder recorder;
+    EXPECT_EQ(ParseTickerList(c.text, list), c.ok);
+    EXPECT_EQ(CodesOf(list), c.codes);
+    EXPECT_EQ(list.Present(), !c.codes.empty());
+    if (c.ok) {
+      EXPECT_TRUE(recorder.messages.empty());
+    } else {
+      ASSERT_EQ(recorder.messages.size(), 1u);
+      EXPECT_EQ(recorder.messages[0].severity, 0);
+      EXPECT_EQ(recorder.messages[0].text, "ＩＤリストのフォーマットエラー");
+    }
+  }
+}
+
+TEST(ParseTickerList, ZeroEndsTheListForScanners) {
+  TickerList list;
+  ASSERT_TRUE(ParseTickerList("1301, 0, 1305", list));
+  ASSERT_NE(list.Data(), nullptr);
+  EXPECT_EQ(list.Data()[2], 1305);  // stored, but beyond the end for everyone who scans
+  EXPECT_EQ(list.Data()[3], 0);
+  EXPECT_TRUE(list.Contains(1301));
+  EXPECT_FALSE(list.Contains(1305));
+  EXPECT_FALSE(list.Contains(0));
+}
+
+TEST(ParseTickerList, ReadsTheFormTheWebPortfolioStepWrites) {
+  std::string text;
+  std::vector<uint16_t> expected;
+  for (int i = 0; i < 30; ++i) {
+    int code = 1001 + i * 300;
+    expected.push_back(static_cast<uint16_t>(code));
+    text += std::to_string(code) + ", ";
+    if (i % 13 == 12) text += "\n";
+  }
+  text.resize(text.size() - 2);
+  TickerList list;
+  ASSERT_TRUE(ParseTickerList(text.c_str(), list));
+  EXPECT_EQ(CodesOf(list), expected);
+}
+
+TEST(SplitKeywords, Examples) {
+  struct Case {
+    std::string stored;
+    std::vector<std::string> keywords;
+  } cases[] = {
+      {"alpha , beta,, gamma", {"alpha", "beta", "", "gamma"}},
+      {"up&cr;down&cr;&cr;", {"up", "down"}},
+      {"表,ソ&cr;ア", {"表", "ソ", "ア"}},
+      {"a&amp;b , &lt;c&gt;", {"a&b", "<c>"}},
+      {"", {}},
+      {" , ,&cr;", {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SplitKeywords(c.stored), c.keywords) << c.stored;
+  }
+}
+
+TEST(IgnoreTitles, LoadKeepsNonEmptyLines) {
+  TempDir dir;
+  std::string path = dir / kIgnoreTitleFileName;
+  MessageRecorder recorder;
+  EXPECT_TRUE(LoadIgnoreTitles(path.c_str()).empty());  // missing: no entries, no message
+  WriteTestFile(path, "決算\r\n\r\n*業績予想\n修正\r");
+  EXPECT_EQ(LoadIgnoreTitles(path.c_str()), (std::vector<std::string>{"決算", "*業績予想", "修正"}));
+  EXPECT_TRUE(TestPathExists(path));
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST(IgnoreTitles, FileOfBlankLinesIsDeleted) {
+  TempDir dir;
+  std::string path = dir / kIgnoreTitleFileName;
+  WriteTestFile(path, "\r\n\n\r\n");
+  EXPECT_TRUE(LoadIgnoreTitles(path.c_str()).empty());
+  EXPECT_FALSE(TestPathExists(path));
+}
+
+TEST(IgnoreTitles, WriteChecksTheDirectory) {
+  TempDir dir;
+  MessageRecorder recorder;
+  std::string missing = dir / "nothere";
+  EXPECT_FALSE(WriteIgnoreTitles(missing.c_str(), "x"));
+  EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"html保存パスの<" + missing + ">は存在しません"});
+  EXPECT_FALSE(TestPathExists(missing));
+
+  recorder.messages.clear();
+  ASSERT_TRUE(WriteIgnoreTitles(dir.Path().c_str(), "決算\r\n*修正\r\n"));
+  EXPECT_EQ(ReadTestFile(dir / kIgnoreTitleFileName), "決算\r\n*修正\r\n");
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST(IgnoreTitles, FailedWriteIsReported) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / kIgnoreTitleFileName);
+  MessageRecorder recorder;
+  EXPECT_FALSE(WriteIgnoreTitles(dir.Path().c_str(), "x"));
+  EXPECT_EQ(recorder.Texts(),
+            std::vector<std::string>{"ファイル<" + (dir / kIgnoreTitleFileName) + ">の書き込みに失敗"});
+}
+
+}  // namespace

@@ -1,0 +1,256 @@
+#include "settings/options.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "platform/diagnostics.h"
+#include "platform/files.h"
+#include "platform/testing/test_support.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace {
+
+using K = OptionKey;
+
+// A store on "VelkoraOption.ini" in a fresh directory.
+struct StoreFixture {
+  TempDir dir;
+  std::string path = dir / "VelkoraOption.ini";
+  OptionStore store{path};
+};
+
+// Points the home directory at a temporary directory for one test.
+class ScopedHome {
+ public:
+  explicit ScopedHome(const std::string& directory) : previous_(HomeDirectory()) {
+    EXPECT_TRUE(SetHomeDirectory(directory));
+  }
+  ~ScopedHome() { SetHomeDirectory(previous_); }
+
+ private:
+  std::string previous_;
+};
+
+TEST(OptionTable, RowsAreConsistent) {
+  std::set<std::string> names;
+  for (const OptionInfo& info : AllOptions()) {
+    EXPECT_TRUE(names.insert(info.name).second) << "duplicate " << info.name;
+    EXPECT_EQ(&InfoOf(info.key), &info);
+  }
+  EXPECT_EQ(AllOptions().size(), static_cast<size_t>(K::Count));
+  EXPECT_EQ(FindOption("periodtype"), &InfoOf(K::PeriodType));
+  EXPECT_EQ(FindOption("LastHtmlInertSBI"), &InfoOf(K::LastHtmlInertSBI));
+  EXPECT_EQ(FindOption("LastHtmlInsertSBI"), nullptr);
+  EXPECT_STREQ(InfoOf(K::ScheduleDat).section, "FileVer");
+  EXPECT_STREQ(InfoOf(K::ReportBaseUrl).section, "Server");
+}
+
+TEST(OptionStore, DefaultsWithoutAFileAndReadsNeverCreateIt) {
+  StoreFixture f;
+  MessageRecorder recorder;
+  for (const OptionInfo& info : AllOptions()) {
+    if (info.type == OptionType::TextDate) continue;
+    EXPECT_EQ(f.store.ReadAsText(info), info.defaultText) << info.name;
+  }
+  EXPECT_TRUE(f.store.Flag(K::EnableHtmlAll));
+  EXPECT_FALSE(f.store.Flag(K::EnableHtmlPort));
+  EXPECT_FALSE(f.store.Flag(K::EnableHtmlXls));
+  EXPECT_EQ(f.store.Int(K::PeriodType), 2);
+  EXPECT_EQ(f.store.Date(K::LastStSche), 19000101u);
+  EXPECT_EQ(f.store.Date(K::LastUpdateIndiv), 19000101u);
+  EXPECT_EQ(f.store.Text(K::LastDownload), "");
+  EXPECT_EQ(f.store.Text(K::HtmlDataDir), "入力して下さい");
+  EXPECT_EQ(f.store.Text(K::WebPortPreWord), ">");
+  EXPECT_EQ(f.store.Text(K::TdnetBaseUrl), "https://www.release.tdnet.info/inbs/");
+  EXPECT_FALSE(TestPathExists(f.path));
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST(OptionStore, FirstWriteCreatesTheFileAndWritesKeepTheirSections) {
+  StoreFixture f;
+  ASSERT_TRUE(f.store.SetInt(K::PeriodType, 3));
+  EXPECT_EQ(ReadTestFile(f.path), "[Option]\r\nPeriodType=3\r\n");
+  ASSERT_TRUE(f.store.SetInt(K::LastUpdateIndiv, 20240331));
+  ASSERT_TRUE(f.store.SetFlag(K::EnableHtmlPort, true));
+  ASSERT_TRUE(f.store.SetInt(K::PeriodSt, -5));
+  EXPECT_EQ(ReadTestFile(f.path),
+            "[Option]\r\nPeriodType=3\r\nEnableHtmlPort=1\r\nPeriodSt=-5\r\n\r\n"
+            "[Status]\r\nLastUpdateIndiv=20240331\r\n");
+  EXPECT_EQ(f.store.Date(K::LastUpdateIndiv), 20240331u);
+  EXPECT_EQ(f.store.Raw("Option", "EnableHtmlPort", ""), "1");
+}
+
+TEST(OptionStore, HandEditedValues) {
+  StoreFixture f;
+  WriteTestFile(f.path,
+                "[Option]\r\nEnableHtmlXls=5\r\nEnableHtmlAll=0\r\nPeriodType=7\r\nStScheDayOfWeek=-1\r\n"
+                "StScheDaySpan=abc\r\nDebugLogLevel=\r\n"
+                "[Status]\r\nLastStSche=abc\r\nLastStScheHtml=20240315xyz\r\n");
+  EXPECT_TRUE(f.store.Flag(K::EnableHtmlXls));   // any non-zero integer is on
+  EXPECT_FALSE(f.store.Flag(K::EnableHtmlAll));
+  EXPECT_EQ(f.store.Int(K::PeriodType), 2);      // out of range: the default
+  EXPECT_EQ(f.store.Int(K::StScheDayOfWeek), 6);
+  EXPECT_EQ(f.store.Int(K::StScheDaySpan), 0);   // not a number: 0
+  EXPECT_EQ(f.store.Int(K::DebugLogLevel), 0);   // empty: the default
+  EXPECT_EQ(f.store.Date(K::LastStSche), 19000101u);
+  EXPECT_EQ(f.store.Date(K::LastStScheHtml), 20240315u);
+  EXPECT_EQ(f.store.ReadAsText(InfoOf(K::EnableHtmlXls)), "1");
+}
+
+TEST(OptionStore, EscapedTextsRoundTrip) {
+  StoreFixture f;
+  ASSERT_TRUE(f.store.SetText(K::PortList, "7203, 6758\r\n9984\n<a>&\"'表"));
+  EXPECT_EQ(f.store.Raw("option", "portlist", ""), "7203, 6758&cr;9984&cr;&lt;a&gt;&amp;&quot;&apos;表");
+  EXPECT_EQ(f.store.Text(K::PortList), "7203, 6758\r\n9984\r\n<a>&\"'表");
+  // Plain texts are stored as they are.
+  ASSERT_TRUE(f.store.SetText(K::GMOServer, "a&b"));
+  EXPECT_EQ(f.store.Raw("Option", "GMOServer", ""), "a&b");
+}
+
+TEST(OptionStore, LongTextIsCutInItsStoredForm) {
+  StoreFixture f;
+  ASSERT_TRUE(f.store.SetText(K::PortList, std::string(1000, '<')));  // stored as 4000 bytes
+  // 2047 stored bytes are 511 "&lt;" and a dangling "&lt".
+  EXPECT_EQ(f.store.Text(K::PortList), std::string(511, '<') + "&lt");
+  ASSERT_TRUE(f.store.SetText(K::GMOServer, std::string(3000, 'g')));
+  EXPECT_EQ(f.store.Text(K::GMOServer).size(), kMaxOptionText);
+}
+
+TEST(EscapeEntities, ExamplesAndRoundTrips) {
+  EXPECT_EQ(EscapeEntities("a\r\nb\rc\nd"), "a&cr;b&cr;c&cr;d");
+  EXPECT_EQ(EscapeEntities("\r\n\r\n"), "&cr;&cr;");
+  EXPECT_EQ(EscapeEntities("<x y=\"1\" z='2'>&"), "&lt;x y=&quot;1&quot; z=&apos;2&apos;&gt;&amp;");
+  EXPECT_EQ(EscapeEntities("表ソ"), "表ソ");
+  EXPECT_EQ(UnescapeEntities("&amp;lt;"), "&lt;");
+  EXPECT_EQ(UnescapeEntities("a&cr;b"), "a\r\nb");
+  EXPECT_EQ(UnescapeEntities("&foo; & &cr &amp"), "&foo; & &cr &amp");
+  for (std::string text : {"&lt;", "a\r\nb", "x&amp;y", "\"'<>&", ""}) {
+    EXPECT_EQ(UnescapeEntities(EscapeEntities(text)), text);
+  }
+}
+
+TEST(OptionStore, WriteFromTextValidates) {
+  StoreFixture f;
+  MessageRecorder recorder;
+  struct Case {
+    K key;
+    const char* text;
+    bool accepted;
+  } cases[] = {
+      {K::PeriodType, "abc", false}, {K::PeriodType, "9", false},      {K::PeriodType, "1", true},
+      {K::EnableHtmlAll, "2", false}, {K::EnableHtmlAll, "0", true},   {K::PeriodSt, "20240230", false},
+      {K::PeriodSt, "2024031", false}, {K::PeriodSt, "20240229", true}, {K::LastStSche, "20240301", true},
+      {K::StScheDaySpan, "99999999999", false}, {K::StScheDaySpan, "-3", true},
+      {K::GMOServer, "a\nb", false},  {K::WebPortPreWord, "a\nb", true},
+  };
+  for (const Case& c : cases) {
+    const OptionInfo& info = InfoOf(c.key);
+    EXPECT_EQ(f.store.WriteFromText(info, c.text), c.accepted) << info.name << "=" << c.text;
+  }
+  EXPECT_EQ(recorder.messages.size(), 7u);
+  EXPECT_EQ(recorder.messages[0].text, "オプション<PeriodType>の値<abc>は不正です");
+  EXPECT_EQ(recorder.messages[0].severity, 0);
+  EXPECT_EQ(f.store.ReadAsText(InfoOf(K::PeriodType)), "1");
+  EXPECT_EQ(f.store.ReadAsText(InfoOf(K::EnableHtmlAll)), "0");
+  EXPECT_EQ(f.store.ReadAsText(InfoOf(K::LastStSche)), "20240301");
+  EXPECT_EQ(f.store.Text(K::WebPortPreWord), "a\r\nb");
+}
+
+TEST(OptionStore, RefusedValueLeavesNoFile) {
+  StoreFixture f;
+  MessageRecorder recorder;
+  EXPECT_FALSE(f.store.WriteFromText(InfoOf(K::PeriodType), "x"));
+  EXPECT_FALSE(TestPathExists(f.path));
+}
+
+TEST(OptionStore, FailedWriteReportsAndKeepsTheFile) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "VelkoraOption.ini");  // cannot be read nor replaced
+  OptionStore store(dir / "VelkoraOption.ini");
+  MessageRecorder recorder;
+  EXPECT_FALSE(store.SetInt(K::PeriodType, 2));
+  ASSERT_EQ(recorder.messages.size(), 1u);
+  EXPECT_EQ(recorder.messages[0].severity, 0);
+  EXPECT_EQ(recorder.messages[0].text, "WritePrivateProfileString に失敗<PeriodType,2>");
+  EXPECT_EQ(store.Int(K::PeriodType), 2);  // reads still give the default, silently
+  EXPECT_EQ(recorder.messages.size(), 1u);
+}
+
+TEST(OptionStore, ReadOnlyFileKeepsItsValue) {
+  StoreFixture f;
+  WriteTestFile(f.path, "[Option]\r\nPeriodType=1\r\n");
+  FileEntry file(f.path.c_str());
+  ASSERT_TRUE(file.SetAttributes(kAttributeReadOnly));
+  MessageRecorder recorder;
+  EXPECT_FALSE(f.store.SetInt(K::PeriodType, 2));
+  EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"WritePrivateProfileString に失敗<PeriodType,2>"});
+  EXPECT_EQ(ReadTestFile(f.path), "[Option]\r\nPeriodType=1\r\n");
+  EXPECT_EQ(f.store.Int(K::PeriodType), 1);
+  ASSERT_TRUE(file.SetAttributes(kAttributeNormal));
+  EXPECT_TRUE(f.store.SetInt(K::PeriodType, 2));
+}
+
+TEST(OptionStore, UnwritableDirectoryKeepsTheFile) {
+  StoreFixture f;
+  WriteTestFile(f.path, "[Option]\r\nPeriodType=1\r\n");
+#ifdef _WIN32
+  GTEST_SKIP() << "directory permissions are not modelled under Windows";
+#else
+  if (geteuid() == 0) GTEST_SKIP() << "permissions do not stop root";
+  namespace fs = std::filesystem;
+  fs::permissions(f.dir.Path(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  MessageRecorder recorder;
+  EXPECT_FALSE(f.store.SetInt(K::PeriodType, 2));
+  EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"WritePrivateProfileString に失敗<PeriodType,2>"});
+  fs::permissions(f.dir.Path(), fs::perms::owner_all);
+  EXPECT_EQ(ReadTestFile(f.path), "[Option]\r\nPeriodType=1\r\n");
+#endif
+}
+
+TEST(OptionStore, DefaultPathAndGlobalReference) {
+  TempDir home;
+  ScopedHome scoped(home.Path());
+  EXPECT_FALSE(HasOptions());
+  {
+    OptionStore store;
+    EXPECT_EQ(store.Path(), home / "VelkoraOption.ini");
+    EXPECT_EQ(&Options(), &store);
+    EXPECT_TRUE(Options().SetInt(K::CoProfDat, 1));
+  }
+  EXPECT_FALSE(HasOptions());
+  EXPECT_EQ(ReadTestFile(home / "VelkoraOption.ini"), "[FileVer]\r\nCoProfDat=1\r\n");
+}
+
+TEST(MoveLegacyOptionFile, OlderFileReplacesTheNewerOne) {
+  TempDir home;
+  ScopedHome scoped(home.Path());
+  MessageRecorder recorder;
+  EXPECT_TRUE(MoveLegacyOptionFile());  // nothing to move
+  EXPECT_FALSE(TestPathExists(home / "VelkoraOption.ini"));
+  WriteTestFile(home / "VelkorraOption.ini", "[Option]\r\nPeriodType=0\r\n");
+  WriteTestFile(home / "VelkoraOption.ini", "[Option]\r\nPeriodType=3\r\n");
+  EXPECT_TRUE(MoveLegacyOptionFile());
+  EXPECT_FALSE(TestPathExists(home / "VelkorraOption.ini"));
+  EXPECT_EQ(ReadTestFile(home / "VelkoraOption.ini"), "[Option]\r\nPeriodType=0\r\n");
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST(MoveLegacyOptionFile, FailureIsReported) {
+  TempDir home;
+  ScopedHome scoped(home.Path());
+  WriteTestFile(home / "VelkorraOption.ini", "x");
+  std::filesystem::create_directory(home / "VelkoraOption.ini");
+  MessageRecorder recorder;
+  EXPECT_FALSE(MoveLegacyOptionFile());
+  EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"MoveFileEx に失敗"});
+  EXPECT_TRUE(TestPathExists(home / "VelkorraOption.ini"));
+}
+
+}  // namespace
