@@ -1,0 +1,13 @@
+#include "work/pipeline_parser.h"
+
+#include "markup/tree.h"
+
+bool HasId(const MarkupElement& element, const char* id) {
+  const MarkupAttribute* attribute = element.FindAttribute("id");
+  return attribute && attribute->text() == id;
+}
+
+bool PipelineParser::KeepsRawText(const MarkupElement& element, const MarkupElement* parent) const {
+  if (element.name() == "td") return HasId(element, "date");
+  return element.name() == "a" && parent && parent->name() == "td" && HasId(*parent, "title");
+}

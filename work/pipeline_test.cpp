@@ -1,0 +1,236 @@
+// The pipeline against the loopback fixture server: TDnet list pages written by
+// the test into the server's root, downloaded, extracted and converted.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "pages/frame.h"
+#include "platform/diagnostics.h"
+#include "settings/options.h"
+#include "work/dates.h"
+#include "work/steps.h"
+#include "work/testing.h"
+
+namespace {
+
+std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
+struct ListRow {
+  std::u8string time, code, name, title, place;
+  std::u8string link = u8"140120240329500000.pdf";
+};
+
+// A list page shaped like the real service's: a count line, a pager naming every
+// page, the rows in a table, each cell with two classes.
+std::string ListPage(uint32_t date, int pages, const std::vector<ListRow>& rows) {
+  std::string pager;
+  for (int p = 1; p <= pages; ++p)
+    pager += FormatString("<a href=\"#\" onclick=\"pagerLink('I_list_%03d_%d.html')\">%d</a>\n", p, date, p);
+  std::string text = "<!DOCTYPE html>\n<html lang=\"ja\">\n<head><meta charset=\"UTF-8\"><title>TDnet</title></head>\n<body>\n";
+  text += "<div class=\"kaijiSum\">1" + Utf8(u8"～") + "100" + Utf8(u8"件") + "&nbsp;/&nbsp;" + Utf8(u8"全") + "242" + Utf8(u8"件") + "</div>\n";
+  text += "<div class=\"pager\">" + pager + "</div>\n<table id=\"main-list-table\">\n";
+  bool odd = true;
+  for (const ListRow& row : rows) {
+    std::string c = odd ? "oddnew" : "evennew";
+    odd = !odd;
+    text += "<tr>\n<td class=\"" + c + "-L kjTime\" noWrap>" + Utf8(row.time.c_str()) + "</td>\n";
+    text += "<td class=\"" + c + "-M kjCode\" noWrap>" + Utf8(row.code.c_str()) + "</td>\n";
+    text += "<td class=\"" + c + "-M kjName\" noWrap>" + Utf8(row.name.c_str()) + "   </td>\n";
+    text += "<td class=\"" + c + "-M kjTitle\" align=\"left\"><a href=\"" + Utf8(row.link.c_str()) +
+            "\" target=\"_blank\">" + Utf8(row.title.c_str()) + "</a></td>\n";
+    text += "<td class=\"" + c + "-M kjXbrl\" noWrap> </td>\n";
+    text += "<td class=\"" + c + "-M kjPlace\" noWrap>" + Utf8(row.place.c_str()) + "</td>\n";
+    text += "<td class=\"" + c + "-R kjHistroy\" noWrap>" + Utf8(u8"　　　　　") + "</td>\n</tr>\n";
+  }
+  text += "</table>\n<div class=\"pager\">" + pager + "</div>\n</body>\n</html>\n";
+  return text;
+}
+
+class PipelineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (FixtureUrl().empty()) GTEST_SKIP() << "needs the fixture server (tools/with-fixture)";
+    base_ = FixtureUrl() + "/inbs/";
+    home_ = std::make_unique<PipelineHome>(base_);
+  }
+  void Serve(uint32_t date, int page, const std::string& text) {
+    WriteTestFile(FixtureRoot() + "/inbs/" + TdnetListPageName(page, date), text);
+  }
+  std::string Raw(uint32_t date) { return ReadTestFile(home_->Output(FormatString("Raw/%d.html", date))); }
+  std::string RowLine(const char* time, const char* ticker, const char* name, const char* market, const char* title,
+                      const char* link = "140120240329500000.pdf") {
+    return FormatString(
+        "<tr><td id=\"time\">%s</td><td id=\"ticker\">%s</td><td id=\"coname\">%s</td><td id=\"market\">%s</td><td "
+        "id=\"title\"><a href=\"%s%s\" target=\"_blank\">%s</a></td></tr>\n",
+        time, ticker, name, market, base_.c_str(), link, title);
+  }
+
+  std::string base_;
+  std::unique_ptr<PipelineHome> home_;
+};
+
+TEST_F(PipelineTest, RawDayFilesHoldHeaderRowsAndFooter) {
+  Serve(20240327, 1,
+        ListPage(20240327, 1,
+                 {{u8"15:00", u8"72030", u8"トヨタ自動車", u8"2024年3月期決算短信", u8"東名"},
+                  {u8"09:05", u8"13010", u8"極 洋", u8"月次 売上高 のお知らせ", u8"東"}}));
+  Serve(20240328, 1, ListPage(20240328, 1, {}));
+  // 20240329 is not served: the service has no such page (404), an empty day.
+  MessageRecorder messages;
+  home_->Run(20240327, 20240329);
+  EXPECT_TRUE(messages.messages.empty()) << messages.messages[0].text;
+  std::string expected = PageHeaderText() + RowLine("1500", "7203", "トヨタ自動車", "東", "2024年3月期決算短信") +
+                         RowLine("0905", "1301", "極", "東", "月次売上高のお知らせ") + PageFooterText();
+  EXPECT_EQ(Raw(20240327), expected);
+  EXPECT_EQ(Raw(20240328), "");
+  EXPECT_EQ(Raw(20240329), "");
+  // The views: All holds both rows, written by the markup writer.
+  std::string all = ReadTestFile(home_->Output("All/20240327.html"));
+  EXPECT_NE(all.find("2024年3月期決算短信"), std::string::npos);
+  EXPECT_NE(all.find("月次売上高のお知らせ"), std::string::npos);
+  EXPECT_EQ(all.rfind("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n\n", 0), 0u);
+}
+
+TEST_F(PipelineTest, ThreePageDayIsOneFileAndAFailedPageKeepsNothing) {
+  std::vector<ListRow> rows = {{u8"10:00", u8"99840", u8"ソフトバンクグループ", u8"お知らせ", u8"東"}};
+  for (int page = 1; page <= 3; ++page) Serve(20240401, page, ListPage(20240401, 3, rows));
+  for (int page = 1; page <= 2; ++page) Serve(20240402, page, ListPage(20240402, 3, rows));  // page 3: 404
+  MessageRecorder messages;
+  Options().SetInt(OptionKey::DebugLogLevel, 2);
+  std::string log = home_->Run(20240401, 20240402);
+  std::string row = RowLine("1000", "9984", "ソフトバンクグループ", "東", "お知らせ");
+  EXPECT_EQ(Raw(20240401), PageHeaderText() + row + row + row + PageFooterText());
+  EXPECT_EQ(Raw(20240402), PageHeaderText() + row + row + PageFooterText());
+  int downloads = 0;
+  for (size_t at = log.find("download TDNet html(20240401"); at != std::string::npos;
+       at = log.find("download TDNet html(20240401", at + 1))
+    ++downloads;
+  EXPECT_EQ(downloads, 3);
+}
+
+TEST_F(PipelineTest, FailedPagesLeaveThePreviousRawDayAlone) {
+  // An old, incomplete raw day (written before its day) is fetched again; the
+  // service answers 500, so the old file stays and nothing half-written appears.
+  WriteTestFile(home_->Output("Raw/20240403.html"), "old");
+  std::filesystem::last_write_time(home_->Output("Raw/20240403.html"),
+                                   std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 365 * 4));
+  Serve(20240403, 1, ListPage(20240403, 1, {{u8"10:00", u8"99840", u8"ソフトバンク", u8"お知らせ", u8"東"}}));
+  Options().SetText(OptionKey::TdnetBaseUrl, FixtureUrl() + "/fail/500/inbs/");
+  MessageRecorder messages;
+  home_->Run(20240403, 20240403);
+  EXPECT_EQ(Raw(20240403), "old");
+  EXPECT_FALSE(TestPathExists(home_->Output("Raw/20240403.html.part")));
+  // The service answers again: the day is fetched and replaces the old file.
+  Options().SetText(OptionKey::TdnetBaseUrl, base_);
+  home_->Run(20240403, 20240403);
+  EXPECT_EQ(Raw(20240403), PageHeaderText() + RowLine("1000", "9984", "ソフトバンク", "東", "お知らせ") + PageFooterText());
+}
+
+TEST_F(PipelineTest, RowsThatDoNotParseAreReadAsText) {
+  // A corrected row (new title, a line break, the old title struck out) and a
+  // four-digit code cell: the first goes through the text method, the second is
+  // dropped.
+  std::string page = ListPage(20240404, 1, {{u8"09:05", u8"45680", u8"ミドリ 製薬", u8"NEW", u8"東"},
+                                            {u8"10:10", u8"4568", u8"ミドリ製薬", u8"dropped", u8"東"}});
+  size_t title = page.find(">NEW</a>");
+  ASSERT_NE(title, std::string::npos);
+  page.replace(title, 8, ">" + Utf8(u8"訂正 後") + "</a><BR><s>" + Utf8(u8"訂正前") + "</s></a>");
+  Serve(20240404, 1, page);
+  MessageRecorder messages;
+  home_->Run(20240404, 20240404);
+  EXPECT_EQ(Raw(20240404), PageHeaderText() + RowLine("0905", "4568", "ミドリ製薬", "？", "訂正後") + PageFooterText());
+}
+
+TEST_F(PipelineTest, IgnoredCompaniesLeaveEveryView) {
+  Serve(20240405, 1,
+        ListPage(20240405, 1,
+                 {{u8"15:00", u8"72030", u8"トヨタ", u8"お知らせ", u8"東"},
+                  {u8"14:00", u8"67580", u8"ソニー", u8"お知らせ", u8"東"}}));
+  WriteTestFile(home_->Home() + "xls/7203.xls", "");
+  WriteTestFile(home_->Home() + "xls/6758.xls", "");
+  Options().SetText(OptionKey::XlsCheckDir, home_->Home() + "xls");
+  Options().SetFlag(OptionKey::EnableHtmlPort, true);
+  Options().SetFlag(OptionKey::EnableHtmlXls, true);
+  Options().SetText(OptionKey::PortList, "7203, 6758");
+  Options().SetFlag(OptionKey::EnableIgnoreList, true);
+  Options().SetText(OptionKey::IgnoreList, "6758");
+  MessageRecorder messages;
+  home_->Run(20240405, 20240405);
+  EXPECT_NE(Raw(20240405).find("ソニー"), std::string::npos);  // the raw store keeps everything
+  for (const char* view : {"All", "Port", "Xls"}) {
+    std::string page = ReadTestFile(home_->Output(FormatString("%s/20240405.html", view)));
+    EXPECT_NE(page.find("トヨタ"), std::string::npos) << view;
+    EXPECT_EQ(page.find("ソニー"), std::string::npos) << view;
+  }
+}
+
+TEST_F(PipelineTest, ReportsAreRecordedOnlyForPastDaysAndNotForCorrections) {
+  SetEnvironment("VELKORA_TODAY", "20240410");
+  std::vector<ListRow> rows = {{u8"15:00", u8"72030", u8"トヨタ", u8"2024年3月期 決算短信", u8"東"},
+                               {u8"15:00", u8"13010", u8"極洋", u8"（訂正）決算短信の一部訂正", u8"東"},
+                               {u8"15:00", u8"99830", u8"ファーストリテイリング", u8"3月度 国内ユニクロ 月次", u8"東"}};
+  Serve(20240409, 1, ListPage(20240409, 1, rows));
+  Serve(20240411, 1, ListPage(20240411, 1, rows));
+  MessageRecorder messages;
+  for (uint32_t day : {20240409u, 20240411u}) {
+    Options().SetInt(OptionKey::PeriodSt, static_cast<int>(day));
+    ASSERT_TRUE(home_->controller.StartWorkTask(day, day, 0));
+    while (home_->controller.Task()->workStep != 10) home_->controller.OnIdle();
+    WorkTask& task = *home_->controller.Task();
+    if (day == 20240409) {
+      ASSERT_EQ(task.reportedSchedules.size(), 1u);
+      EXPECT_EQ(task.reportedSchedules[0].ticker, 7203);
+      ASSERT_EQ(task.monthlyReported.size(), 1u);
+      EXPECT_EQ(task.monthlyReported[0].ticker, 9983);
+    } else {
+      EXPECT_TRUE(task.reportedSchedules.empty());
+      EXPECT_TRUE(task.monthlyReported.empty());
+    }
+    home_->controller.CancelWorkTask();
+  }
+  UnsetEnvironment("VELKORA_TODAY");
+}
+
+TEST_F(PipelineTest, MissingNameFileSendsEveryDayThroughThePass) {
+  Serve(20240408, 1, ListPage(20240408, 1, {{u8"15:00", u8"72030", u8"トヨタ", u8"お知らせ", u8"東"}}));
+  MessageRecorder messages;
+  home_->Run(20240408, 20240408);
+  // Make the views clearly newer than the raw day: a current view is left alone.
+  std::string raw = home_->Output("Raw/20240408.html");
+  std::filesystem::last_write_time(raw, std::filesystem::last_write_time(raw) - std::filesystem::file_time_type::duration(
+                                                                                   3600LL * 1000000000LL));
+  Options().SetInt(OptionKey::DebugLogLevel, 2);
+  Options().SetFlag(OptionKey::IgnoreETF, false);  // no company profile, so no names either
+  EXPECT_EQ(home_->Run(20240408, 20240408).find("filtering raw html(20240408)"), std::string::npos);
+  // With full names wanted and no name file, the day is still read so that its
+  // companies get their names requested.
+  Options().SetFlag(OptionKey::UseFullConame, true);
+  EXPECT_NE(home_->Run(20240408, 20240408).find("filtering raw html(20240408)"), std::string::npos);
+  std::string names = ReadTestFile(home_->Output("_coname.txt"));
+  EXPECT_EQ(std::count(names.begin(), names.end(), '\n'), 9000);
+  size_t line = 7203 - 1001;
+  size_t at = 0;
+  for (size_t i = 0; i < line; ++i) at = names.find('\n', at) + 1;
+  EXPECT_EQ(names.substr(at, 2), "*\n");
+}
+
+TEST_F(PipelineTest, MarketFromPlaceRules) {
+  uint8_t profile[kTickerCount * 4] = {};
+  auto& byte = profile[(7203 - kFirstTicker) * 4];
+  byte = 0x21;
+  EXPECT_EQ(MarketFromPlace("東", 7203, profile), 0x10);
+  EXPECT_EQ(byte, 0);
+  byte = 0x21;
+  EXPECT_EQ(MarketFromPlace("東名", 7203, profile), 0x20);
+  EXPECT_EQ(byte, 0x21);
+  EXPECT_EQ(MarketFromPlace("GR", 7203, profile), 0x50);
+  EXPECT_EQ(byte, 0x50);
+  EXPECT_EQ(MarketFromPlace("福", 7203, nullptr), 0x30);
+  EXPECT_EQ(MarketFromPlace("名札", 7203, nullptr), 0x20);
+  EXPECT_EQ(MarketFromPlace("", 7203, nullptr), 0);
+  EXPECT_EQ(TdnetListPageName(1, 20240329), "I_list_001_20240329.html");
+  EXPECT_EQ(TdnetListPageName(12, 20240329), "I_list_012_20240329.html");
+}
+
+}  // namespace

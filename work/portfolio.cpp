@@ -1,0 +1,106 @@
+// Portfolio sources: the spreadsheet directory scan (step 0) and the portfolio
+// read from a web page (step 1).
+#include <memory>
+
+#include "markup/text.h"
+#include "platform/diagnostics.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
+#include "settings/lists.h"
+#include "settings/options.h"
+#include "work/steps.h"
+#include "work/worktask.h"
+
+namespace {
+
+constexpr int kWebPortfolioBufferSize = 20480;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Collects tickers as "%04d, " with a line feed after every 13th.
+struct Collected {
+  std::string text;
+  int count = 0;
+  void Add(int ticker) {
+    text += FormatString("%04d, ", ticker);
+    if (++count % 13 == 0) text += "\n";
+  }
+};
+
+// Reads a number at the cursor; collects it when it is an integer ticker.
+void CollectNumberAt(const char*& cursor, Collected& collected) {
+  NumberSlot value;
+  if (ReadNumber(cursor, &value) == kIntegerNumber && value.integer >= 1001 && value.integer <= 9999)
+    collected.Add(value.integer);
+}
+
+void PreWordScan(const std::string& text, const std::string& preWord, Collected& collected) {
+  const char* cursor = text.c_str();
+  while (const char* found = FindText(cursor, preWord.c_str())) {
+    cursor = found + preWord.size();
+    CollectNumberAt(cursor, collected);
+  }
+}
+
+void DigitScan(const std::string& text, Collected& collected) {
+  const char* cursor = text.c_str();
+  while (*cursor) {
+    if (IsDigit(cursor[0]) && IsDigit(cursor[1]) && IsDigit(cursor[2]) && IsDigit(cursor[3])) {
+      const char* before = cursor;
+      CollectNumberAt(cursor, collected);
+      if (cursor == before) ++cursor;
+    } else {
+      ++cursor;
+    }
+  }
+}
+
+}  // namespace
+
+void ScanXlsDirectory(WorkTask& task) {
+  task.Log(2, "check xls exist\n");
+  std::string directory = Options().Text(OptionKey::XlsCheckDir);
+  FileEntry check((directory + "/").c_str());
+  if (!check.ExistsPath()) {
+    ReportError("xlsチェックパスの<%s>は存在しません", directory.c_str());
+    return;
+  }
+  // One directory listing instead of 8999 lookups; the match is the same:
+  // four digits, then ".xls" and anything after it, ASCII case ignored.
+  FileFinder finder;
+  if (!finder.Start((directory + "/*.*").c_str(), FileFinder::kFiles)) return;
+  for (; !finder.IsFinished(); finder._Next()) {
+    const std::string& name = finder.CurrentFindData().name;
+    if (name.size() < 8 || !IsDigit(name[0]) || !IsDigit(name[1]) || !IsDigit(name[2]) || !IsDigit(name[3])) continue;
+    std::string extension = name.substr(4, 4);
+    LowerCaseInPlace(extension);
+    if (extension != ".xls") continue;
+    int ticker = std::stoi(name.substr(0, 4));
+    if (ticker >= kFirstTicker && ticker <= 9999) task.xlsPresent->set(static_cast<size_t>(ticker - kFirstTicker));
+  }
+}
+
+void ReadWebPortfolio(WorkTask& task) {
+  std::string url = Options().Text(OptionKey::WebPortUrl);
+  if (task.downloader.OpenUrl(url.c_str())) {
+    task.Log(2, "check web portfolio\n\n");
+    std::unique_ptr<char[]> buffer(new char[kWebPortfolioBufferSize + 1]);
+    task.downloader.Read(buffer.get(), kWebPortfolioBufferSize);
+    buffer[task.downloader.Total()] = '\0';
+    std::string text;
+    ConvertUtf8ToShiftJis(buffer.get(), text);
+    std::string preWord = Options().Text(OptionKey::WebPortPreWord);
+    Collected collected;
+    if (!preWord.empty() && Options().Flag(OptionKey::WebPortPreWordEnable))
+      PreWordScan(text, preWord, collected);
+    else
+      DigitScan(text, collected);
+    if (collected.count > 0) {
+      collected.text.resize(collected.text.size() - 2);
+      ParseTickerList(collected.text.c_str(), *task.portfolio);
+      Options().SetText(OptionKey::PortList, collected.text);
+    }
+  }
+  task.downloader.CloseUrl();
+  task.workStep = 2;
+}

@@ -1,0 +1,83 @@
+// Portfolio sources and the conversion pass, through real files and the fixture.
+#include <gtest/gtest.h>
+
+#include "platform/diagnostics.h"
+#include "settings/options.h"
+#include "work/steps.h"
+#include "work/testing.h"
+
+namespace {
+
+std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
+TEST(XlsScan, FourDigitsThenDotXlsSelect) {
+  PipelineHome home;
+  WriteTestFile(home.Home() + "xls/7203.xlsx", "");
+  WriteTestFile(home.Home() + "xls/6758.xls", "");
+  WriteTestFile(home.Home() + "xls/9984.XLSM", "");
+  WriteTestFile(home.Home() + "xls/72030.xlsx", "");
+  WriteTestFile(home.Home() + "xls/1301.csv", "");
+  Options().SetText(OptionKey::XlsCheckDir, home.Home() + "xls");
+  TickerList portfolio, ignored;
+  WorkTask task(20240329, 20240329, 0, &portfolio, &ignored, home.observer);
+  task.xlsPresent = std::make_unique<TickerBits>();
+  ScanXlsDirectory(task);
+  EXPECT_EQ(task.xlsPresent->count(), 3u);
+  EXPECT_TRUE(task.xlsPresent->test(7203 - kFirstTicker));
+  EXPECT_TRUE(task.xlsPresent->test(6758 - kFirstTicker));
+  EXPECT_TRUE(task.xlsPresent->test(9984 - kFirstTicker));
+
+  MessageRecorder messages;
+  Options().SetText(OptionKey::XlsCheckDir, home.Home() + "nothing");
+  task.xlsPresent->reset();
+  ScanXlsDirectory(task);
+  EXPECT_EQ(task.xlsPresent->count(), 0u);
+  ASSERT_EQ(messages.Texts().size(), 1u);
+  EXPECT_EQ(messages.Texts()[0], "xlsチェックパスの<" + home.Home() + "nothing>は存在しません");
+}
+
+class WebPortfolioTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (FixtureUrl().empty()) GTEST_SKIP() << "needs the fixture server (tools/with-fixture)";
+    home_ = std::make_unique<PipelineHome>();
+  }
+  // Serves `page`, runs the web portfolio step and returns the stored PortList.
+  std::string Collect(const std::string& page, const char* preWord = nullptr) {
+    static int count = 0;
+    std::string name = "port" + std::to_string(++count) + ".html";
+    WriteTestFile(FixtureRoot() + "/" + name, page);
+    Options().SetText(OptionKey::WebPortUrl, FixtureUrl() + "/" + name);
+    Options().SetFlag(OptionKey::WebPortPreWordEnable, preWord != nullptr);
+    if (preWord) Options().SetText(OptionKey::WebPortPreWord, preWord);
+    TickerList ignored;
+    WorkTask task(20240329, 20240329, 0, &home_->controller.Portfolio(), &ignored, home_->observer);
+    task.downloader.Open();
+    task.workStep = 1;
+    ReadWebPortfolio(task);
+    EXPECT_EQ(task.workStep, 2);
+    return Options().Text(OptionKey::PortList);
+  }
+  std::unique_ptr<PipelineHome> home_;
+};
+
+TEST_F(WebPortfolioTest, DigitAndPreWordScans) {
+  EXPECT_EQ(Collect("<p>7203, 12345 and 1301.5</p>"), "7203");
+  EXPECT_EQ(Collect("<p>7203. and 1301.0</p>"), "7203, 1301");
+  EXPECT_EQ(Collect("No.7203 No.abc No. 1301 No.6758", "No."), "7203, 6758");
+  EXPECT_EQ(Collect(Utf8(u8"銘柄：８８８８ 9432 です")), "9432");
+  EXPECT_TRUE(home_->controller.Portfolio().Contains(9432));
+}
+
+TEST_F(WebPortfolioTest, CanonicalTextBreaksAfterEveryThirteenth) {
+  std::string fourteen, thirteen;
+  for (int i = 0; i < 14; ++i) fourteen += std::to_string(2001 + i) + " ";
+  for (int i = 0; i < 13; ++i) thirteen += std::to_string(2001 + i) + " ";
+  EXPECT_EQ(Collect(fourteen),
+            "2001, 2002, 2003, 2004, 2005, 2006, 2007, 2008, 2009, 2010, 2011, 2012, 2013, \r\n2014");
+  EXPECT_EQ(Collect(thirteen), "2001, 2002, 2003, 2004, 2005, 2006, 2007, 2008, 2009, 2010, 2011, 2012, 2013,");
+  // A page without tickers changes nothing.
+  EXPECT_EQ(Collect("<p>no codes here</p>"), "2001, 2002, 2003, 2004, 2005, 2006, 2007, 2008, 2009, 2010, 2011, 2012, 2013,");
+}
+
+}  // namespace

@@ -1,0 +1,271 @@
+// Steps 3 and 4: download every TDnet list page of a day and copy each
+// disclosure row, normalised, into the day's raw file.
+//
+// A raw day file is written under a temporary name and renamed into place only
+// when the day's last page was downloaded and extracted without a failure, so a
+// cancel, a crash or a failed page keeps the previous file and a later run
+// fetches the day again.
+#include <cstring>
+#include <memory>
+
+#include "markup/text.h"
+#include "markup/tree.h"
+#include "pages/frame.h"
+#include "platform/diagnostics.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
+#include "settings/markets.h"
+#include "settings/options.h"
+#include "work/pipeline_parser.h"
+#include "work/steps.h"
+#include "work/worktask.h"
+
+namespace {
+
+constexpr int kPageBufferSize = 204800;
+
+std::string TdnetBaseUrl() { return Options().Text(OptionKey::TdnetBaseUrl); }
+
+std::string RawDayPath(uint32_t date) { return FormatString("%s/Raw/%04d.html", Options().Text(OptionKey::HtmlDataDir).c_str(), date); }
+
+// A past day whose raw file was last written after the day itself is complete.
+bool RawDayIsComplete(uint32_t date) {
+  FileEntry raw(RawDayPath(date).c_str());
+  LocalTime written;
+  return raw.ExistsPath() && raw.LastWriteTime(written) && date < written.Date();
+}
+
+// A status of 400 or above other than 404 is a failed page; 404 means the
+// service has no such page, which ends the day with the rows found so far.
+bool PageFailed(const HttpDownloader& downloader, bool downloaded) {
+  int status = downloader.Status();
+  return !downloaded || (status >= 400 && status != 404);
+}
+
+void WriteHeaderOnce(WorkTask& task) {
+  if (task.rawHeaderWritten) return;
+  task.rawWriter->WriteText(PageHeaderText().c_str());
+  task.rawHeaderWritten = true;
+}
+
+std::string FirstTextOf(const MarkupElement* element) {
+  const MarkupText* text = element ? element->FirstText() : nullptr;
+  return text ? std::string(text->text()) : std::string();
+}
+
+// The child elements of the first row of a parsed row fragment, or false when
+// the fragment does not have the cells a list row has.
+bool RowCells(const MarkupDocument& document, std::vector<const MarkupElement*>& cells) {
+  const MarkupElement* row = nullptr;
+  for (const MarkupElement* child : document.children())
+    if (child->name() == "tr") { row = child; break; }
+  if (!row || row->children().size() < 5) return false;
+  for (const MarkupElement* cell : row->children()) cells.push_back(cell);
+  return true;
+}
+
+void WriteRowFromTree(WorkTask& task, const std::vector<const MarkupElement*>& cells) {
+  const MarkupElement* timeCell = cells[0];
+  const MarkupText* code = cells[1]->FirstText();
+  int ticker = (code ? code->IntValue() : 0) / 10;
+  if (ticker < 1000) return;
+  const MarkupElement* place = cells[cells.size() - 2];
+  uint8_t market = place->FirstText() ? MarketFromPlace(std::string(place->FirstText()->text()).c_str(), ticker,
+                                                        task.companyProfile.get())
+                                      : 0;
+  std::string name = FirstTextOf(cells[2]);
+  if (market == 0x10 && task.companyProfile && ticker <= 9999 && name.compare(0, 4, "\x82\x6F\x81\x7C") == 0)
+    task.companyProfile[(ticker - kFirstTicker) * 4] = 0x15;
+  WriteHeaderOnce(task);
+  // The hours, the colon and the minutes of a time are three pieces.
+  const auto& timeTexts = timeCell->texts();
+  std::string hours = timeTexts.size() > 0 ? std::string(timeTexts[0]->text()) : "";
+  std::string minutes = timeTexts.size() > 2 ? std::string(timeTexts[2]->text()) : "";
+  task.rawWriter->Printf(
+      "<tr><td id=\"time\">%s%s</td><td id=\"ticker\">%04d</td><td id=\"coname\">%s</td><td id=\"market\">%s</td><td "
+      "id=\"title\">",
+      hours.c_str(), minutes.c_str(), ticker, name.c_str(), MarketName(market));
+  const MarkupElement* titleCell = cells[3];
+  const MarkupElement* link = titleCell->children().empty() ? nullptr : titleCell->children().front();
+  const MarkupAttribute* href = link ? link->FindAttribute("href") : nullptr;
+  if (href) task.rawWriter->Printf("<a href=\"%s%s\" target=\"_blank\">", TdnetBaseUrl().c_str(), href->c_str());
+  for (const MarkupText* text : (link ? link : titleCell)->texts()) task.rawWriter->Write(text->text().data(), text->text().size());
+  if (href) task.rawWriter->WriteText("</a>");
+  task.rawWriter->WriteText("</td></tr>\n");
+}
+
+// Reads a row that did not parse straight from its text.
+void WriteRowFromText(WorkTask& task, const std::string& row) {
+  task.Log(2, "analyze by manualy\n");
+  WriteHeaderOnce(task);
+  std::string copy;
+  for (char c : row)
+    if (c != '\n' && c != '\r' && c != ':' && c != ' ' && c != '\t') copy += c;
+  int time = 0, ticker = 0, items = 0;
+  std::string name, title;
+  for (size_t at = copy.find('>'); at != std::string::npos && items < 2; at = copy.find('>', at)) {
+    ++at;
+    if (at >= copy.size() || copy[at] == '<') continue;
+    if (copy[at] >= '0' && copy[at] <= '9') {
+      const char* cursor = copy.c_str() + at;
+      NumberSlot number;
+      int kind = ReadNumber(cursor, &number);
+      int value = kind == kIntegerNumber ? number.integer : kind == kRealNumber ? static_cast<int>(number.real) : 0;
+      if (value > 9999) ticker = value / 10; else time = value;
+      at = static_cast<size_t>(cursor - copy.c_str());
+      continue;
+    }
+    size_t end = copy.find('<', at);
+    std::string item = copy.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    (items++ == 0 ? name : title) = item;
+    if (end == std::string::npos) break;
+    at = end;
+  }
+  std::string link;
+  if (size_t href = copy.find("href"); href != std::string::npos && href + 6 <= copy.size()) {
+    size_t end = copy.find('"', href + 6);
+    link = copy.substr(href + 6, end == std::string::npos ? std::string::npos : end - (href + 6));
+  }
+  task.rawWriter->Printf(
+      "<tr><td id=\"time\">%04d</td><td id=\"ticker\">%04d</td><td id=\"coname\">%s</td><td id=\"market\">%s</td><td "
+      "id=\"title\"><a href=\"%s%s\" target=\"_blank\">%s</a></td></tr>\n",
+      time, ticker, name.c_str(), MarketName(0), TdnetBaseUrl().c_str(), link.c_str(), title.c_str());
+}
+
+void ExtractRow(WorkTask& task, std::string row) {
+  PipelineParser parser;
+  parser.quiet = true;
+  std::string copy = row;
+  std::unique_ptr<MarkupDocument> document = parser.Parse(std::move(copy));
+  std::vector<const MarkupElement*> cells;
+  if (document && RowCells(*document, cells))
+    WriteRowFromTree(task, cells);
+  else
+    WriteRowFromText(task, row);
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Every row holding a time mark (two digits, a colon, two digits).
+void ExtractRows(WorkTask& task) {
+  const std::string& text = task.pageText;
+  size_t from = 0;
+  while (true) {
+    size_t colon = text.find(':', from);
+    if (colon == std::string::npos) return;
+    from = colon + 1;
+    if (colon < 2 || colon + 2 >= text.size() || !IsDigit(text[colon - 2]) || !IsDigit(text[colon - 1]) ||
+        !IsDigit(text[colon + 1]) || !IsDigit(text[colon + 2]))
+      continue;
+    size_t start = text.rfind("<tr", colon);
+    size_t end = text.find("</tr>", colon);
+    if (end == std::string::npos) return;
+    end += 5;
+    if (start != std::string::npos) ExtractRow(task, text.substr(start, end - start));
+    from = end;
+  }
+}
+
+void FinishDay(WorkTask& task) {
+  if (task.rawHeaderWritten) task.rawWriter->WriteText(PageFooterText());
+  task.rawWriter.reset();  // flushes and closes
+  if (task.rawDayFailed) {
+    DiscardPartialRawDay(task);
+    return;
+  }
+  FileEntry temporary(task.rawTempPath.c_str());
+  std::string target = EnsureOutputSubdir("Raw") + FormatString("%d.html", task.curDate);
+  temporary.MoveTo(target.c_str(), true);
+  task.rawTempPath.clear();
+}
+
+}  // namespace
+
+std::string TdnetListPageName(int page, uint32_t date) { return FormatString("I_list_%03d_%d.html", page, date); }
+
+void DownloadListPage(WorkTask& task) {
+  if (task.page == 1 && RawDayIsComplete(task.curDate)) {
+    task.workStep += 2;
+    return;
+  }
+  task.ShowProgress(static_cast<int>(task.curDate), task.page);
+  std::string url = TdnetBaseUrl() + TdnetListPageName(task.page, task.curDate);
+  bool downloaded = task.downloader.OpenUrl(url.c_str());
+  task.Log(2, "download TDNet html(%d, %d)\n", task.curDate, task.page);
+  std::unique_ptr<char[]> buffer(new char[kPageBufferSize + 1]);
+  downloaded = task.downloader.Read(buffer.get(), kPageBufferSize) && downloaded;
+  int total = task.downloader.Total();
+  if (total >= kPageBufferSize) ReportError("html サイズがバッファより大きい");
+  buffer[total] = '\0';
+  task.pageText.clear();
+  if (PageFailed(task.downloader, downloaded))
+    task.rawDayFailed = true;
+  else if (task.downloader.Status() != 404)
+    ConvertUtf8ToShiftJis(buffer.get(), task.pageText);
+  task.downloader.CloseUrl();
+  task.workStep += 1;
+}
+
+void ExtractListPage(WorkTask& task) {
+  std::string rawDirectory = EnsureOutputSubdir("Raw");
+  if (!task.rawWriter) {
+    task.rawTempPath = rawDirectory + FormatString("%d.html.part", task.curDate);
+    task.rawWriter = std::make_unique<BufferedFileWriter>();
+    if (!task.rawWriter->OpenTruncate(task.rawTempPath.c_str())) task.rawDayFailed = true;
+    task.rawWriter->SetBufferSize(20480);
+    task.rawHeaderWritten = false;
+  }
+  task.Log(2, "analyze TDNet html\n");
+  ExtractRows(task);
+  task.page += 1;
+  bool another = !task.rawDayFailed && task.pageText.find(TdnetListPageName(task.page, task.curDate)) != std::string::npos;
+  task.pageText.clear();
+  if (another) {
+    task.workStep -= 1;
+    return;
+  }
+  FinishDay(task);
+  task.companyProfileDirty = true;
+  task.workStep += 1;
+}
+
+void DiscardPartialRawDay(WorkTask& task) {
+  task.rawWriter.reset();
+  if (!task.rawTempPath.empty()) {
+    FileEntry temporary(task.rawTempPath.c_str());
+    if (temporary.ExistsPath()) temporary.Delete();
+    task.rawTempPath.clear();
+  }
+  task.rawDayFailed = false;
+  task.rawHeaderWritten = false;
+}
+
+uint8_t MarketFromPlace(const char* place, int ticker, uint8_t* companyProfile) {
+  uint8_t* stored = companyProfile && ticker >= kFirstTicker && ticker <= 9999 ? &companyProfile[(ticker - kFirstTicker) * 4] : nullptr;
+  bool tokyo = false, nagoya = false, fukuoka = false, sapporo = false;
+  for (const char* p = place; p[0] && p[1]; p += 2) {
+    if (p[0] == 'G' && p[1] == 'R') {
+      if (stored) *stored = 0x50;
+      return 0x50;
+    }
+    if (std::strncmp(p, "東", 2) == 0) tokyo = true;
+    else if (std::strncmp(p, "名", 2) == 0) nagoya = true;
+    else if (std::strncmp(p, "福", 2) == 0) fukuoka = true;
+    else if (std::strncmp(p, "札", 2) == 0) sapporo = true;
+    else break;
+  }
+  if (stored) {
+    uint8_t group = *stored & 0xF0;
+    if ((group == 0x20 && nagoya) || (group == 0x30 && fukuoka) || (group == 0x40 && sapporo) || (group == 0x10 && tokyo))
+      return group;
+    if ((group == 0x20 || group == 0x30 || group == 0x40) && tokyo) {
+      *stored = 0;
+      return 0x10;
+    }
+  }
+  if (tokyo) return 0x10;
+  if (nagoya) return 0x20;
+  if (fukuoka) return 0x30;
+  if (sapporo) return 0x40;
+  return 0;
+}

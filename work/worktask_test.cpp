@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/diagnostics.h"
+#include "platform/files.h"
+#include "work/dates.h"
+#include "work/testing.h"
+
+namespace {
+
+const char kOneRunLog[] =
+    "----- start -----\n"
+    "- workStep(2)\n"
+    "- workStep(3-5)\n"
+    "- workStep(8)\n"
+    "- workStep(9)\n"
+    "- workStep(10)\n"
+    "- workStep(12)\n"
+    "- workStep(13)\n"
+    "- workStep(14)\n"
+    "- workStep(15)\n"
+    "- workStep(19)\n"
+    "----- finish -----\n";
+
+TEST(Dates, CalendarArithmetic) {
+  struct Case {
+    uint32_t date;
+    int days;
+    uint32_t expected;
+  } cases[] = {
+      {20240228, 1, 20240229}, {20230228, 1, 20230301}, {19000228, 1, 19000301}, {20000228, 1, 20000229},
+      {20241231, 1, 20250101}, {20240101, -1, 20231231}, {20240301, -1, 20240229}, {20240329, -7, 20240322},
+      {20240329, 0, 20240329}, {20240105, -10, 20231226}, {20231225, 10, 20240104},
+  };
+  for (const Case& c : cases) EXPECT_EQ(AddDays(c.date, c.days), c.expected) << c.date << " " << c.days;
+  EXPECT_EQ(NextDay(20240430), 20240501u);
+  EXPECT_EQ(MakeDate(2024, 3, 31), 20240331u);
+  EXPECT_TRUE(IsValidDate(20240229));
+  EXPECT_FALSE(IsValidDate(20230229));
+  EXPECT_FALSE(IsValidDate(20241301));
+}
+
+TEST(Dates, TodayCanBeReplayed) {
+  SetEnvironment("VELKORA_TODAY", "20240329");
+  EXPECT_EQ(TodayDate(), 20240329u);
+  SetEnvironment("VELKORA_TODAY", "2024-03-29");  // malformed: the real clock
+  EXPECT_NE(TodayDate(), 20240329u);
+  UnsetEnvironment("VELKORA_TODAY");
+}
+
+TEST(Progress, TextsOfEveryCode) {
+  EXPECT_EQ(ProgressText(-1, -1, -1), "----");
+  EXPECT_EQ(ProgressText(-2, 3, 10), "会社名を取得中 (3/10)");
+  EXPECT_EQ(ProgressText(-6, 1, 2), "決算スケジュールを取得中 (1/2)");
+  EXPECT_EQ(ProgressText(-11, -1, -1), "ポートフォリオを取得中");
+  EXPECT_EQ(ProgressText(20240329, 2, -1), "20240329 (2) の開示をダウンロード");
+  EXPECT_EQ(ProgressText(20240329, -1, -1), "20240329 の開示を抽出中");
+}
+
+TEST(WorkTask, OneDayRunLogsTheStepLinesOnly) {
+  PipelineHome home;
+  Options().SetInt(OptionKey::DebugLogLevel, 1);
+  MessageRecorder messages;
+  EXPECT_EQ(home.Run(20240329, 20240329), kOneRunLog);
+  EXPECT_EQ(home.observer.started, 1);
+  EXPECT_EQ(home.observer.finished, 1);
+  EXPECT_EQ(home.observer.texts.front(), "20240329 (1) の開示をダウンロード");
+  EXPECT_EQ(home.observer.texts.back(), "----");
+  // The download failed, was reported once per page, and no raw day was kept.
+  ASSERT_FALSE(messages.messages.empty());
+  EXPECT_NE(messages.messages[0].text.find("InternetOpenUrl に失敗<http://127.0.0.1:9/inbs/I_list_001_20240329.html>"),
+            std::string::npos);
+  EXPECT_FALSE(TestPathExists(home.Output("Raw/20240329.html")));
+}
+
+TEST(WorkTask, MultiDayRunLogsTheDateLoopOnce) {
+  PipelineHome home;
+  Options().SetInt(OptionKey::DebugLogLevel, 1);
+  MessageRecorder messages;
+  EXPECT_EQ(home.Run(20240327, 20240329), kOneRunLog);
+  int downloads = 0;
+  for (const std::string& text : home.observer.texts) downloads += text.find("ダウンロード") != std::string::npos;
+  EXPECT_EQ(downloads, 3);
+}
+
+TEST(WorkTask, WebPortfolioStepAndDetailLines) {
+  PipelineHome home;
+  Options().SetInt(OptionKey::DebugLogLevel, 2);
+  Options().SetFlag(OptionKey::WebPortEnable, true);
+  Options().SetText(OptionKey::WebPortUrl, "http://127.0.0.1:9/port.html");
+  MessageRecorder messages;
+  std::string log = home.Run(20240329, 20240329);
+  std::string steps;
+  for (size_t at = 0, end; (end = log.find('\n', at)) != std::string::npos; at = end + 1)
+    if (log.compare(at, 2, "- ") == 0) steps += log.substr(at, end + 1 - at);
+  EXPECT_EQ(steps.rfind("- workStep(1)\n- workStep(2)\n- workStep(3-5)\n- workStep(8)\n", 0), 0u) << log;
+  EXPECT_NE(log.find("make _coname.txt first\n"), std::string::npos);
+  EXPECT_NE(log.find("download TDNet html(20240329, 1)\n"), std::string::npos);
+  EXPECT_NE(log.find("make All.html\n"), std::string::npos);
+  EXPECT_EQ(home.observer.texts.front(), "ポートフォリオを取得中");
+}
+
+TEST(WorkTask, NoDebugLogAtLevelZeroAndTheStyleSheetIsWritten) {
+  PipelineHome home;
+  MessageRecorder messages;
+  EXPECT_EQ(home.Run(20240329, 20240329), "");
+  EXPECT_FALSE(TestPathExists(home.Home() + "DebugLog.txt"));
+  EXPECT_EQ(ReadTestFile(home.Output("_default.css")).size(), 1017u);
+}
+
+TEST(WorkTask, MissingOutputDirectoryIsReportedAndTheRunFinishes) {
+  PipelineHome home;
+  Options().SetText(OptionKey::HtmlDataDir, home.Home() + "missing");
+  MessageRecorder messages;
+  home.Run(20240329, 20240329);
+  ASSERT_FALSE(messages.messages.empty());
+  EXPECT_EQ(messages.messages[0].text, "html保存パスの<" + home.Home() + "missing>は存在しません");
+  EXPECT_EQ(home.observer.finished, 1);
+}
+
+TEST(WorkTask, LastDownloadIsWrittenOnlyWhenTheRunEndsToday) {
+  SetEnvironment("VELKORA_TODAY", "20240329");
+  {
+    PipelineHome home;
+    MessageRecorder messages;
+    home.Run(20240327, 20240328);
+    EXPECT_EQ(Options().Text(OptionKey::LastDownload), "");
+    home.Run(20240328, 20240329);
+    EXPECT_EQ(Options().Text(OptionKey::LastDownload), "20240329");
+  }
+  UnsetEnvironment("VELKORA_TODAY");
+}
+
+TEST(WorkTask, CancelStopsAtOnceAndASecondStartIsIgnored) {
+  PipelineHome home;
+  MessageRecorder messages;
+  ASSERT_TRUE(home.controller.StartWorkTask(20240327, 20240329, 0));
+  EXPECT_FALSE(home.controller.StartWorkTask(20240327, 20240329, 0));
+  while (home.controller.Running() && home.controller.Task()->workStep != 4) home.controller.OnIdle();
+  ASSERT_TRUE(home.controller.Running());
+  home.controller.CancelWorkTask();
+  EXPECT_FALSE(home.controller.Running());
+  EXPECT_EQ(home.observer.texts.back(), "----");
+  EXPECT_FALSE(TestPathExists(home.Output("Raw/20240327.html")));
+}
+
+}  // namespace
