@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include "cli/commands.h"
+#include "platform/diagnostics.h"
+#include "platform/files.h"
+#include "platform/testing/test_support.h"
+
+namespace {
+
+// Runs the command line with a temporary home; restores the home afterwards.
+class CommandLineTest : public ::testing::Test {
+ protected:
+  void SetUp() override { previous_ = HomeDirectory(); }
+  void TearDown() override {
+    SetMessageSink(nullptr);
+    SetHomeDirectory(previous_);
+  }
+  int Velkora(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), {"--home", home.Path()});
+    return RunCommandLine(arguments);
+  }
+  std::string OptionFile() { return ReadTestFile(home / "VelkoraOption.ini"); }
+
+  TempDir home;
+  std::string previous_;
+};
+
+TEST_F(CommandLineTest, SetAndGetGoThroughTheOptionFile) {
+  EXPECT_EQ(Velkora({"set", "DebugLogLevel", "1"}), kExitOk);
+  EXPECT_EQ(Velkora({"set", "HtmlDataDir", "出力"}), kExitOk);
+  EXPECT_EQ(OptionFile(), "[Option]\r\nDebugLogLevel=1\r\nHtmlDataDir=出力\r\n");
+  EXPECT_EQ(Velkora({"get", "DebugLogLevel", "EnableHtmlAll"}), kExitOk);
+}
+
+TEST_F(CommandLineTest, UsageErrorsChangeNothing) {
+  EXPECT_EQ(Velkora({"set", "NoSuchKey", "1"}), kExitUsage);
+  EXPECT_EQ(Velkora({"set", "DebugLogLevel"}), kExitUsage);
+  EXPECT_EQ(Velkora({"get"}), kExitUsage);
+  EXPECT_EQ(Velkora({"frobnicate"}), kExitUsage);
+  EXPECT_EQ(Velkora({"run", "--from", "20240230", "--to", "20240301"}), kExitUsage);
+  EXPECT_EQ(Velkora({"run", "--from", "20240301"}), kExitUsage);
+  EXPECT_EQ(Velkora({"run", "--refetch-schedules", "3"}), kExitUsage);
+  EXPECT_FALSE(TestPathExists(home / "VelkoraOption.ini"));
+  EXPECT_EQ(RunCommandLine({"--home", home / "missing", "options"}), kExitUsage);
+}
+
+TEST_F(CommandLineTest, PortfolioFormatErrorIsRefused) {
+  MessageRecorder messages;
+  EXPECT_EQ(Velkora({"set", "PortList", "abc"}), kExitReported);
+  EXPECT_FALSE(TestPathExists(home / "VelkoraOption.ini"));
+  EXPECT_EQ(Velkora({"set", "PortList", "7203, 6758"}), kExitOk);
+}
+
+TEST_F(CommandLineTest, SavedListsRemoveTheViewsBuiltFromThem) {
+  ASSERT_EQ(Velkora({"set", "HtmlDataDir", home / "out"}), kExitOk);
+  for (const char* view : {"All", "Port", "Xls", "Indiv"}) WriteTestFile(home / "out/" + view + "/20240329.html", "x");
+  EXPECT_EQ(Velkora({"set", "PortList", "7203\n6758"}), kExitOk);
+  EXPECT_FALSE(TestPathExists(home / "out/Port"));
+  EXPECT_TRUE(TestPathExists(home / "out/All"));
+  EXPECT_EQ(Velkora({"set", "IgnoreList", "1301"}), kExitOk);
+  for (const char* view : {"All", "Xls", "Indiv"}) EXPECT_FALSE(TestPathExists(home / "out/" + view)) << view;
+  std::string options = OptionFile();
+  EXPECT_NE(options.find("IgnoreList=1301\r\n"), std::string::npos);
+  EXPECT_NE(options.find("LastUpdateIndiv=19000101\r\n"), std::string::npos);
+  EXPECT_NE(options.find("PortList=7203&cr;6758\r\n"), std::string::npos) << options;
+}
+
+TEST_F(CommandLineTest, OfflineRunReachesTheFinishAndLogsTheSteps) {
+  WriteTestFile(home / "out/keep", "");
+  ASSERT_EQ(Velkora({"set", "DebugLogLevel", "1"}), kExitOk);
+  ASSERT_EQ(Velkora({"set", "HtmlDataDir", home / "out"}), kExitOk);
+  ASSERT_EQ(Velkora({"set", "TdnetBaseUrl", "http://127.0.0.1:9/inbs/"}), kExitOk);
+  MessageRecorder messages;
+  EXPECT_EQ(Velkora({"run", "--from", "20240329", "--to", "20240329"}), kExitReported);
+  EXPECT_EQ(ReadTestFile(home / "DebugLog.txt"),
+            "----- start -----\n- workStep(2)\n- workStep(3-5)\n- workStep(8)\n- workStep(9)\n- workStep(10)\n"
+            "- workStep(12)\n- workStep(13)\n- workStep(14)\n- workStep(15)\n- workStep(19)\n----- finish -----\n");
+  std::string options = OptionFile();
+  EXPECT_NE(options.find("PeriodType=3\r\n"), std::string::npos);
+  EXPECT_NE(options.find("PeriodSt=20240329\r\n"), std::string::npos);
+  EXPECT_NE(options.find("PeriodEd=20240329\r\n"), std::string::npos);
+  EXPECT_NE(options.find("[Status]\r\n"), std::string::npos);
+  EXPECT_EQ(options.find("\n\n"), std::string::npos);
+  for (size_t at = options.find('\n'); at != std::string::npos; at = options.find('\n', at + 1))
+    EXPECT_EQ(options[at - 1], '\r');
+}
+
+TEST_F(CommandLineTest, LegacyOptionFileReplacesTheCurrentOne) {
+  WriteTestFile(home / "VelkoraOption.ini", "[Option]\r\nDebugLogLevel=2\r\n");
+  WriteTestFile(home / "VelkorraOption.ini", "[Option]\r\nDebugLogLevel=1\r\n");
+  EXPECT_EQ(Velkora({"options"}), kExitOk);
+  EXPECT_FALSE(TestPathExists(home / "VelkorraOption.ini"));
+  EXPECT_EQ(OptionFile(), "[Option]\r\nDebugLogLevel=1\r\n");
+}
+
+}  // namespace

@@ -1,0 +1,28 @@
+// The velkora command line: a table of commands over the same work task, option
+// store and lists that the main window uses.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Exit statuses.
+enum : int { kExitOk = 0, kExitReported = 1, kExitUsage = 2, kExitCancelled = 130 };
+
+// Runs the command line (arguments without the program name, Shift_JIS) and
+// returns the exit status.
+int RunCommandLine(const std::vector<std::string>& arguments);
+
+// The one-line version text.
+extern const char kVersionText[];
+
+// Commands, each taking its own arguments (after the command name).
+int CommandRun(const std::vector<std::string>& arguments);
+int CommandGet(const std::vector<std::string>& arguments);
+int CommandSet(const std::vector<std::string>& arguments);
+int CommandOptions(const std::vector<std::string>& arguments);
+int CommandDemo(const std::vector<std::string>& arguments);
+
+// Reports a usage error as one line on standard error and returns kExitUsage.
+int UsageError(const std::string& message);
+// Whether `text` is a valid yyyymmdd date; sets `date`.
+bool ParseDateArgument(const std::string& text, unsigned& date);

@@ -1,0 +1,127 @@
+// demo: a synthetic week of disclosures served by the loopback fixture server,
+// run through the whole pipeline into a new home directory.
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "platform/console.h"
+#include "platform/diagnostics.h"
+#include "platform/files.h"
+#include "platform/helper_process.h"
+#include "settings/options.h"
+#include "work/dates.h"
+#include "work/run.h"
+#include "work/worktask.h"
+
+namespace {
+
+// Companies of the fixture's built-in list used as the sample portfolio and as
+// the sample spreadsheet directory.
+const char kSamplePortfolio[] = "7203, 6758, 9984, 8306";
+const char* const kSampleSpreadsheets[] = {"7203.xlsx", "4063.xls", "6501.xlsm"};
+
+class DemoProgress : public WorkObserver {
+ public:
+  void ShowProgress(int code, int a, int b) override {
+    std::string text = ProgressText(code, a, b);
+    if (text != last_) PrintError(text + "\n");
+    last_ = text;
+  }
+
+ private:
+  std::string last_;
+};
+
+bool MakeDirectory(const std::string& path) {
+  FileEntry directory(path.c_str());
+  return directory.ExistsPath() || directory.CreateDir();
+}
+
+bool WriteEmptyFile(const std::string& path) {
+  DiskFile file(path.c_str());
+  return file.Open(FileOpenMode::CreateAlways);
+}
+
+// Starts the fixture server beside this program for the week; returns its port.
+int StartFixture(HelperProcess& server, const std::string& root, uint32_t first, uint32_t last) {
+  std::string program = HomeDirectory() + "velkora-fixture";
+  std::vector<std::string> arguments = {"--port", "0", "--root", root, "--time-limit", "900", "--seed", "7",
+                                        "--per-day", "120", "--generate", FormatString("%u:%u", first, last)};
+  if (!server.Start(program, arguments)) return 0;
+  std::string line;
+  if (!server.ReadLine(line) || line.rfind("port ", 0) != 0) return 0;
+  return std::atoi(line.c_str() + 5);
+}
+
+void WriteDemoOptions(const std::string& home, int port) {
+  std::string server = FormatString("http://127.0.0.1:%d", port);
+  Options().SetText(OptionKey::HtmlDataDir, home + "html");
+  Options().SetText(OptionKey::XlsCheckDir, home + "xls");
+  Options().SetText(OptionKey::TdnetBaseUrl, server + "/inbs/");
+  Options().SetText(OptionKey::QuoteBaseUrl, server);
+  Options().SetText(OptionKey::ReportBaseUrl, server);
+  Options().SetFlag(OptionKey::EnableHtmlAll, true);
+  Options().SetFlag(OptionKey::EnableHtmlPort, true);
+  Options().SetFlag(OptionKey::EnableHtmlXls, true);
+  Options().SetText(OptionKey::PortList, kSamplePortfolio);
+  Options().SetInt(OptionKey::DebugLogLevel, 1);
+}
+
+int RunDemoPipeline(uint32_t first, uint32_t last) {
+  Options().SetInt(OptionKey::PeriodType, 3);
+  Options().SetInt(OptionKey::PeriodSt, static_cast<int>(first));
+  Options().SetInt(OptionKey::PeriodEd, static_cast<int>(last));
+  DemoProgress progress;
+  WorkController controller(progress);
+  StartRun(controller, first, last, 0, false);
+  while (controller.OnIdle()) {
+  }
+  return kExitOk;
+}
+
+void PrintResults(const std::string& home, uint32_t first, uint32_t last) {
+  PrintOut("Demo home: " + home + "\n");
+  std::string summary = home + "html" + kPathSeparator + "All.html";
+  FileEntry all(summary.c_str());
+  if (all.ExistsPath()) PrintOut("All.html: " + summary + "\n");
+  for (const char* view : {"All", "Port", "Xls"}) {
+    for (uint32_t day = first; day <= last; day = NextDay(day)) {
+      std::string path = home + "html" + kPathSeparator + view + kPathSeparator + FormatString("%u.html", day);
+      FileEntry page(path.c_str());
+      if (page.ExistsPath()) PrintOut(std::string(view) + " view: " + path + "\n");
+    }
+  }
+}
+
+}  // namespace
+
+int CommandDemo(const std::vector<std::string>& arguments) {
+  std::string home;
+  if (arguments.size() == 2 && arguments[0] == "--out") {
+    home = arguments[1];
+    if (home.back() != '/' && home.back() != '\\') home += kPathSeparator;
+    if (!MakeDirectory(home)) return UsageError("cannot create " + arguments[1]);
+  } else if (arguments.empty()) {
+    home = CreateTemporaryDirectory("velkora-demo-");
+    if (home.empty()) return UsageError("cannot create a temporary directory");
+  } else {
+    return UsageError("demo takes only --out DIR");
+  }
+  uint32_t last = TodayDate(), first = AddDays(last, -6);
+  HelperProcess server;
+  int port = StartFixture(server, home + "fixture", first, last);
+  if (port <= 0) {
+    PrintError("velkora: cannot start " + HomeDirectory() + "velkora-fixture (build it with the linux preset)\n");
+    return kExitReported;
+  }
+  if (!SetHomeDirectory(home)) return UsageError("cannot use " + home);
+  OptionStore store;
+  MakeDirectory(home + "html" + kPathSeparator);
+  MakeDirectory(home + "xls" + kPathSeparator);
+  for (const char* name : kSampleSpreadsheets) WriteEmptyFile(home + "xls" + kPathSeparator + name);
+  WriteDemoOptions(home, port);
+  int status = RunDemoPipeline(first, last);
+  server.Stop();
+  PrintResults(home, first, last);
+  return status;
+}

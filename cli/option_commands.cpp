@@ -1,0 +1,81 @@
+// get, set and options: read and write the option file as the program does.
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "platform/console.h"
+#include "platform/diagnostics.h"
+#include "settings/options.h"
+#include "work/run.h"
+#include "work/worktask.h"
+
+namespace {
+
+// Counts the errors shown while it lives.
+class ErrorCounter {
+ public:
+  ErrorCounter() {
+    previous_ = SetMessageSink([this](int severity, const std::string& text) {
+      if (severity == kSeverityError) ++errors;
+      if (previous_) previous_(severity, text);
+    });
+  }
+  ~ErrorCounter() { SetMessageSink(std::move(previous_)); }
+  int errors = 0;
+
+ private:
+  MessageSink previous_;
+};
+
+class NoProgress : public WorkObserver {
+ public:
+  void ShowProgress(int, int, int) override {}
+};
+
+// The list keys go through the same saving as the list editors: parsed first,
+// refused on a format error, and the views built from them removed.
+bool SaveThroughList(const OptionInfo& info, const std::string& value, bool& handled) {
+  NoProgress observer;
+  WorkController controller(observer);
+  handled = true;
+  switch (info.key) {
+    case OptionKey::PortList: return SavePortfolioList(controller, value);
+    case OptionKey::IgnoreList: return SaveIgnoreList(controller, value);
+    case OptionKey::KeyHighlightList: return SaveKeywordList(value);
+    default: handled = false; return false;
+  }
+}
+
+}  // namespace
+
+int CommandGet(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) return UsageError("get needs at least one KEY");
+  for (const std::string& name : arguments)
+    if (!FindOption(name)) return UsageError("unknown key: " + name);
+  for (const std::string& name : arguments) PrintOut(Options().ReadAsText(*FindOption(name)) + "\n");
+  return kExitOk;
+}
+
+int CommandSet(const std::vector<std::string>& arguments) {
+  if (arguments.size() != 2) return UsageError("set needs KEY and VALUE");
+  const OptionInfo* info = FindOption(arguments[0]);
+  if (!info) return UsageError("unknown key: " + arguments[0]);
+  ErrorCounter counter;
+  bool handled = false;
+  bool saved = SaveThroughList(*info, arguments[1], handled);
+  if (!handled) saved = Options().WriteFromText(*info, arguments[1]);
+  return saved && counter.errors == 0 ? kExitOk : kExitReported;
+}
+
+int CommandOptions(const std::vector<std::string>& arguments) {
+  if (!arguments.empty()) return UsageError("options takes no arguments");
+  std::string section;
+  for (const OptionInfo& info : AllOptions()) {
+    if (section != info.section) {
+      section = info.section;
+      PrintOut((section == AllOptions().front().section ? "[" : "\n[") + section + "]\n");
+    }
+    PrintOut(std::string(info.name) + "=" + Options().ReadAsText(info) + "\n");
+  }
+  return kExitOk;
+}

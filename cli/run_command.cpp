@@ -1,0 +1,121 @@
+// run: what the main window's run command does, without the window, stepping the
+// task to its end with a progress line on standard error.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "platform/console.h"
+#include "platform/diagnostics.h"
+#include "settings/options.h"
+#include "work/run.h"
+#include "work/worktask.h"
+
+namespace {
+
+struct RunArguments {
+  unsigned from = 0, to = 0;
+  int refetchSchedules = 0;
+  bool refetchCompanies = false;
+};
+
+// One updating line on a terminal, one line per change otherwise.
+class ProgressLine : public WorkObserver {
+ public:
+  ProgressLine() : terminal_(ErrorIsTerminal()) {}
+  ~ProgressLine() override {
+    if (terminal_ && shown_) PrintError("\n");
+  }
+  void ShowProgress(int code, int a, int b) override {
+    std::string text = ProgressText(code, a, b);
+    if (text == last_) return;
+    last_ = text;
+    shown_ = true;
+    PrintError(terminal_ ? "\r" + text + "\x1b[K" : text + "\n");
+  }
+
+ private:
+  bool terminal_;
+  bool shown_ = false;
+  std::string last_;
+};
+
+// Counts the errors shown during the run, for the exit status.
+class ErrorTally {
+ public:
+  ErrorTally() {
+    previous_ = SetMessageSink([this](int severity, const std::string& text) {
+      if (severity == kSeverityError) ++errors;
+      if (previous_) previous_(severity, text);
+    });
+  }
+  ~ErrorTally() { SetMessageSink(std::move(previous_)); }
+  int errors = 0;
+
+ private:
+  MessageSink previous_;
+};
+
+int ParseRunArguments(const std::vector<std::string>& arguments, RunArguments& run) {
+  bool hasFrom = false, hasTo = false;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& name = arguments[i];
+    bool hasValue = i + 1 < arguments.size();
+    if (name == "--from" || name == "--to") {
+      unsigned date = 0;
+      if (!hasValue || !ParseDateArgument(arguments[i + 1], date))
+        return UsageError(name + " needs a date YYYYMMDD");
+      (name == "--from" ? run.from : run.to) = date;
+      (name == "--from" ? hasFrom : hasTo) = true;
+      ++i;
+    } else if (name == "--refetch-schedules") {
+      if (!hasValue || (arguments[i + 1] != "1" && arguments[i + 1] != "2"))
+        return UsageError("--refetch-schedules needs 1 or 2");
+      run.refetchSchedules = arguments[++i][0] - '0';
+    } else if (name == "--refetch-companies") {
+      run.refetchCompanies = true;
+    } else {
+      return UsageError("unknown run option: " + name);
+    }
+  }
+  if (hasFrom != hasTo) return UsageError("--from and --to go together");
+  return -1;
+}
+
+// Stores the period as the main window's "Save all options" stores its fields.
+void StorePeriod(const RunArguments& run, uint32_t& first, uint32_t& last) {
+  if (run.from != 0) {
+    Options().SetInt(OptionKey::PeriodType, 3);
+    first = std::min(run.from, run.to);
+    last = std::max(run.from, run.to);
+  } else {
+    PeriodOfType(Options().Int(OptionKey::PeriodType), first, last);
+    Options().SetInt(OptionKey::PeriodType, Options().Int(OptionKey::PeriodType));
+  }
+  Options().SetInt(OptionKey::PeriodSt, static_cast<int>(first));
+  Options().SetInt(OptionKey::PeriodEd, static_cast<int>(last));
+}
+
+}  // namespace
+
+int CommandRun(const std::vector<std::string>& arguments) {
+  RunArguments run;
+  if (int status = ParseRunArguments(arguments, run); status >= 0) return status;
+  ErrorTally tally;
+  uint32_t first = 0, last = 0;
+  StorePeriod(run, first, last);
+  uint8_t mode = 0;
+  if (Options().Flag(OptionKey::EnableStSche) && run.refetchSchedules != 0)
+    mode = static_cast<uint8_t>(run.refetchSchedules);
+  ProgressLine progress;
+  WorkController controller(progress);
+  InstallInterruptHandler();
+  StartRun(controller, first, last, mode, run.refetchCompanies);
+  while (controller.OnIdle()) {
+    if (InterruptRequested()) {
+      controller.CancelWorkTask();
+      return kExitCancelled;
+    }
+  }
+  return tally.errors == 0 ? kExitOk : kExitReported;
+}
