@@ -50,6 +50,15 @@ void InstallConsoleSink() {
 
 }  // namespace
 
+ErrorCount::ErrorCount() {
+  previous_ = SetMessageSink([this](int severity, const std::string& text) {
+    if (severity == kSeverityError) ++errors;
+    if (previous_) previous_(severity, text);
+  });
+}
+
+ErrorCount::~ErrorCount() { SetMessageSink(std::move(previous_)); }
+
 int UsageError(const std::string& message) {
   PrintError("velkora: " + message + " (see velkora --help)\n");
   return kExitUsage;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/diagnostics.h"
+
 // Exit statuses.
 enum : int { kExitOk = 0, kExitReported = 1, kExitUsage = 2, kExitCancelled = 130 };
 
@@ -21,6 +23,20 @@ int CommandGet(const std::vector<std::string>& arguments);
 int CommandSet(const std::vector<std::string>& arguments);
 int CommandOptions(const std::vector<std::string>& arguments);
 int CommandDemo(const std::vector<std::string>& arguments);
+
+// Counts the errors shown while it lives (they decide the exit status), passing
+// every message on to the sink that was installed before.
+class ErrorCount {
+ public:
+  ErrorCount();
+  ~ErrorCount();
+  ErrorCount(const ErrorCount&) = delete;
+  ErrorCount& operator=(const ErrorCount&) = delete;
+  int errors = 0;
+
+ private:
+  MessageSink previous_;
+};
 
 // Reports a usage error as one line on standard error and returns kExitUsage.
 int UsageError(const std::string& message);

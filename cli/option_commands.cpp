@@ -11,22 +11,6 @@
 
 namespace {
 
-// Counts the errors shown while it lives.
-class ErrorCounter {
- public:
-  ErrorCounter() {
-    previous_ = SetMessageSink([this](int severity, const std::string& text) {
-      if (severity == kSeverityError) ++errors;
-      if (previous_) previous_(severity, text);
-    });
-  }
-  ~ErrorCounter() { SetMessageSink(std::move(previous_)); }
-  int errors = 0;
-
- private:
-  MessageSink previous_;
-};
-
 class NoProgress : public WorkObserver {
  public:
   void ShowProgress(int, int, int) override {}
@@ -60,7 +44,7 @@ int CommandSet(const std::vector<std::string>& arguments) {
   if (arguments.size() != 2) return UsageError("set needs KEY and VALUE");
   const OptionInfo* info = FindOption(arguments[0]);
   if (!info) return UsageError("unknown key: " + arguments[0]);
-  ErrorCounter counter;
+  ErrorCount counter;
   bool handled = false;
   bool saved = SaveThroughList(*info, arguments[1], handled);
   if (!handled) saved = Options().WriteFromText(*info, arguments[1]);

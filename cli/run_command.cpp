@@ -40,22 +40,6 @@ class ProgressLine : public WorkObserver {
   std::string last_;
 };
 
-// Counts the errors shown during the run, for the exit status.
-class ErrorTally {
- public:
-  ErrorTally() {
-    previous_ = SetMessageSink([this](int severity, const std::string& text) {
-      if (severity == kSeverityError) ++errors;
-      if (previous_) previous_(severity, text);
-    });
-  }
-  ~ErrorTally() { SetMessageSink(std::move(previous_)); }
-  int errors = 0;
-
- private:
-  MessageSink previous_;
-};
-
 int ParseRunArguments(const std::vector<std::string>& arguments, RunArguments& run) {
   bool hasFrom = false, hasTo = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
@@ -101,7 +85,7 @@ void StorePeriod(const RunArguments& run, uint32_t& first, uint32_t& last) {
 int CommandRun(const std::vector<std::string>& arguments) {
   RunArguments run;
   if (int status = ParseRunArguments(arguments, run); status >= 0) return status;
-  ErrorTally tally;
+  ErrorCount tally;
   uint32_t first = 0, last = 0;
   StorePeriod(run, first, last);
   uint8_t mode = 0;

@@ -18,18 +18,6 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   return arguments;
 }
 
-void PrintOut(const std::string& sjis) {
-  std::string text = ShiftJisToUtf8(sjis);
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
-}
-
-void PrintError(const std::string& sjis) {
-  std::string text = ShiftJisToUtf8(sjis);
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fflush(stderr);
-}
-
 bool ErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 
 void InstallInterruptHandler() {

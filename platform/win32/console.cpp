@@ -33,18 +33,6 @@ std::vector<std::string> CommandLineArguments(int, char**) {
   return arguments;
 }
 
-void PrintOut(const std::string& sjis) {
-  std::string text = ShiftJisToUtf8(sjis);
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
-}
-
-void PrintError(const std::string& sjis) {
-  std::string text = ShiftJisToUtf8(sjis);
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fflush(stderr);
-}
-
 bool ErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 void InstallInterruptHandler() { SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
