@@ -13,10 +13,12 @@ void BufferedFileWriter::SetBufferSize(size_t n) {
 
 bool BufferedFileWriter::OpenTruncate(const char* path) {
   Flush();
+  failed_ = true;
   if (!path_.SetPath(path)) return false;
   DiskFile file;
-  if (!file.SetPath(path_)) return false;
-  return file.Open(FileOpenMode::CreateAlways);
+  if (!file.SetPath(path_) || !file.Open(FileOpenMode::CreateAlways)) return false;
+  failed_ = false;
+  return true;
 }
 
 bool BufferedFileWriter::OpenTruncate(const char* directory, const char* name) {
@@ -54,9 +56,9 @@ void BufferedFileWriter::AppendToFile(const char* bytes, size_t length) {
   // Opening an existing file only: a target deleted meanwhile is reported, not
   // re-created.
   DiskFile file;
-  if (!file.SetPath(path_) || !file.Open(FileOpenMode::OpenExisting)) return;
-  if (!file.Seek(SeekOrigin::End)) return;
-  file.Write(bytes, static_cast<uint32_t>(length));
+  bool written = file.SetPath(path_) && file.Open(FileOpenMode::OpenExisting) && file.Seek(SeekOrigin::End) &&
+                 file.Write(bytes, static_cast<uint32_t>(length));
+  if (!written) failed_ = true;
 }
 
 void BufferedFileWriter::Printf(const char* format, ...) {

@@ -47,6 +47,9 @@ class BufferedFileWriter : public ByteOutput {
 
   const FilePath& Path() const { return path_; }
   size_t Buffered() const { return used_; }
+  // Whether any flush since the last OpenTruncate failed (text was lost), so a
+  // caller can refuse to treat the file as complete.
+  bool Failed() const { return failed_; }
 
  private:
   // Appends bytes to the existing file.
@@ -55,6 +58,7 @@ class BufferedFileWriter : public ByteOutput {
   std::unique_ptr<char[]> buffer_;
   size_t capacity_ = 0;
   size_t used_ = 0;
+  bool failed_ = false;
   FilePath path_;
 };
 

@@ -44,8 +44,12 @@ TEST(BufferedFileWriter, DeletedTargetIsReportedAndNotRecreated) {
   ASSERT_TRUE(writer.OpenTruncate(temp.Path().c_str(), "gone.txt"));
   writer.SetBufferSize(64);
   writer.WriteText("first");
+  writer.Flush();
+  EXPECT_FALSE(writer.Failed());
+  writer.WriteText("first");
   ASSERT_EQ(std::remove(path.c_str()), 0);
   writer.Flush();
+  EXPECT_TRUE(writer.Failed());
   EXPECT_EQ(writer.Buffered(), 0u);  // dropped
   writer.WriteText("second");
   writer.Flush();

@@ -168,7 +168,10 @@ void ExtractRows(WorkTask& task) {
 
 void FinishDay(WorkTask& task) {
   if (task.rawHeaderWritten) task.rawWriter->WriteText(PageFooterText());
-  task.rawWriter.reset();  // flushes and closes
+  task.rawWriter->Flush();
+  // Rows lost to a failed write make the day as incomplete as a failed download.
+  if (task.rawWriter->Failed()) task.rawDayFailed = true;
+  task.rawWriter.reset();
   if (task.rawDayFailed) {
     DiscardPartialRawDay(task);
     return;
