@@ -215,6 +215,26 @@ TEST_F(PipelineTest, MissingNameFileSendsEveryDayThroughThePass) {
   EXPECT_EQ(names.substr(at, 2), "*\n");
 }
 
+TEST_F(PipelineTest, SkipDecisionsOnTheNextRun) {
+  std::vector<ListRow> rows = {{u8"10:00", u8"99840", u8"ソフトバンク", u8"お知らせ", u8"東"}};
+  uint32_t today = TodayDate();
+  for (uint32_t day : {20240328u, 20240329u, today}) Serve(day, 1, ListPage(day, 1, rows));
+  MessageRecorder messages;
+  Options().SetInt(OptionKey::DebugLogLevel, 2);
+  home_->Run(20240328, 20240329);
+  home_->Run(today, today);
+  // A raw day last written on its own day was fetched during that day: again.
+  // One written on a later day is complete and kept.
+  SetLastWriteTime(home_->Output("Raw/20240328.html"), 2024, 3, 28, 18);
+  SetLastWriteTime(home_->Output("Raw/20240329.html"), 2024, 3, 30, 9);
+  std::string log = home_->Run(20240328, 20240329);
+  EXPECT_NE(log.find("download TDNet html(20240328, 1)"), std::string::npos);
+  EXPECT_EQ(log.find("download TDNet html(20240329, 1)"), std::string::npos);
+  // Today's list, written today, is fetched again.
+  log = home_->Run(today, today);
+  EXPECT_NE(log.find(FormatString("download TDNet html(%u, 1)", today)), std::string::npos);
+}
+
 TEST_F(PipelineTest, MarketFromPlaceRules) {
   uint8_t profile[kTickerCount * 4] = {};
   auto& byte = profile[(7203 - kFirstTicker) * 4];

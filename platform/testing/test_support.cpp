@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -51,6 +52,22 @@ std::string ReadTestFile(const std::string& path) {
 bool TestPathExists(const std::string& path) {
   std::error_code error;
   return fs::exists(fs::path(path), error);
+}
+
+void SetLastWriteTime(const std::string& path, int year, int month, int day, int hour) {
+  std::tm local = {};
+  local.tm_year = year - 1900;
+  local.tm_mon = month - 1;
+  local.tm_mday = day;
+  local.tm_hour = hour;
+  local.tm_isdst = -1;
+  // The file clock's epoch is not the C clock's: step back from now by the
+  // difference, in the file clock's own nanoseconds.
+  long long seconds = static_cast<long long>(std::difftime(std::time(nullptr), std::mktime(&local)));
+  auto when = fs::file_time_type::clock::now() - fs::file_time_type::duration(seconds * 1000000000LL);
+  std::error_code error;
+  fs::last_write_time(fs::path(path), when, error);
+  EXPECT_FALSE(error) << "cannot set the time of " << path;
 }
 
 void SetEnvironment(const std::string& name, const std::string& value) {

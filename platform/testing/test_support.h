@@ -28,6 +28,9 @@ std::string ReadTestFile(const std::string& path);
 // Whether a file or directory exists.
 bool TestPathExists(const std::string& path);
 
+// Sets a file's last-write time to a local calendar time.
+void SetLastWriteTime(const std::string& path, int year, int month, int day, int hour);
+
 // Sets or removes an environment variable of this process.
 void SetEnvironment(const std::string& name, const std::string& value);
 void UnsetEnvironment(const std::string& name);
