@@ -10,8 +10,10 @@
 #include <string_view>
 #include <utility>
 
+#include "markup/block_pool.h"
+
 // An owned byte string of at most 4 GB: up to 14 bytes are kept inline, longer
-// texts in one heap block. Always zero-terminated.
+// texts in one pooled block (markup/block_pool.h). Always zero-terminated.
 class CompactText {
  public:
   CompactText() { SetEmpty(); }
@@ -70,7 +72,7 @@ class CompactText {
       return;
     }
     uint32_t size = static_cast<uint32_t>(text.size());
-    char* pointer = new char[size + 1];
+    char* pointer = static_cast<char*>(AllocatePooled(size + 1));
     std::memcpy(pointer, text.data(), size);
     pointer[size] = 0;
     std::memcpy(raw_, &pointer, sizeof pointer);
@@ -78,7 +80,7 @@ class CompactText {
     raw_[kTagByte] = static_cast<char>(kHeapTag);
   }
   void Free() {
-    if (OnHeap()) delete[] HeapPointer();
+    if (OnHeap()) FreePooled(HeapPointer(), size() + 1);
   }
 
   alignas(8) char raw_[16];
@@ -138,7 +140,7 @@ class NodeList {
   // Destroys every item.
   void Clear() {
     for (T* item : *this) delete item;
-    if (capacity_ != 0) delete[] many_;
+    if (capacity_ != 0) FreePooled(many_, capacity_ * sizeof(T*));
     one_ = nullptr;
     size_ = 0;
     capacity_ = 0;
@@ -149,9 +151,9 @@ class NodeList {
   void Grow() {
     if (size_ < capacity_) return;
     uint32_t capacity = capacity_ == 0 ? 2 : capacity_ * 2;
-    T** items = new T*[capacity];
+    T** items = static_cast<T**>(AllocatePooled(capacity * sizeof(T*)));
     if (size_ != 0) std::memcpy(items, begin(), size_ * sizeof(T*));
-    if (capacity_ != 0) delete[] many_;
+    if (capacity_ != 0) FreePooled(many_, capacity_ * sizeof(T*));
     many_ = items;
     capacity_ = capacity;
   }

@@ -61,7 +61,7 @@ class TreeBuilder {
   Outcome StartTag();
   Outcome RawText();
   bool ExtendName(std::string& name, bool stopAtEquals);
-  void CopyToken(const RawToken& from, MarkupToken& to) const;
+  void CopyTokenFields(const RawToken& from, MarkupToken& to) const;
 
   const MarkupParser& parser_;
   MarkupTokenizer& tokenizer_;
@@ -97,8 +97,8 @@ std::unique_ptr<MarkupDocument> TreeBuilder::Build() {
   }
 }
 
-void TreeBuilder::CopyToken(const RawToken& from, MarkupToken& to) const {
-  to.SetText(from.text);
+// Everything but the text, which the token was made with.
+void TreeBuilder::CopyTokenFields(const RawToken& from, MarkupToken& to) const {
   to.SetKind(from.kind);
   to.SetNumber(from.number);
   to.SetSpaceAfter(from.spaceAfter);
@@ -116,8 +116,8 @@ TreeBuilder::Outcome TreeBuilder::ContentStep() {
   }
   if (open_.size() == 1) return Fail(current_, kContentOutside);
   if (parser_.KeepsRawText(*Top(), open_[open_.size() - 2])) return RawText();
-  auto text = std::make_unique<MarkupText>();
-  CopyToken(current_, *text);
+  auto text = std::make_unique<MarkupText>(current_.text);
+  CopyTokenFields(current_, *text);
   Top()->AppendText(std::move(text));
   if (!Advance()) return EndedEarly();
   return Outcome::kContinue;
@@ -186,17 +186,18 @@ TreeBuilder::Outcome TreeBuilder::TagStep() {
   if (current_.kind != TokenKind::Word) return Fail(current_, kBadAttributeName);
   int line = current_.line;
   if (!ExtendName(scratch_, true)) return EndedEarly();
-  MarkupAttribute* attribute = Top()->AddAttribute(scratch_, "");
-  attribute->SetQuiet(parser_.quiet);
   if (!current_.Is('=')) {
     // A bare attribute name: an empty value of kind none.
+    MarkupAttribute* attribute = Top()->AddAttribute(scratch_, "");
+    attribute->SetQuiet(parser_.quiet);
     attribute->SetKind(TokenKind::None);
     attribute->SetLine(line);
     return Outcome::kContinue;
   }
   if (!Advance()) return EndedEarly();
   if (current_.kind != TokenKind::Quoted) return Fail(current_, kValueNotQuoted);
-  CopyToken(current_, *attribute);
+  // (A failed parse returns no tree, so the attribute is only made once whole.)
+  CopyTokenFields(current_, *Top()->AddAttribute(scratch_, current_.text));
   if (!Advance()) return EndedEarly();
   return Outcome::kContinue;
 }

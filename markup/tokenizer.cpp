@@ -90,7 +90,8 @@ void MarkupTokenizer::SkipGap(RawToken* previous) {
     } else if (c == '\n' || c == '\r') {
       if (previous != nullptr) previous->newlineAfter = true;
       CountLineBreak();
-    } else if (!SkipComment()) {
+    } else if ((c != '/' && c != '<') || !SkipComment()) {
+      // Comments start with "/" or "<"; other bytes begin the next token.
       return;
     }
   }

@@ -22,6 +22,11 @@ class MarkupToken {
   MarkupToken() = default;
   explicit MarkupToken(std::string_view text, TokenKind kind = TokenKind::Word);
 
+  // Tokens are allocated from the markup block pool. The destructor is not
+  // virtual: delete a text or an attribute through its own type.
+  static void* operator new(size_t size) { return AllocatePooled(size); }
+  static void operator delete(void* block, size_t size) { FreePooled(block, size); }
+
   // The characters (a quoted token's without its quotes), zero-terminated.
   std::string_view text() const { return text_.view(); }
   const char* c_str() const { return text_.c_str(); }
@@ -106,6 +111,11 @@ class MarkupElement {
   virtual ~MarkupElement() = default;
   MarkupElement(const MarkupElement&) = delete;
   MarkupElement& operator=(const MarkupElement&) = delete;
+
+  // Elements are allocated from the markup block pool; the virtual destructor
+  // hands a derived element's own size back.
+  static void* operator new(size_t size) { return AllocatePooled(size); }
+  static void operator delete(void* block, size_t size) { FreePooled(block, size); }
 
   // Writes the element and its subtree with `indent` tabs in front of its tags
   // (see markup/writer.h for the layout).
