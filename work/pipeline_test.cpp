@@ -71,10 +71,12 @@ class PipelineTest : public ::testing::Test {
 };
 
 TEST_F(PipelineTest, RawDayFilesHoldHeaderRowsAndFooter) {
-  Serve(20240327, 1,
-        ListPage(20240327, 1,
-                 {{u8"15:00", u8"72030", u8"トヨタ自動車", u8"2024年3月期決算短信", u8"東名"},
-                  {u8"09:05", u8"13010", u8"極 洋", u8"月次 売上高 のお知らせ", u8"東"}}));
+  std::string page = ListPage(20240327, 1,
+                              {{u8"15:00", u8"72030", u8"トヨタ自動車", u8"2024年3月期決算短信", u8"東名"},
+                               {u8"09:05", u8"13010", u8"極 洋", u8"月次 売上高 のお知らせ", u8"東"}});
+  // A clock in the page header stands before the first row.
+  page.insert(page.find("<table id=\"main-list-table\">"), "<p>" + Utf8(u8"更新 08:30") + "</p>\n");
+  Serve(20240327, 1, page);
   Serve(20240328, 1, ListPage(20240328, 1, {}));
   // 20240329 is not served: the service has no such page (404), an empty day.
   MessageRecorder messages;

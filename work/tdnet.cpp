@@ -150,6 +150,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 void ExtractRows(WorkTask& task) {
   const std::string& text = task.pageText;
   size_t from = 0;
+  size_t extracted = 0;  // end of the last row taken
   while (true) {
     size_t colon = text.find(':', from);
     if (colon == std::string::npos) return;
@@ -157,12 +158,15 @@ void ExtractRows(WorkTask& task) {
     if (colon < 2 || colon + 2 >= text.size() || !IsDigit(text[colon - 2]) || !IsDigit(text[colon - 1]) ||
         !IsDigit(text[colon + 1]) || !IsDigit(text[colon + 2]))
       continue;
+    // A time outside any row (a page header's clock, say) must not swallow the
+    // next row or repeat the last one.
     size_t start = text.rfind("<tr", colon);
+    if (start == std::string::npos || start < extracted) continue;
     size_t end = text.find("</tr>", colon);
     if (end == std::string::npos) return;
     end += 5;
-    if (start != std::string::npos) ExtractRow(task, text.substr(start, end - start));
-    from = end;
+    ExtractRow(task, text.substr(start, end - start));
+    from = extracted = end;
   }
 }
 
