@@ -48,4 +48,17 @@ touch -r "$out/out/Raw/20240326.html" "$out/stamp"
 v run --from 20240325 --to 20240327 2>"$out/run2.txt" || fail "second run"
 grep -q 'download TDNet html' "$out/DebugLog.txt" && fail "the second run downloaded again"
 [ "$out/out/Raw/20240326.html" -nt "$out/stamp" ] && fail "a kept raw day was rewritten"
+
+# Ctrl-C cancels a run (exit status 130) and leaves no half-written day behind.
+if [ -z "$emulator" ]; then
+  v set TdnetBaseUrl "$VELKORA_FIXTURE_URL/fail/slow/400/inbs/" || fail "set TdnetBaseUrl"
+  "$velkora" --home "$home" run --from 20240401 --to 20240410 2>"$out/run3.txt" &
+  pid=$!
+  sleep 1
+  kill -INT "$pid"
+  wait "$pid"
+  status=$?
+  [ "$status" = 130 ] || fail "a cancelled run exited with $status"
+  ls "$out/out/Raw" | grep -q '\.part$' && fail "a cancelled day left its temporary file"
+fi
 exit 0
