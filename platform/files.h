@@ -116,6 +116,10 @@ class FileEntry {
   bool DeleteDir();
   // Last-write time of the entry in local time; false when it does not exist.
   bool LastWriteTime(LocalTime& time) const;
+  // Last-write time at the file system's full resolution, for ordering two files
+  // of this system (nanoseconds on Linux, 100 ns units on Windows); false when
+  // the entry does not exist.
+  bool LastWriteStamp(uint64_t& stamp) const;
 
  protected:
   FilePath path_;

@@ -198,7 +198,8 @@ TEST_F(PipelineTest, MissingNameFileSendsEveryDayThroughThePass) {
   Serve(20240408, 1, ListPage(20240408, 1, {{u8"15:00", u8"72030", u8"トヨタ", u8"お知らせ", u8"東"}}));
   MessageRecorder messages;
   home_->Run(20240408, 20240408);
-  // Make the views clearly newer than the raw day: a current view is left alone.
+  // A view newer than its raw day is left alone. (File systems stamp writes with
+  // a coarse clock, so the raw day is made clearly older first.)
   std::string raw = home_->Output("Raw/20240408.html");
   std::filesystem::last_write_time(raw, std::filesystem::last_write_time(raw) - std::filesystem::file_time_type::duration(
                                                                                    3600LL * 1000000000LL));

@@ -2,7 +2,6 @@
 // the individual pages), removing ignored companies, filling gaps in the company
 // profile, requesting names and recording earnings and monthly reports.
 #include <memory>
-#include <tuple>
 
 #include "markup/tree.h"
 #include "pages/frame.h"
@@ -21,19 +20,17 @@ enum : int { kViewAll = 1, kViewPort = 2, kViewXls = 4, kViewIndiv = 8 };
 
 bool Flag(OptionKey key) { return Options().Flag(key); }
 
-// Whether a view day file is missing or not newer than the raw day file.
-bool ViewIsStale(const char* view, uint32_t date, const LocalTime& rawWritten) {
+// Whether a view day file is missing or not newer than the raw day file (at the
+// file system's full resolution: a view written in the same second as its raw
+// day is newer and stays).
+bool ViewIsStale(const char* view, uint32_t date, uint64_t rawWritten) {
   std::string path = EnsureOutputSubdir(view) + FormatString("%d.html", date);
   FileEntry file(path.c_str());
-  LocalTime written;
-  if (!file.ExistsPath() || !file.LastWriteTime(written)) return true;
-  auto key = [](const LocalTime& t) {
-    return std::make_tuple(t.year, t.month, t.day, t.hour, t.minute, t.second);
-  };
-  return key(written) <= key(rawWritten);
+  uint64_t written = 0;
+  return !file.LastWriteStamp(written) || written <= rawWritten;
 }
 
-int ConversionMask(WorkTask& task, const LocalTime& rawWritten) {
+int ConversionMask(WorkTask& task, uint64_t rawWritten) {
   int mask = 0;
   if (Flag(OptionKey::EnableHtmlAll) && ViewIsStale("All", task.curDate, rawWritten)) mask |= kViewAll;
   if (Flag(OptionKey::EnableHtmlPort) && task.HasPortfolio() && ViewIsStale("Port", task.curDate, rawWritten))
@@ -100,7 +97,7 @@ int ReportKind(const MarkupElement& titleCell) {
     std::string text(piece->text());
     if (text.find("訂正") != std::string::npos) return 0;
     if (text.find("決算短信") != std::string::npos) kind = 1;
-    else if (text.find("月次") != std::string::npos || text.find("店舗売上高") != std::string::npos) kind = 2;
+    if (text.find("月次") != std::string::npos || text.find("店舗売上高") != std::string::npos) kind = 2;
   }
   return kind;
 }
@@ -179,8 +176,8 @@ void SaveViews(WorkTask& task, MarkupDocument& document, MarkupElement& table, i
 void ConvertRawDay(WorkTask& task) {
   std::string path = EnsureOutputSubdir("Raw") + FormatString("%d.html", task.curDate);
   FileEntry raw(path.c_str());
-  LocalTime rawWritten;
-  if (!raw.ExistsPath() || !raw.LastWriteTime(rawWritten)) return;
+  uint64_t rawWritten = 0;
+  if (!raw.LastWriteStamp(rawWritten)) return;
   int mask = ConversionMask(task, rawWritten);
   if (mask == 0 && !task.companyNamesMissing) return;
   task.ShowProgress(static_cast<int>(task.curDate), -1);

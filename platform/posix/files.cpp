@@ -246,6 +246,13 @@ bool FileEntry::LastWriteTime(LocalTime& time) const {
   return files_os::StampToLocalTime(static_cast<uint64_t>(info.st_mtime), time);
 }
 
+bool FileEntry::LastWriteStamp(uint64_t& stamp) const {
+  struct stat info;
+  if (path_.IsEmpty() || !StatPath(path_, info)) return false;
+  stamp = static_cast<uint64_t>(info.st_mtim.tv_sec) * 1000000000u + static_cast<uint64_t>(info.st_mtim.tv_nsec);
+  return true;
+}
+
 // ---- DiskFile ----
 
 struct DiskFile::Handle {

@@ -220,6 +220,13 @@ bool FileEntry::LastWriteTime(LocalTime& time) const {
   return files_os::StampToLocalTime(Stamp(data.ftLastWriteTime), time);
 }
 
+bool FileEntry::LastWriteStamp(uint64_t& stamp) const {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (path_.IsEmpty() || !GetFileAttributesExW(Wide(path_).c_str(), GetFileExInfoStandard, &data)) return false;
+  stamp = Stamp(data.ftLastWriteTime);
+  return true;
+}
+
 // ---- DiskFile ----
 
 struct DiskFile::Handle {
