@@ -54,12 +54,13 @@ std::string FirstTextOf(const MarkupElement* element) {
 }
 
 // The child elements of the first row of a parsed row fragment, or false when
-// the fragment does not have the cells a list row has.
+// the fragment has no row or fewer than the four cells read by position (time,
+// code, name, title), which then goes through the text method.
 bool RowCells(const MarkupDocument& document, std::vector<const MarkupElement*>& cells) {
   const MarkupElement* row = nullptr;
   for (const MarkupElement* child : document.children())
     if (child->name() == "tr") { row = child; break; }
-  if (!row || row->children().size() < 5) return false;
+  if (!row || row->children().size() < 4) return false;
   for (const MarkupElement* cell : row->children()) cells.push_back(cell);
   return true;
 }
