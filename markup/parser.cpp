@@ -235,7 +235,7 @@ TreeBuilder::Outcome TreeBuilder::RawText() {
 
 }  // namespace
 
-unsigned char DetectEncoding(std::string_view text, bool quiet) {
+unsigned char DetectEncoding(std::string_view text) {
   size_t lineEnd = std::min(text.find('\r'), text.size());
   std::string_view firstLine = text.substr(0, lineEnd);
   size_t at = firstLine.find("encoding");
@@ -249,10 +249,8 @@ unsigned char DetectEncoding(std::string_view text, bool quiet) {
   LowerCaseInPlace(value);
   if (value == "shift_jis") return kMultibyteShiftJis;
   if (value == "utf-8") return kMultibyteUtf8;
-  if (!quiet) {
-    MessageSeverity = kSeverityWarning;
-    ReportMessage("未知のエンコーディング<%s>です", value.c_str());
-  }
+  MessageSeverity = kSeverityWarning;
+  ReportMessage("未知のエンコーディング<%s>です", value.c_str());
   return kMultibyteShiftJis;
 }
 
@@ -261,7 +259,7 @@ bool MarkupParser::KeepsRawText(const MarkupElement&, const MarkupElement*) cons
 std::unique_ptr<MarkupDocument> MarkupParser::Parse(std::string_view text) {
   const void* zero = std::memchr(text.data(), 0, text.size());
   if (zero != nullptr) text = text.substr(0, static_cast<const char*>(zero) - text.data());
-  unsigned char encoding = DetectEncoding(text, quiet);
+  unsigned char encoding = DetectEncoding(text);
   MultibyteModeGuard guard(encoding);
   MarkupTokenizer tokenizer(text, MarkupTokenizer::kMarkupComments | MarkupTokenizer::kQuotedStrings);
   TreeBuilder builder(*this, tokenizer);

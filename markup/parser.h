@@ -19,7 +19,7 @@ class MarkupParser {
   // one declared, Shift_JIS without a declaration) or null when the text does not
   // parse, after reporting the error as "%d行目<%s> %s" on the offending token
   // (nothing is shown when `quiet` is set). An encoding that is neither Shift_JIS
-  // nor UTF-8 is reported as a warning (unless quiet) and read as Shift_JIS.
+  // nor UTF-8 is reported as a warning, quiet or not, and read as Shift_JIS.
   // MultibyteMode is Shift_JIS again when this returns.
   std::unique_ptr<MarkupDocument> Parse(std::string_view text);
   // The same, taking the text over: it is freed before this returns, the caller
@@ -32,13 +32,13 @@ class MarkupParser {
   // holds `element` (the document for a top-level element).
   virtual bool KeepsRawText(const MarkupElement& element, const MarkupElement* parent) const;
 
-  // When set, parse errors and the encoding warning show nothing, and the tokens
-  // of the returned tree report nothing either. The parse still fails.
+  // When set, parse errors show nothing, and the tokens of the returned tree
+  // report nothing either. The parse still fails. (The encoding warning is the
+  // parser's own, not a token's, and is shown all the same.)
   bool quiet = false;
 };
 
 // Looks for the encoding declaration at the start of `text` (the search ends at
 // the first carriage return) and returns kMultibyteShiftJis or kMultibyteUtf8.
-// Reports "未知のエンコーディング<%s>です" as a warning for another value unless
-// `quiet`.
-unsigned char DetectEncoding(std::string_view text, bool quiet);
+// Reports "未知のエンコーディング<%s>です" as a warning for another value.
+unsigned char DetectEncoding(std::string_view text);

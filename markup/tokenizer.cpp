@@ -122,14 +122,17 @@ bool MarkupTokenizer::Next(RawToken& token) {
 }
 
 void MarkupTokenizer::ReadNumberToken(RawToken& token) {
+  const char* start = pos_;
   int result = ReadNumber(pos_, end_, &token.number);
   if (result == kIntegerNumber) {
     token.kind = TokenKind::Integer;
   } else if (result == kRealNumber) {
     token.kind = TokenKind::Real;
   } else {
-    // A lone "-", "0x" without a hex digit or an overlong run: what the reader
-    // consumed (at least one byte) becomes a word, so scanning always moves on.
+    // "0x" without a hex digit or an overlong run: what the reader consumed (at
+    // least one byte) becomes a word, so scanning always moves on. A "-" not
+    // followed by a digit is a word of its own, whatever the reader took after it.
+    if (*start == '-' && (start + 1 == end_ || start[1] < '0' || start[1] > '9')) pos_ = start + 1;
     token.kind = TokenKind::Word;
   }
 }
