@@ -285,7 +285,7 @@ bool FileFinder::Advance() {
       s.path.SetPath(full.c_str());
       return true;
     }
-    if (!entry.IsDirectory()) continue;
+    if (!entry.IsDirectory() || entry.IsLink()) continue;  // links could loop
     auto nested = std::make_unique<FileFinder>();
     std::string subPattern = full + kPathSeparator + s.pattern.Name();
     if (!nested->Start(subPattern.c_str(), s.flags)) {
@@ -339,9 +339,12 @@ void DeleteContents(const FilePath& directory) {
     FilePath path;
     if (!path.SetJoined(directory.Text(), entry.name.c_str())) continue;
     if (entry.IsDirectory()) {
-      FilePath inner;
-      inner.SetJoined(path.Text(), "");
-      DeleteContents(inner);
+      // A linked directory is removed as a link; what it points to is not ours.
+      if (!entry.IsLink()) {
+        FilePath inner;
+        inner.SetJoined(path.Text(), "");
+        DeleteContents(inner);
+      }
       if (!files_os::RemoveEmptyDirectory(path)) ReportError("RemoveDirectory に失敗( サブ )");
     } else if (!files_os::RemoveFile(path)) {
       ReportError("DeleteFile に失敗");

@@ -83,7 +83,15 @@ class FilePath {
   int directoryLength_ = 0;
 };
 
-enum FileAttribute : uint32_t { kAttributeReadOnly = 0x1, kAttributeDirectory = 0x10, kAttributeNormal = 0x80 };
+// A reparse point is a link (a Windows junction or symbolic link, a Linux
+// symbolic link): listings never descend into one and removal takes the link,
+// not what it points to.
+enum FileAttribute : uint32_t {
+  kAttributeReadOnly = 0x1,
+  kAttributeDirectory = 0x10,
+  kAttributeNormal = 0x80,
+  kAttributeReparsePoint = 0x400,
+};
 
 // A path with whole-file operations.
 class FileEntry {
@@ -175,6 +183,7 @@ struct FindData {
   uint64_t size = 0;
   uint64_t writeTime = 0;  // the system's own time stamp of the last write
   bool IsDirectory() const { return (attributes & kAttributeDirectory) != 0; }
+  bool IsLink() const { return (attributes & kAttributeReparsePoint) != 0; }
 };
 
 // Enumerates a directory (pattern: directory plus a name with wildcards), files

@@ -193,6 +193,26 @@ TEST_F(HomeFixture, DeleteDirRemovesDeepTree) {
   EXPECT_EQ(recorder.Texts(), (std::vector<std::string>{"DeleteDir がファイル名", "CreateDir がファイル名"}));
 }
 
+TEST_F(HomeFixture, DeleteDirTakesLinksNotWhatTheyPointTo) {
+  WriteTestFile(At("precious/keep.txt"), "x");
+  WriteTestFile(At("out/view/1.html"), "x");
+  std::error_code error;
+  std::filesystem::create_directory_symlink(At("precious"), At("out/link"), error);
+  if (error) GTEST_SKIP() << "no symbolic links here";
+  std::filesystem::create_directory_symlink(At("out"), At("out/view/up"), error);  // a loop
+  FileFinder finder;
+  int found = 0;
+  ASSERT_TRUE(finder.Start(At("out/*.*").c_str(), FileFinder::kFiles | FileFinder::kRecursive));
+  for (; !finder.IsFinished() && found < 100; finder._Next()) ++found;
+  EXPECT_LT(found, 100);
+  MessageRecorder recorder;
+  FileEntry out(At("out/").c_str());
+  EXPECT_TRUE(out.DeleteDir());
+  EXPECT_TRUE(recorder.messages.empty());
+  EXPECT_FALSE(TestPathExists(At("out")));
+  EXPECT_EQ(ReadTestFile(At("precious/keep.txt")), "x");
+}
+
 TEST_F(HomeFixture, MoveCopyAndDelete) {
   WriteTestFile(At("from.txt"), "from");
   WriteTestFile(At("to.txt"), "to");
@@ -212,6 +232,10 @@ TEST_F(HomeFixture, MoveCopyAndDelete) {
   EXPECT_TRUE(readOnly.SetAttributes(kAttributeReadOnly));
   EXPECT_TRUE(entry.CopyTo("ro.txt"));
   EXPECT_EQ(ReadTestFile(At("ro.txt")), "from");
+  // A copy onto the file itself fails and keeps it.
+  EXPECT_FALSE(entry.CopyTo(At("to.txt").c_str()));
+  EXPECT_EQ(ReadTestFile(At("to.txt")), "from");
+  EXPECT_EQ(recorder.Texts().back(), "CopyFile に失敗");
 
   recorder.messages.clear();
   EXPECT_TRUE(entry.Delete(true));  // recycle bin: silent, nothing deleted

@@ -138,11 +138,16 @@ DirectoryScan::Result DirectoryScan::Next(FindData& data) {
     if (!MatchWildcard(impl_->name.c_str(), name.c_str())) continue;
     std::string full = impl_->directory + entry->d_name;
     struct stat info;
-    if (::stat(full.c_str(), &info) != 0 && ::lstat(full.c_str(), &info) != 0) continue;  // vanished meanwhile
+    if (::lstat(full.c_str(), &info) != 0) continue;  // vanished meanwhile
+    // A symbolic link is listed as a link: as a file it is removed with unlink,
+    // and no listing follows it (it may point anywhere, or back up the tree).
+    bool link = S_ISLNK(info.st_mode);
+    if (link && ::stat(full.c_str(), &info) != 0) ::lstat(full.c_str(), &info);  // a dangling link
     data.name = name;
     data.size = static_cast<uint64_t>(info.st_size);
     data.writeTime = static_cast<uint64_t>(info.st_mtime);
-    data.attributes = S_ISDIR(info.st_mode) ? uint32_t{kAttributeDirectory} : 0u;
+    data.attributes = S_ISDIR(info.st_mode) && !link ? uint32_t{kAttributeDirectory} : 0u;
+    if (link) data.attributes |= kAttributeReparsePoint;
     if (!(info.st_mode & S_IWUSR)) data.attributes |= kAttributeReadOnly;
     if (data.attributes == 0) data.attributes = kAttributeNormal;
     return kEntry;
@@ -167,8 +172,14 @@ bool FileEntry::ExistsPath() const {
 bool FileEntry::CopyTo(const char* destination) {
   FilePath target;
   if (path_.IsEmpty() || !target.SetPath(destination)) return false;
-  struct stat info;
-  if (StatPath(target, info) && ::chmod(Native(target).c_str(), info.st_mode | S_IWUSR) != 0) {
+  struct stat info, source;
+  bool targetExists = StatPath(target, info);
+  // A copy onto the file itself would empty it before reading; Windows refuses it.
+  if (targetExists && StatPath(path_, source) && source.st_dev == info.st_dev && source.st_ino == info.st_ino) {
+    ReportError("CopyFile に失敗");
+    return false;
+  }
+  if (targetExists && ::chmod(Native(target).c_str(), info.st_mode | S_IWUSR) != 0) {
     ReportError("SetFileAttributes に失敗");
     return false;
   }
