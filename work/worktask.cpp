@@ -68,7 +68,8 @@ void ComputeHighlightKeywords(WorkTask& task) {
   task.Log(2, "make highlight keyword list\n");
   // SplitKeywords undoes the option-file escapes itself, so it gets the stored text.
   const OptionInfo& info = InfoOf(OptionKey::KeyHighlightList);
-  task.highlightKeywords = SplitKeywords(Options().Raw(info.section, info.name, info.defaultText));
+  std::string stored = Options().Raw(info.section, info.name, info.defaultText);
+  task.highlightKeywords = SplitKeywords(stored.substr(0, kMaxOptionText));  // the profile call's cut
 }
 
 void CopyDisplayOptionsToStatus() {
