@@ -44,7 +44,6 @@ std::string& Home() {
   return home;
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool MatchFrom(const char* p, const char* n) {
   while (*p) {
@@ -64,18 +63,13 @@ bool MatchFrom(const char* p, const char* n) {
       continue;
     }
     if (pl != nl) return false;
-    if (pl == 1 ? LowerAscii(*p) != LowerAscii(*n) : (p[0] != n[0] || p[1] != n[1])) return false;
+    if (pl == 1 ? AsciiLower(*p) != AsciiLower(*n) : (p[0] != n[0] || p[1] != n[1])) return false;
     p += pl;
     n += nl;
   }
   return !*n;
 }
 
-bool EqualIgnoringAsciiCase(const char* a, const char* b) {
-  for (; *a && *b; ++a, ++b)
-    if (LowerAscii(*a) != LowerAscii(*b)) return false;
-  return *a == *b;
-}
 
 }  // namespace
 
@@ -241,7 +235,7 @@ bool FileFinder::Accepts(const FindData& entry) const {
   const char* dot = nullptr;
   for (const char* s = entry.name.c_str(); *s; s += CharLength(s))
     if (*s == '.') dot = s;
-  return dot && EqualIgnoringAsciiCase(dot + 1, wanted);
+  return dot && SameIgnoringAsciiCase(dot + 1, wanted);
 }
 
 bool FileFinder::Advance() {

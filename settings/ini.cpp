@@ -1,5 +1,7 @@
 #include "settings/ini.h"
 
+#include "platform/sjis.h"
+
 #include <cstdint>
 
 #include "platform/diagnostics.h"
@@ -17,24 +19,6 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Names are compared ignoring ASCII case; the second byte of a double-byte
-// character is compared exactly so that it is never folded like a letter.
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  bool trail = false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (trail) {
-      if (a[i] != b[i]) return false;
-      trail = false;
-      continue;
-    }
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    trail = IsShiftJisLead(static_cast<unsigned char>(a[i]));
-  }
-  return true;
-}
 
 // Position of the last single-byte `c` in `text`, skipping double-byte characters.
 size_t FindLastSingleByte(std::string_view text, char c) {
@@ -127,12 +111,12 @@ KeyPlace LocateKey(std::string_view text, std::string_view section, std::string_
   while (reader.Next(line)) {
     if (line.kind == IniLine::kSection) {
       if (inSection) break;  // only the first matching section counts
-      inSection = SameName(line.name, section);
+      inSection = SameIgnoringAsciiCase(line.name, section);
       if (!inSection) continue;
       place.sectionFound = true;
     } else if (!inSection) {
       continue;
-    } else if (line.kind == IniLine::kKey && SameName(line.name, key)) {
+    } else if (line.kind == IniLine::kKey && SameIgnoringAsciiCase(line.name, key)) {
       place.keyFound = true;
       place.keyLine = line;
       return place;

@@ -1,13 +1,14 @@
 // Code lists and keywords. (The ignore-title file is in ignore_titles.cpp.)
 #include "settings/lists.h"
 
+#include "platform/sjis.h"
+
 #include "markup/text.h"
 #include "platform/diagnostics.h"
 #include "settings/options.h"
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
@@ -40,7 +41,7 @@ bool ParseTickerList(const char* text, TickerList& list) {
     codes.push_back(static_cast<uint16_t>(value.integer));
     // Anything that is not a digit separates, so "1301-1305" is two codes. No
     // trail byte of a double-byte character is a digit, so this never splits one.
-    while (*cursor != '\0' && !IsDigit(*cursor)) ++cursor;
+    while (*cursor != '\0' && !IsAsciiDigit(*cursor)) ++cursor;
   }
   list.Assign(codes);
   return true;

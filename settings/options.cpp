@@ -1,5 +1,7 @@
 #include "settings/options.h"
 
+#include "platform/sjis.h"
+
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -119,18 +121,7 @@ OptionStore* currentStore = nullptr;
 
 FilePath At(const std::string& path) { return FilePath(path.c_str()); }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool SameAsciiName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 int DefaultInt(const OptionInfo& info) { return IniParseInt(info.defaultText, 0); }
 
@@ -141,7 +132,7 @@ bool ParseStrictInt(std::string_view text, int& value) {
   if (text.empty() || text.size() > 10) return false;
   long long number = 0;
   for (char c : text) {
-    if (!IsDigit(c)) return false;
+    if (!IsAsciiDigit(c)) return false;
     number = number * 10 + (c - '0');
   }
   if (negative) number = -number;
@@ -184,7 +175,7 @@ std::span<const OptionInfo> AllOptions() { return kOptions; }
 
 const OptionInfo* FindOption(std::string_view name) {
   for (const OptionInfo& info : kOptions) {
-    if (SameAsciiName(info.name, name)) return &info;
+    if (SameIgnoringAsciiCase(info.name, name)) return &info;
   }
   return nullptr;
 }
@@ -214,9 +205,9 @@ int OptionStore::Int(OptionKey key) const {
 uint32_t OptionStore::Date(OptionKey key) const {
   if (InfoOf(key).type != T::TextDate) return static_cast<uint32_t>(Int(key));
   std::string text = Text(key);
-  if (text.empty() || !IsDigit(text.front())) return kNever;
+  if (text.empty() || !IsAsciiDigit(text.front())) return kNever;
   uint32_t date = 0;
-  for (size_t i = 0; i < text.size() && IsDigit(text[i]); ++i) date = date * 10 + static_cast<uint32_t>(text[i] - '0');
+  for (size_t i = 0; i < text.size() && IsAsciiDigit(text[i]); ++i) date = date * 10 + static_cast<uint32_t>(text[i] - '0');
   return date;
 }
 

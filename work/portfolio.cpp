@@ -6,6 +6,7 @@
 #include "platform/diagnostics.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
+#include "platform/sjis.h"
 #include "settings/lists.h"
 #include "settings/options.h"
 #include "work/steps.h"
@@ -14,8 +15,6 @@
 namespace {
 
 constexpr int kWebPortfolioBufferSize = 20480;
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Collects tickers as "%04d, " with a line feed after every 13th.
 struct Collected {
@@ -45,7 +44,7 @@ void PreWordScan(const std::string& text, const std::string& preWord, Collected&
 void DigitScan(const std::string& text, Collected& collected) {
   const char* cursor = text.c_str();
   while (*cursor) {
-    if (IsDigit(cursor[0]) && IsDigit(cursor[1]) && IsDigit(cursor[2]) && IsDigit(cursor[3])) {
+    if (IsAsciiDigit(cursor[0]) && IsAsciiDigit(cursor[1]) && IsAsciiDigit(cursor[2]) && IsAsciiDigit(cursor[3])) {
       const char* before = cursor;
       CollectNumberAt(cursor, collected);
       if (cursor == before) ++cursor;
@@ -71,7 +70,7 @@ void ScanXlsDirectory(WorkTask& task) {
   if (!finder.Start((directory + "/*.*").c_str(), FileFinder::kFiles)) return;
   for (; !finder.IsFinished(); finder._Next()) {
     const std::string& name = finder.CurrentFindData().name;
-    if (name.size() < 8 || !IsDigit(name[0]) || !IsDigit(name[1]) || !IsDigit(name[2]) || !IsDigit(name[3])) continue;
+    if (name.size() < 8 || !IsAsciiDigit(name[0]) || !IsAsciiDigit(name[1]) || !IsAsciiDigit(name[2]) || !IsAsciiDigit(name[3])) continue;
     std::string extension = name.substr(4, 4);
     LowerCaseInPlace(extension);
     if (extension != ".xls") continue;

@@ -14,6 +14,7 @@
 #include "platform/diagnostics.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
+#include "platform/sjis.h"
 #include "settings/markets.h"
 #include "settings/options.h"
 #include "work/pipeline_parser.h"
@@ -145,8 +146,6 @@ void ExtractRow(WorkTask& task, std::string row) {
     WriteRowFromText(task, row);
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // Every row holding a time mark (two digits, a colon, two digits).
 void ExtractRows(WorkTask& task) {
   const std::string& text = task.pageText;
@@ -156,8 +155,8 @@ void ExtractRows(WorkTask& task) {
     size_t colon = text.find(':', from);
     if (colon == std::string::npos) return;
     from = colon + 1;
-    if (colon < 2 || colon + 2 >= text.size() || !IsDigit(text[colon - 2]) || !IsDigit(text[colon - 1]) ||
-        !IsDigit(text[colon + 1]) || !IsDigit(text[colon + 2]))
+    if (colon < 2 || colon + 2 >= text.size() || !IsAsciiDigit(text[colon - 2]) || !IsAsciiDigit(text[colon - 1]) ||
+        !IsAsciiDigit(text[colon + 1]) || !IsAsciiDigit(text[colon + 2]))
       continue;
     // A time outside any row (a page header's clock, say) must not swallow the
     // next row or repeat the last one.
