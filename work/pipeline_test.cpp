@@ -238,6 +238,31 @@ TEST_F(PipelineTest, SkipDecisionsOnTheNextRun) {
   EXPECT_NE(log.find(FormatString("download TDNet html(%u, 1)", today)), std::string::npos);
 }
 
+TEST_F(PipelineTest, WhichViewsAreBuilt) {
+  std::vector<ListRow> rows = {{u8"10:00", u8"99840", u8"ソフトバンク", u8"お知らせ", u8"東"}};
+  Serve(20240329, 1, ListPage(20240329, 1, rows));
+  Serve(20240330, 1, ListPage(20240330, 1, rows));
+  MessageRecorder messages;
+  home_->Run(20240330, 20240330);  // the raw day of the 30th, for the next run
+  std::filesystem::remove_all(home_->Output("All"));
+  Options().SetFlag(OptionKey::EnableHtmlPort, true);  // but no portfolio list
+  home_->Run(20240329, 20240329);
+  // The day after the end is converted too when its raw day exists.
+  EXPECT_TRUE(TestPathExists(home_->Output("All/20240329.html")));
+  EXPECT_TRUE(TestPathExists(home_->Output("All/20240330.html")));
+  EXPECT_FALSE(TestPathExists(home_->Output("Port")));
+  // A view with the same last-write time as its raw day is rebuilt; a newer one
+  // is left alone.
+  std::string raw = home_->Output("Raw/20240329.html"), view = home_->Output("All/20240329.html");
+  std::filesystem::last_write_time(view, std::filesystem::last_write_time(raw));
+  WriteTestFile(home_->Output("All/20240330.html"), "newer");
+  Options().SetInt(OptionKey::DebugLogLevel, 2);
+  std::string log = home_->Run(20240329, 20240329);
+  EXPECT_NE(ReadTestFile(view).find("ソフトバンク"), std::string::npos);
+  EXPECT_NE(log.find("filtering raw html(20240329)"), std::string::npos);
+  EXPECT_EQ(ReadTestFile(home_->Output("All/20240330.html")), "newer");
+}
+
 TEST_F(PipelineTest, MarketFromPlaceRules) {
   uint8_t profile[kTickerCount * 4] = {};
   auto& byte = profile[(7203 - kFirstTicker) * 4];
