@@ -27,7 +27,9 @@ constexpr int kPageBufferSize = 204800;
 
 std::string TdnetBaseUrl() { return Options().Text(OptionKey::TdnetBaseUrl); }
 
-std::string RawDayPath(uint32_t date) { return FormatString("%s/Raw/%04d.html", Options().Text(OptionKey::HtmlDataDir).c_str(), date); }
+std::string RawDayPath(uint32_t date) {
+  return FormatString("%s/Raw/%04d.html", Options().Text(OptionKey::HtmlDataDir).c_str(), date);
+}
 
 // A past day whose raw file was last written after the day itself is complete.
 bool RawDayIsComplete(uint32_t date) {
