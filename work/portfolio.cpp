@@ -1,5 +1,6 @@
 // Portfolio sources: the spreadsheet directory scan (step 0) and the portfolio
 // read from a web page (step 1).
+#include <algorithm>
 #include <memory>
 
 #include "markup/text.h"
@@ -70,7 +71,7 @@ void ScanXlsDirectory(WorkTask& task) {
   if (!finder.Start((directory + "/*.*").c_str(), FileFinder::kFiles)) return;
   for (; !finder.IsFinished(); finder._Next()) {
     const std::string& name = finder.CurrentFindData().name;
-    if (name.size() < 8 || !IsAsciiDigit(name[0]) || !IsAsciiDigit(name[1]) || !IsAsciiDigit(name[2]) || !IsAsciiDigit(name[3])) continue;
+    if (name.size() < 8 || !std::all_of(name.begin(), name.begin() + 4, IsAsciiDigit)) continue;
     std::string extension = name.substr(4, 4);
     LowerCaseInPlace(extension);
     if (extension != ".xls") continue;
