@@ -59,6 +59,20 @@ ErrorCount::ErrorCount() {
 
 ErrorCount::~ErrorCount() { SetMessageSink(std::move(previous_)); }
 
+ProgressLine::ProgressLine() : terminal_(ErrorIsTerminal()) {}
+
+ProgressLine::~ProgressLine() {
+  if (terminal_ && shown_) PrintError("\n");
+}
+
+void ProgressLine::ShowProgress(int code, int a, int b) {
+  std::string text = ProgressText(code, a, b);
+  if (text == last_) return;
+  last_ = text;
+  shown_ = true;
+  PrintError(terminal_ ? "\r" + text + "\x1b[K" : text + "\n");
+}
+
 int UsageError(const std::string& message) {
   PrintError("velkora: " + message + " (see velkora --help)\n");
   return kExitUsage;

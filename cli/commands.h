@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/diagnostics.h"
+#include "work/worktask.h"
 
 // Exit statuses.
 enum : int { kExitOk = 0, kExitReported = 1, kExitUsage = 2, kExitCancelled = 130 };
@@ -36,6 +37,20 @@ class ErrorCount {
 
  private:
   MessageSink previous_;
+};
+
+// The progress line of a run on standard error: one updating line on a
+// terminal, one line per change otherwise.
+class ProgressLine : public WorkObserver {
+ public:
+  ProgressLine();
+  ~ProgressLine() override;
+  void ShowProgress(int code, int a, int b) override;
+
+ private:
+  bool terminal_;
+  bool shown_ = false;
+  std::string last_;
 };
 
 // Reports a usage error as one line on standard error and returns kExitUsage.

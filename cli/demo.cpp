@@ -20,18 +20,6 @@ namespace {
 const char kSamplePortfolio[] = "7203, 6758, 9984, 8306";
 const char* const kSampleSpreadsheets[] = {"7203.xlsx", "4063.xls", "6501.xlsm"};
 
-class DemoProgress : public WorkObserver {
- public:
-  void ShowProgress(int code, int a, int b) override {
-    std::string text = ProgressText(code, a, b);
-    if (text != last_) PrintError(text + "\n");
-    last_ = text;
-  }
-
- private:
-  std::string last_;
-};
-
 bool MakeDirectory(const std::string& path) {
   FileEntry directory(path.c_str());
   return directory.ExistsPath() || directory.CreateDir();
@@ -71,7 +59,7 @@ int RunDemoPipeline(uint32_t first, uint32_t last) {
   Options().SetInt(OptionKey::PeriodType, 3);
   Options().SetInt(OptionKey::PeriodSt, static_cast<int>(first));
   Options().SetInt(OptionKey::PeriodEd, static_cast<int>(last));
-  DemoProgress progress;
+  ProgressLine progress;
   WorkController controller(progress);
   StartRun(controller, first, last, 0, false);
   while (controller.OnIdle()) {

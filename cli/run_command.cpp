@@ -19,27 +19,6 @@ struct RunArguments {
   bool refetchCompanies = false;
 };
 
-// One updating line on a terminal, one line per change otherwise.
-class ProgressLine : public WorkObserver {
- public:
-  ProgressLine() : terminal_(ErrorIsTerminal()) {}
-  ~ProgressLine() override {
-    if (terminal_ && shown_) PrintError("\n");
-  }
-  void ShowProgress(int code, int a, int b) override {
-    std::string text = ProgressText(code, a, b);
-    if (text == last_) return;
-    last_ = text;
-    shown_ = true;
-    PrintError(terminal_ ? "\r" + text + "\x1b[K" : text + "\n");
-  }
-
- private:
-  bool terminal_;
-  bool shown_ = false;
-  std::string last_;
-};
-
 int ParseRunArguments(const std::vector<std::string>& arguments, RunArguments& run) {
   bool hasFrom = false, hasTo = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
