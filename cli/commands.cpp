@@ -8,7 +8,7 @@
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "settings/options.h"
-#include "work/dates.h"
+#include "platform/dates.h"
 
 const char kVersionText[] = "Velkora Ver.0.7.9";
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/diagnostics.h"
-#include "work/worktask.h"
+#include "work/controller.h"
 
 // Exit statuses.
 enum : int { kExitOk = 0, kExitReported = 1, kExitUsage = 2, kExitCancelled = 130 };

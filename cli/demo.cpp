@@ -5,13 +5,13 @@
 
 #include "cli/commands.h"
 #include "platform/console.h"
+#include "platform/dates.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "platform/helper_process.h"
+#include "settings/lists.h"
 #include "settings/options.h"
-#include "work/dates.h"
-#include "work/run.h"
-#include "work/worktask.h"
+#include "work/controller.h"
 
 namespace {
 
@@ -60,8 +60,9 @@ int RunDemoPipeline(uint32_t first, uint32_t last) {
   Options().SetInt(OptionKey::PeriodSt, static_cast<int>(first));
   Options().SetInt(OptionKey::PeriodEd, static_cast<int>(last));
   ProgressLine progress;
-  WorkController controller(progress);
-  StartRun(controller, first, last, 0, false);
+  UserLists lists;
+  WorkController controller(progress, lists);
+  controller.StartRun(first, last, 0, false);
   while (controller.OnIdle()) {
   }
   return kExitOk;

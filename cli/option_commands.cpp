@@ -6,25 +6,19 @@
 #include "platform/console.h"
 #include "platform/diagnostics.h"
 #include "settings/options.h"
-#include "work/run.h"
-#include "work/worktask.h"
+#include "settings/lists.h"
+#include "work/controller.h"
 
 namespace {
-
-class NoProgress : public WorkObserver {
- public:
-  void ShowProgress(int, int, int) override {}
-};
 
 // The list keys go through the same saving as the list editors: parsed first,
 // refused on a format error, and the views built from them removed.
 bool SaveThroughList(const OptionInfo& info, const std::string& value, bool& handled) {
-  NoProgress observer;
-  WorkController controller(observer);
+  UserLists lists;  // the command line parses each list afresh
   handled = true;
   switch (info.key) {
-    case OptionKey::PortList: return SavePortfolioList(controller, value);
-    case OptionKey::IgnoreList: return SaveIgnoreList(controller, value);
+    case OptionKey::PortList: return SavePortfolioList(lists, value);
+    case OptionKey::IgnoreList: return SaveIgnoreList(lists, value);
     case OptionKey::KeyHighlightList: return SaveKeywordList(value);
     default: handled = false; return false;
   }

@@ -8,8 +8,8 @@
 #include "platform/console.h"
 #include "platform/diagnostics.h"
 #include "settings/options.h"
-#include "work/run.h"
-#include "work/worktask.h"
+#include "settings/lists.h"
+#include "work/controller.h"
 
 namespace {
 
@@ -71,9 +71,10 @@ int CommandRun(const std::vector<std::string>& arguments) {
   if (Options().Flag(OptionKey::EnableStSche) && run.refetchSchedules != 0)
     mode = static_cast<uint8_t>(run.refetchSchedules);
   ProgressLine progress;
-  WorkController controller(progress);
+  UserLists lists;
+  WorkController controller(progress, lists);
   InstallInterruptHandler();
-  StartRun(controller, first, last, mode, run.refetchCompanies);
+  controller.StartRun(first, last, mode, run.refetchCompanies);
   while (controller.OnIdle()) {
     if (InterruptRequested()) {
       controller.CancelWorkTask();

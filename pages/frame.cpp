@@ -1,9 +1,9 @@
 #include "pages/frame.h"
 
 #include "markup/tree.h"
+#include "pages/output.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
-#include "settings/options.h"
 
 const char kSiteIconUrl[] = "https://velkora.example/favicon.ico";
 
@@ -58,8 +58,6 @@ std::string BuildStyleSheet() {
   return css;
 }
 
-std::string HtmlDataDir() { return Options().Text(OptionKey::HtmlDataDir); }
-
 }  // namespace
 
 std::unique_ptr<MarkupDocument> BuildPageFrame(const char* title, const char* styleSheet, MarkupElement*& table) {
@@ -111,31 +109,6 @@ const std::string& DefaultStyleSheet() {
   return css;
 }
 
-std::string OutputPath(const char* name) {
-  std::string joined = HtmlDataDir();
-  if (joined.empty() || (joined.back() != '/' && joined.back() != '\\')) joined += '/';
-  joined += name;
-  FilePath path;
-  if (!path.SetPath(joined.c_str())) return joined;
-  return path.Text();
-}
-
-std::string EnsureOutputSubdir(const char* name) {
-  std::string directory = FormatString("%s/%s/", HtmlDataDir().c_str(), name);
-  FileEntry entry(directory.c_str());
-  if (!entry.ExistsPath() && !entry.CreateDir()) {
-    // CreateDir has reported the failure itself.
-  }
-  return directory;
-}
-
-bool RemoveOutputSubdir(const char* name) {
-  std::string directory = FormatString("%s/%s/", HtmlDataDir().c_str(), name);
-  FileEntry entry(directory.c_str());
-  if (!entry.ExistsPath()) return false;
-  return entry.DeleteDir();
-}
-
 bool SavePage(const char* path, const MarkupDocument& document) {
   StringOutput page;
   document.Write(page, 0);
@@ -150,7 +123,7 @@ bool SavePage(const char* path, const MarkupDocument& document) {
 void WriteStyleSheetIfMissing(const std::string& outputDirectory) {
   std::string joined = outputDirectory;
   if (joined.empty() || (joined.back() != '/' && joined.back() != '\\')) joined += '/';
-  joined += "_default.css";
+  joined += kStyleSheetFile;
   FilePath path;
   if (!path.SetPath(joined.c_str())) return;  // relative to the home, like every path
   FileEntry entry;

@@ -24,15 +24,6 @@ const char* PageFooterText();
 // The text of "_default.css" (1017 bytes, CR LF lines).
 const std::string& DefaultStyleSheet();
 
-// HtmlDataDir (read fresh from the option file) joined with `name`, normalised.
-std::string OutputPath(const char* name);
-// "%s/%s/" of HtmlDataDir and `name`, created when missing ("CreateDirectory に失敗"
-// when it cannot be); the path is returned either way.
-std::string EnsureOutputSubdir(const char* name);
-// Removes HtmlDataDir/name/ with everything in it. False when it did not exist
-// or could not be removed.
-bool RemoveOutputSubdir(const char* name);
-
 // Writes the page whole and atomically: a temporary file beside it is renamed
 // over the page, so a failed write keeps the old page; the failure is reported as
 // "ファイル<%s>の書き込みに失敗". The caller keeps the document.

@@ -2,6 +2,7 @@
 
 #include "markup/tree.h"
 #include "pages/frame.h"
+#include "pages/output.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "platform/testing/test_support.h"

@@ -359,26 +359,11 @@ bool FileEntry::DeleteDir() {
   return files_os::RemoveEmptyDirectory(path_);
 }
 
-// ---- whole files and the calendar ----
+// ---- whole files ----
 
 bool ReadAll(const char* path, std::string& text) {
   DiskFile file;
   if (!file.SetPath(path)) return false;
   if (!file.Open(FileOpenMode::OpenReadOnly)) return false;
   return file.ReadAll(text);
-}
-
-int DaysInMonth(int year, int month) {
-  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (month < 1 || month > 12) return 0;
-  if (month == 2 && year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)) return 29;
-  return kDays[month - 1];
-}
-
-int DayOfWeek(int year, int month, int day) {
-  if (month < 3) {
-    month += 12;
-    --year;
-  }
-  return ((13 * month + 8) / 5 + year / 400 + year / 4 + year + day - year / 100) % 7;
 }

@@ -215,7 +215,3 @@ class FileFinder {
   bool finished_ = true;
 };
 
-// Gregorian month length, month 1-12.
-int DaysInMonth(int year, int month);
-// 0 Sunday .. 6 Saturday.
-int DayOfWeek(int year, int month, int day);

@@ -297,17 +297,4 @@ TEST_F(HomeFixture, ReplaceFileContentsLeavesNoTemporary) {
   EXPECT_FALSE(ReplaceFileContents(missing, "x"));
 }
 
-TEST(Calendar, DaysInMonthAndDayOfWeek) {
-  EXPECT_EQ(DaysInMonth(1900, 2), 28);
-  EXPECT_EQ(DaysInMonth(2000, 2), 29);
-  EXPECT_EQ(DaysInMonth(2024, 2), 29);
-  EXPECT_EQ(DaysInMonth(2023, 2), 28);
-  EXPECT_EQ(DaysInMonth(2023, 4), 30);
-  EXPECT_EQ(DaysInMonth(2023, 12), 31);
-  EXPECT_EQ(DayOfWeek(2024, 3, 31), 0);
-  EXPECT_EQ(DayOfWeek(2024, 1, 1), 1);
-  EXPECT_EQ(DayOfWeek(2000, 2, 29), 2);
-  EXPECT_EQ(DayOfWeek(2023, 12, 31), 0);
-}
-
 }  // namespace

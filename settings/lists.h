@@ -26,6 +26,14 @@ class TickerList {
   std::vector<uint16_t> codes_;
 };
 
+// The two code lists the application holds for as long as it runs: each is
+// absent until first parsed and replaced whenever it is parsed again. A run
+// borrows them; the web portfolio step may replace the portfolio.
+struct UserLists {
+  TickerList portfolio;
+  TickerList ignoreList;
+};
+
 // Parses a code list text (already unescaped). The text is a sequence of numbers;
 // after each number every byte other than "0".."9" separates. Each number must be
 // an integer ("12", "12.", "12.0", "0x1F"); its low 16 bits are stored. `list` is

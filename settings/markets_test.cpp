@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/files.h"
+#include "platform/dates.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "platform/dates.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "settings/ini.h"
@@ -141,12 +142,6 @@ bool ParseStrictInt(std::string_view text, int& value) {
   return true;
 }
 
-bool IsValidDate(int value) {
-  int year = value / 10000, month = value / 100 % 100, day = value % 100;
-  if (year < 1900 || year > 9999 || month < 1 || month > 12) return false;
-  return day >= 1 && day <= DaysInMonth(year, month);
-}
-
 bool IsAcceptable(const OptionInfo& info, std::string_view text) {
   int value = 0;
   switch (info.type) {
@@ -157,7 +152,7 @@ bool IsAcceptable(const OptionInfo& info, std::string_view text) {
       return text == "0" || text == "1";
     case T::Date:
     case T::TextDate:
-      return text.size() == 8 && ParseStrictInt(text, value) && IsValidDate(value);
+      return text.size() == 8 && ParseStrictInt(text, value) && value > 0 && IsValidDate(static_cast<uint32_t>(value));
     case T::Path:
     case T::Text:
       return text.find_first_of("\r\n") == std::string_view::npos;

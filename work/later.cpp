@@ -1,24 +1,45 @@
-// Stages of the run whose work arrives with the individual pages, the earnings
-// schedules and the summary pages. Each advances the task exactly as the run's
-// step table requires, so the driver keeps its shape when they are filled in.
+// Stages of the run whose work arrives with the company pages, the company
+// store's downloads, the earnings schedules, the summary and schedule pages and
+// the link images. Each returns what the driver needs to keep the step table's
+// shape, so the driver stays as it is when they are filled in.
+//
+// The page builders themselves will live in pages/ and take a small read-only
+// input (the options they read, the company-store lookups, the selections, the
+// end date); the Make* functions here gather that input from the task.
 #include "work/steps.h"
 #include "work/worktask.h"
 
-void ScanIndivPages(WorkTask&) {}
+void ScanIndivPages(RunSelections&) {}
 void AddDayToIndivPages(WorkTask&, MarkupElement&, uint32_t) {}
 
-void LoadMonthlyList(WorkTask&) {}
-void LoadScheduleStore(WorkTask&) {}
-
-void DecideScheduleWork(WorkTask& task) {
-  task.scheduleViews = 0;
-  task.scheduleFetch = false;
+Turn CompanyStore::FetchNext(HttpDownloader&, RunTrace&) {
+  // Until the quote pages are downloaded, the requested names stay requested for
+  // a later run.
+  fetchCursor_ = kTickerCount;
+  profileDirty_ = true;
+  return Turn::kDone;
 }
 
-void SelectScheduleDownloads(WorkTask& task) { task.workStep = 8; }
-void FetchNextSchedule(WorkTask& task) { task.workStep = 8; }
-void SaveScheduleStore(WorkTask&) {}
+void ScheduleStore::LoadMonthlyList(RunTrace&) {}
+void ScheduleStore::Load() {}
 
-void BuildSummaryPage(WorkTask&, const char*, const char*) {}
-void BuildSchedulePage(WorkTask&, const char*, const char*) {}
-void WriteLinkImagesIfMissing(WorkTask&) {}
+void ScheduleStore::Decide(bool) {
+  views_ = 0;
+  fetch_ = false;
+}
+
+bool ScheduleStore::SelectDownloads(const RunSelections&, CompanyStore&, RunTrace&) { return false; }
+Turn ScheduleStore::FetchNext(CompanyStore&, HttpDownloader&, RunTrace&) { return Turn::kDone; }
+void ScheduleStore::Save(RunTrace&) {}
+
+void ScheduleStore::Release() {
+  reported_.clear();
+  monthlyReported_.clear();
+  monthly_.clear();
+  request_.reset();
+  table_.reset();
+}
+
+void MakeSummaryPage(WorkTask&, SummaryView, const char*, const char*) {}
+void MakeSchedulePage(WorkTask&, SummaryView, const char*, const char*) {}
+void WriteLinkImages() {}

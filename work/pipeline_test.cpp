@@ -8,7 +8,7 @@
 #include "pages/frame.h"
 #include "platform/diagnostics.h"
 #include "settings/options.h"
-#include "work/dates.h"
+#include "platform/dates.h"
 #include "work/steps.h"
 #include "work/testing.h"
 
@@ -178,16 +178,16 @@ TEST_F(PipelineTest, ReportsAreRecordedOnlyForPastDaysAndNotForCorrections) {
   for (uint32_t day : {20240409u, 20240411u}) {
     Options().SetInt(OptionKey::PeriodSt, static_cast<int>(day));
     ASSERT_TRUE(home_->controller.StartWorkTask(day, day, 0));
-    while (home_->controller.Task()->workStep != 10) home_->controller.OnIdle();
-    WorkTask& task = *home_->controller.Task();
+    while (home_->controller.Task()->Step() != kStepSaveSchedules) home_->controller.OnIdle();
+    ScheduleStore& schedules = home_->controller.Task()->schedules;
     if (day == 20240409) {
-      ASSERT_EQ(task.reportedSchedules.size(), 1u);
-      EXPECT_EQ(task.reportedSchedules[0].ticker, 7203);
-      ASSERT_EQ(task.monthlyReported.size(), 1u);
-      EXPECT_EQ(task.monthlyReported[0].ticker, 9983);
+      ASSERT_EQ(schedules.ReportedRows().size(), 1u);
+      EXPECT_EQ(schedules.ReportedRows()[0].ticker, 7203);
+      ASSERT_EQ(schedules.MonthlyReportedRows().size(), 1u);
+      EXPECT_EQ(schedules.MonthlyReportedRows()[0].ticker, 9983);
     } else {
-      EXPECT_TRUE(task.reportedSchedules.empty());
-      EXPECT_TRUE(task.monthlyReported.empty());
+      EXPECT_TRUE(schedules.ReportedRows().empty());
+      EXPECT_TRUE(schedules.MonthlyReportedRows().empty());
     }
     home_->controller.CancelWorkTask();
   }
@@ -263,20 +263,33 @@ TEST_F(PipelineTest, WhichViewsAreBuilt) {
   EXPECT_EQ(ReadTestFile(home_->Output("All/20240330.html")), "newer");
 }
 
+TEST_F(PipelineTest, CodesOfTenThousandAndAboveNeverReachBeforeTheProfile) {
+  // "10000".."10009" give ticker 1000, which has no table entry: the row is
+  // written, but no profile byte (here the Ｐ－ rule's 0x15) is touched.
+  Serve(20240412, 1, ListPage(20240412, 1, {{u8"10:00", u8"10005", u8"Ｐ－テスト", u8"お知らせ", u8"東"},
+                                            {u8"11:00", u8"99990", u8"Ｐ－最後", u8"お知らせ", u8"東"}}));
+  MessageRecorder messages;
+  home_->Run(20240412, 20240412);
+  EXPECT_EQ(Raw(20240412), PageHeaderText() + RowLine("1000", "1000", "Ｐ－テスト", "東", "お知らせ") +
+                               RowLine("1100", "9999", "Ｐ－最後", "東", "お知らせ") + PageFooterText());
+  std::string profile = ReadTestFile(home_->Output("_coprof.dat"));
+  ASSERT_EQ(profile.size(), 36000u);
+  EXPECT_EQ(profile[(9999 - 1001) * 4], 0x15);
+  EXPECT_EQ(std::count(profile.begin(), profile.end(), '\0'), 35999);
+}
+
 TEST_F(PipelineTest, MarketFromPlaceRules) {
-  uint8_t profile[kTickerCount * 4] = {};
-  auto& byte = profile[(7203 - kFirstTicker) * 4];
-  byte = 0x21;
-  EXPECT_EQ(MarketFromPlace("東", 7203, profile), 0x10);
+  uint8_t byte = 0x21;
+  EXPECT_EQ(MarketFromPlace("東", &byte), 0x10);
   EXPECT_EQ(byte, 0);
   byte = 0x21;
-  EXPECT_EQ(MarketFromPlace("東名", 7203, profile), 0x20);
+  EXPECT_EQ(MarketFromPlace("東名", &byte), 0x20);
   EXPECT_EQ(byte, 0x21);
-  EXPECT_EQ(MarketFromPlace("GR", 7203, profile), 0x50);
+  EXPECT_EQ(MarketFromPlace("GR", &byte), 0x50);
   EXPECT_EQ(byte, 0x50);
-  EXPECT_EQ(MarketFromPlace("福", 7203, nullptr), 0x30);
-  EXPECT_EQ(MarketFromPlace("名札", 7203, nullptr), 0x20);
-  EXPECT_EQ(MarketFromPlace("", 7203, nullptr), 0);
+  EXPECT_EQ(MarketFromPlace("福", nullptr), 0x30);
+  EXPECT_EQ(MarketFromPlace("名札", nullptr), 0x20);
+  EXPECT_EQ(MarketFromPlace("", nullptr), 0);
   EXPECT_EQ(TdnetListPageName(1, 20240329), "I_list_001_20240329.html");
   EXPECT_EQ(TdnetListPageName(12, 20240329), "I_list_012_20240329.html");
 }

@@ -7,11 +7,13 @@
 #include "platform/diagnostics.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
+#include "platform/http.h"
 #include "platform/sjis.h"
 #include "settings/lists.h"
 #include "settings/options.h"
+#include "work/run_trace.h"
+#include "work/selections.h"
 #include "work/steps.h"
-#include "work/worktask.h"
 
 namespace {
 
@@ -57,8 +59,8 @@ void DigitScan(const std::string& text, Collected& collected) {
 
 }  // namespace
 
-void ScanXlsDirectory(WorkTask& task) {
-  task.Log(2, "check xls exist\n");
+void ScanXlsDirectory(RunSelections& selections, RunTrace& trace) {
+  trace.Log(2, "check xls exist\n");
   std::string directory = Options().Text(OptionKey::XlsCheckDir);
   FileEntry check((directory + "/").c_str());
   if (!check.ExistsPath()) {
@@ -75,18 +77,17 @@ void ScanXlsDirectory(WorkTask& task) {
     std::string extension = name.substr(4, 4);
     LowerCaseInPlace(extension);
     if (extension != ".xls") continue;
-    int ticker = std::stoi(name.substr(0, 4));
-    if (ticker >= kFirstTicker && ticker <= 9999) task.xlsPresent->set(static_cast<size_t>(ticker - kFirstTicker));
+    AddTicker(*selections.Xls(), std::stoi(name.substr(0, 4)));
   }
 }
 
-void ReadWebPortfolio(WorkTask& task) {
+void ReadWebPortfolio(RunSelections& selections, HttpDownloader& downloader, RunTrace& trace) {
   std::string url = Options().Text(OptionKey::WebPortUrl);
-  if (task.downloader.OpenUrl(url.c_str())) {
-    task.Log(2, "check web portfolio\n\n");
+  if (downloader.OpenUrl(url.c_str())) {
+    trace.Log(2, "check web portfolio\n\n");
     std::unique_ptr<char[]> buffer(new char[kWebPortfolioBufferSize + 1]);
-    task.downloader.Read(buffer.get(), kWebPortfolioBufferSize);
-    buffer[task.downloader.Total()] = '\0';
+    downloader.Read(buffer.get(), kWebPortfolioBufferSize);
+    buffer[downloader.Total()] = '\0';
     std::string text;
     ConvertUtf8ToShiftJis(buffer.get(), text);
     std::string preWord = Options().Text(OptionKey::WebPortPreWord);
@@ -97,10 +98,9 @@ void ReadWebPortfolio(WorkTask& task) {
       DigitScan(text, collected);
     if (collected.count > 0) {
       collected.text.resize(collected.text.size() - 2);
-      ParseTickerList(collected.text.c_str(), *task.portfolio);
+      ParseTickerList(collected.text.c_str(), selections.Portfolio());
       Options().SetText(OptionKey::PortList, collected.text);
     }
   }
-  task.downloader.CloseUrl();
-  task.workStep = 2;
+  downloader.CloseUrl();
 }

@@ -5,11 +5,12 @@
 
 #include "markup/tree.h"
 #include "pages/frame.h"
+#include "pages/output.h"
+#include "platform/dates.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "settings/markets.h"
 #include "settings/options.h"
-#include "work/dates.h"
 #include "work/pipeline_parser.h"
 #include "work/steps.h"
 #include "work/worktask.h"
@@ -24,57 +25,33 @@ bool Flag(OptionKey key) { return Options().Flag(key); }
 // file system's full resolution: a view written in the same second as its raw
 // day is newer and stays).
 bool ViewIsStale(const char* view, uint32_t date, uint64_t rawWritten) {
-  std::string path = EnsureOutputSubdir(view) + FormatString("%d.html", date);
-  FileEntry file(path.c_str());
+  FileEntry file(DayFilePath(view, date).c_str());
   uint64_t written = 0;
   return !file.LastWriteStamp(written) || written <= rawWritten;
 }
 
-int ConversionMask(WorkTask& task, uint64_t rawWritten) {
+int ConversionMask(uint32_t date, RunSelections& selections, uint64_t rawWritten) {
   int mask = 0;
-  if (Flag(OptionKey::EnableHtmlAll) && ViewIsStale("All", task.curDate, rawWritten)) mask |= kViewAll;
-  if (Flag(OptionKey::EnableHtmlPort) && task.HasPortfolio() && ViewIsStale("Port", task.curDate, rawWritten))
+  if (Flag(OptionKey::EnableHtmlAll) && ViewIsStale("All", date, rawWritten)) mask |= kViewAll;
+  if (Flag(OptionKey::EnableHtmlPort) && selections.HasPortfolio() && ViewIsStale("Port", date, rawWritten))
     mask |= kViewPort;
-  if (Flag(OptionKey::EnableHtmlXls) && ViewIsStale("Xls", task.curDate, rawWritten)) mask |= kViewXls;
+  if (Flag(OptionKey::EnableHtmlXls) && ViewIsStale("Xls", date, rawWritten)) mask |= kViewXls;
   if (Flag(OptionKey::EnableHtmlTicker)) {
     uint32_t lastUpdate = Options().Date(OptionKey::LastUpdateIndiv);
-    if (Flag(OptionKey::TickerRemake) || lastUpdate <= task.curDate) {
+    if (Flag(OptionKey::TickerRemake) || lastUpdate <= date) {
       mask |= kViewIndiv;
-      if (!task.indivPresent) task.indivPresent = std::make_unique<TickerBits>();
-      if (lastUpdate < task.curDate) Options().SetInt(OptionKey::LastUpdateIndiv, static_cast<int>(task.curDate));
+      selections.Indiv();
+      if (lastUpdate < date) Options().SetInt(OptionKey::LastUpdateIndiv, static_cast<int>(date));
     }
   }
   return mask;
 }
 
-bool InTickerRange(int ticker) { return ticker >= kFirstTicker && ticker <= 9999; }
-
-}  // namespace
-
-int RowTicker(const MarkupElement& row) {
-  const MarkupElement* cell = row.FindCellById("ticker", false);
-  if (!cell) return 0;
-  if (const MarkupElement* link = cell->FindChild("a", false)) cell = link;
-  const MarkupText* text = cell->FirstText();
-  return text ? text->IntValue() : 0;
-}
-
-void LinkTickerToIndiv(MarkupElement& cell) {
-  const MarkupText* first = cell.FirstText();
-  if (!first) return;
-  std::unique_ptr<MarkupText> text = cell.DetachText(first);
-  MarkupElement* link = cell.InsertChild(0, std::make_unique<MarkupElement>("a"));
-  link->AddAttribute("href", FormatString("./Indiv/%04d.html", text->IntValue()));
-  link->AppendText(std::move(text));
-}
-
-namespace {
-
-void RemoveIgnoredRows(WorkTask& task, MarkupElement& table) {
-  if (!Flag(OptionKey::EnableIgnoreList) || !task.HasIgnoreList()) return;
+void RemoveIgnoredRows(const RunSelections& selections, MarkupElement& table) {
+  if (!Flag(OptionKey::EnableIgnoreList) || !selections.HasIgnoreList()) return;
   std::vector<const MarkupElement*> ignored;
   for (const MarkupElement* row : table.children())
-    if (task.ignoreList->Contains(static_cast<uint16_t>(RowTicker(*row)))) ignored.push_back(row);
+    if (selections.Ignored(RowTicker(*row))) ignored.push_back(row);
   for (const MarkupElement* row : ignored) table.RemoveChild(row);
 }
 
@@ -104,36 +81,36 @@ int ReportKind(const MarkupElement& titleCell) {
 
 // Remembers earnings-report and monthly-report rows of a day that has passed; the
 // schedule pages use them. What is updated in the schedule store arrives with it.
-void RecordReports(WorkTask& task, MarkupElement& table) {
-  if (task.curDate > TodayDate()) return;
+void RecordReports(uint32_t date, ScheduleStore& schedules, MarkupElement& table) {
+  if (date > TodayDate()) return;
   for (const MarkupElement* row : table.children()) {
     const MarkupElement* title = row->FindCellById("title", false);
     if (!title) continue;
     int kind = ReportKind(*title);
     if (kind == 0) continue;
-    if (!task.schedules) LoadScheduleStore(task);
+    if (!schedules.Loaded()) schedules.Load();
     ReportedRow reported{RowTicker(*row), title->Clone()};
-    (kind == 1 ? task.reportedSchedules : task.monthlyReported).push_back(std::move(reported));
+    (kind == 1 ? schedules.ReportedRows() : schedules.MonthlyReportedRows()).push_back(std::move(reported));
   }
 }
 
-void RowPass(WorkTask& task, MarkupElement& table, int mask) {
-  bool names = task.companyNames && Flag(OptionKey::UseFullConame);
-  if (!task.indivPresent && !names) return;
+void RowPass(RunSelections& selections, CompanyStore& companies, MarkupElement& table, int mask) {
+  bool names = companies.NamesLoaded() && Flag(OptionKey::UseFullConame);
+  if (!selections.IndivKnown() && !names) return;
   for (MarkupElement* row : table.children()) {
     int ticker = FirstIntOf(*row, "ticker");
-    if (mask != 0 && task.indivPresent && InTickerRange(ticker)) {
-      if (mask & kViewIndiv) task.indivPresent->set(static_cast<size_t>(ticker - kFirstTicker));
+    if (mask != 0 && selections.IndivKnown()) {
+      if (mask & kViewIndiv) AddTicker(selections.Indiv(), ticker);
       MarkupElement* cell = row->FindCellById("ticker", false);
-      if (cell && task.indivPresent->test(static_cast<size_t>(ticker - kFirstTicker))) LinkTickerToIndiv(*cell);
+      if (cell && selections.HasIndiv(ticker)) LinkTickerToIndiv(*cell);
     }
-    if (task.companyProfile && InTickerRange(ticker) && task.companyProfile[(ticker - kFirstTicker) * 4] == 0) {
-      const MarkupElement* market = row->FindCellById("market", false);
-      const MarkupText* name = market ? market->FirstText() : nullptr;
-      task.companyProfile[(ticker - kFirstTicker) * 4] = MarketCodeOfName(name ? name->text() : "");
-      task.companyProfileDirty = true;
+    if (uint8_t* market = companies.MarketByte(ticker); market && *market == 0) {
+      const MarkupElement* marketCell = row->FindCellById("market", false);
+      const MarkupText* name = marketCell ? marketCell->FirstText() : nullptr;
+      *market = MarketCodeOfName(name ? name->text() : "");
+      companies.MarkProfileDirty();
     }
-    if (names) RequestName(task, ticker);
+    if (names) companies.RequestName(ticker);
   }
 }
 
@@ -141,47 +118,64 @@ void RowPass(WorkTask& task, MarkupElement& table, int mask) {
 template <typename Selected>
 void SaveSelectedView(const char* view, uint32_t date, const MarkupElement& table, Selected selected) {
   MarkupElement* viewTable = nullptr;
-  std::unique_ptr<MarkupDocument> frame = BuildPageFrame(nullptr, "_default.css", viewTable);
+  std::unique_ptr<MarkupDocument> frame = BuildPageFrame(nullptr, kStyleSheetFile, viewTable);
   for (const MarkupElement* row : table.children())
     if (selected(RowTicker(*row))) viewTable->InsertChild(viewTable->children().size(), row->Clone());
-  SavePage((EnsureOutputSubdir(view) + FormatString("%d.html", date)).c_str(), *frame);
+  EnsureOutputSubdir(view);
+  SavePage(DayFilePath(view, date).c_str(), *frame);
 }
 
 void SaveViews(WorkTask& task, MarkupDocument& document, MarkupElement& table, int mask) {
-  uint32_t date = task.curDate;
+  uint32_t date = task.cursor.curDate;
+  const RunSelections& selections = task.selections;
   if (mask & kViewAll) {
-    task.Log(2, "conv raw to all\n");
-    SavePage((EnsureOutputSubdir("All") + FormatString("%d.html", date)).c_str(), document);
+    task.trace.Log(2, "conv raw to all\n");
+    EnsureOutputSubdir("All");
+    SavePage(DayFilePath("All", date).c_str(), document);
   }
   if (mask & kViewPort) {
-    task.Log(2, "conv raw to port\n");
-    SaveSelectedView("Port", date, table, [&](int ticker) {
-      return ticker > 0 && task.portfolio->Contains(static_cast<uint16_t>(ticker));
-    });
+    task.trace.Log(2, "conv raw to port\n");
+    SaveSelectedView("Port", date, table, [&](int ticker) { return selections.InPortfolio(ticker); });
   }
   if (mask & kViewXls) {
-    task.Log(2, "conv raw to xls\n");
-    SaveSelectedView("Xls", date, table, [&](int ticker) {
-      return InTickerRange(ticker) && task.xlsPresent && task.xlsPresent->test(static_cast<size_t>(ticker - kFirstTicker));
-    });
+    task.trace.Log(2, "conv raw to xls\n");
+    SaveSelectedView("Xls", date, table, [&](int ticker) { return selections.HasXls(ticker); });
   }
   if (mask & kViewIndiv) {
-    task.Log(2, "conv raw to invid\n");
+    task.trace.Log(2, "conv raw to invid\n");
     AddDayToIndivPages(task, table, date);
   }
 }
 
 }  // namespace
 
+int RowTicker(const MarkupElement& row) {
+  const MarkupElement* cell = row.FindCellById("ticker", false);
+  if (!cell) return 0;
+  if (const MarkupElement* link = cell->FindChild("a", false)) cell = link;
+  const MarkupText* text = cell->FirstText();
+  return text ? text->IntValue() : 0;
+}
+
+void LinkTickerToIndiv(MarkupElement& cell) {
+  const MarkupText* first = cell.FirstText();
+  if (!first) return;
+  std::unique_ptr<MarkupText> text = cell.DetachText(first);
+  MarkupElement* link = cell.InsertChild(0, std::make_unique<MarkupElement>("a"));
+  link->AddAttribute("href", FormatString("./Indiv/%04d.html", text->IntValue()));
+  link->AppendText(std::move(text));
+}
+
 void ConvertRawDay(WorkTask& task) {
-  std::string path = EnsureOutputSubdir("Raw") + FormatString("%d.html", task.curDate);
+  uint32_t date = task.cursor.curDate;
+  std::string path = EnsureOutputSubdir("Raw") + FormatString("%u.html", date);
   FileEntry raw(path.c_str());
   uint64_t rawWritten = 0;
   if (!raw.LastWriteStamp(rawWritten)) return;
-  int mask = ConversionMask(task, rawWritten);
-  if (mask == 0 && !task.companyNamesMissing) return;
-  task.ShowProgress(static_cast<int>(task.curDate), -1);
-  task.Log(2, "filtering raw html(%d)\n", task.curDate);
+  int mask = ConversionMask(date, task.selections, rawWritten);
+  if (mask == 0 && !task.companies.NamesMissing()) return;
+  task.trace.ShowProgress(static_cast<int>(date), -1);
+  task.trace.Log(2, "filtering raw html(%d)\n", date);
   std::string text;
   if (!ReadAll(path.c_str(), text) || text.empty()) return;
   PipelineParser parser;
@@ -189,8 +183,8 @@ void ConvertRawDay(WorkTask& task) {
   if (!document) return;
   MarkupElement* table = document->FindChild("table", true);
   if (!table) return;
-  RemoveIgnoredRows(task, *table);
-  RecordReports(task, *table);
-  RowPass(task, *table, mask);
+  RemoveIgnoredRows(task.selections, *table);
+  RecordReports(date, task.schedules, *table);
+  RowPass(task.selections, task.companies, *table, mask);
   SaveViews(task, *document, *table, mask);
 }

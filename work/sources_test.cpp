@@ -18,20 +18,20 @@ TEST(XlsScan, FourDigitsThenDotXlsSelect) {
   WriteTestFile(home.Home() + "xls/72030.xlsx", "");
   WriteTestFile(home.Home() + "xls/1301.csv", "");
   Options().SetText(OptionKey::XlsCheckDir, home.Home() + "xls");
-  TickerList portfolio, ignored;
-  WorkTask task(20240329, 20240329, 0, &portfolio, &ignored, home.observer);
-  task.xlsPresent = std::make_unique<TickerBits>();
-  ScanXlsDirectory(task);
-  EXPECT_EQ(task.xlsPresent->count(), 3u);
-  EXPECT_TRUE(task.xlsPresent->test(7203 - kFirstTicker));
-  EXPECT_TRUE(task.xlsPresent->test(6758 - kFirstTicker));
-  EXPECT_TRUE(task.xlsPresent->test(9984 - kFirstTicker));
+  RunSelections selections(home.lists);
+  RunTrace trace(home.observer);
+  selections.ResetXls();
+  ScanXlsDirectory(selections, trace);
+  EXPECT_EQ(selections.Xls()->count(), 3u);
+  EXPECT_TRUE(selections.HasXls(7203));
+  EXPECT_TRUE(selections.HasXls(6758));
+  EXPECT_TRUE(selections.HasXls(9984));
 
   MessageRecorder messages;
   Options().SetText(OptionKey::XlsCheckDir, home.Home() + "nothing");
-  task.xlsPresent->reset();
-  ScanXlsDirectory(task);
-  EXPECT_EQ(task.xlsPresent->count(), 0u);
+  selections.ResetXls();
+  ScanXlsDirectory(selections, trace);
+  EXPECT_EQ(selections.Xls()->count(), 0u);
   ASSERT_EQ(messages.Texts().size(), 1u);
   EXPECT_EQ(messages.Texts()[0], "xlsチェックパスの<" + home.Home() + "nothing>は存在しません");
 }
@@ -50,12 +50,11 @@ class WebPortfolioTest : public ::testing::Test {
     Options().SetText(OptionKey::WebPortUrl, FixtureUrl() + "/" + name);
     Options().SetFlag(OptionKey::WebPortPreWordEnable, preWord != nullptr);
     if (preWord) Options().SetText(OptionKey::WebPortPreWord, preWord);
-    TickerList ignored;
-    WorkTask task(20240329, 20240329, 0, &home_->controller.Portfolio(), &ignored, home_->observer);
-    task.downloader.Open();
-    task.workStep = 1;
-    ReadWebPortfolio(task);
-    EXPECT_EQ(task.workStep, 2);
+    RunSelections selections(home_->lists);
+    RunTrace trace(home_->observer);
+    HttpDownloader downloader;
+    downloader.Open();
+    ReadWebPortfolio(selections, downloader, trace);
     return Options().Text(OptionKey::PortList);
   }
   std::unique_ptr<PipelineHome> home_;
@@ -66,7 +65,7 @@ TEST_F(WebPortfolioTest, DigitAndPreWordScans) {
   EXPECT_EQ(Collect("<p>7203. and 1301.0</p>"), "7203, 1301");
   EXPECT_EQ(Collect("No.7203 No.abc No. 1301 No.6758", "No."), "7203, 6758");
   EXPECT_EQ(Collect(Utf8(u8"銘柄：８８８８ 9432 です")), "9432");
-  EXPECT_TRUE(home_->controller.Portfolio().Contains(9432));
+  EXPECT_TRUE(home_->lists.portfolio.Contains(9432));
 }
 
 TEST_F(WebPortfolioTest, CanonicalTextBreaksAfterEveryThirteenth) {

@@ -1,50 +1,53 @@
-// The operations the work task's steps call, one unit per stage of the run.
-// Each takes the task, does one step's (or one turn's) work, and where the step
-// table says so moves task.workStep itself.
+// The step functions of a run. Each takes the parts of the task it works on
+// (the whole task where it needs several) and returns what happened; the
+// driver, WorkTask::RunStep, decides the next step from that.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-class MarkupDocument;
+class HttpDownloader;
 class MarkupElement;
+class RawDay;
+class RunSelections;
+class RunTrace;
 class WorkTask;
+struct RunCursor;
 
 // TDnet list download and extraction (steps 3 and 4).
 std::string TdnetListPageName(int page, uint32_t date);
-void DownloadListPage(WorkTask& task);  // step 3: skip test or one download
-void ExtractListPage(WorkTask& task);   // step 4: rows of one page into the raw day file
-// The market group of a place cell; may update the ticker's stored market byte.
-uint8_t MarketFromPlace(const char* place, int ticker, uint8_t* companyProfile);
-// Discards a raw day file that was not completed (cancel, failed page).
-void DiscardPartialRawDay(WorkTask& task);
+// What step 3 did with the current day and page.
+enum class ListPage { kSkipDay, kDownloaded };
+// Step 3: the skip test of a day's first page, or one download into
+// task.rawDay.pageText.
+ListPage DownloadListPage(WorkTask& task);
+// What step 4 found at the end of a page.
+enum class PageEnd { kAnotherPage, kDayFinished };
+// Step 4: the rows of the downloaded page into the raw day file; at the day's
+// last page the file is finished (and task.cursor.page has moved on either way).
+PageEnd ExtractListPage(WorkTask& task);
+// The market group of a place cell; may update the ticker's stored market byte
+// (`marketByte`, null without a profile).
+uint8_t MarketFromPlace(const char* place, uint8_t* marketByte);
 
-// Raw store and views (step 9).
+// Raw store and views (step 9): converts the day task.cursor.curDate.
 void ConvertRawDay(WorkTask& task);
+// The ticker of a view or raw row (its "ticker" cell, or the link in it); 0 when none.
+int RowTicker(const MarkupElement& row);
+// Wraps the ticker cell's first text in a link to "./Indiv/NNNN.html".
+void LinkTickerToIndiv(MarkupElement& cell);
 
 // Portfolio sources (steps 0 and 1).
-void ScanXlsDirectory(WorkTask& task);
-void ReadWebPortfolio(WorkTask& task);
+void ScanXlsDirectory(RunSelections& selections, RunTrace& trace);
+void ReadWebPortfolio(RunSelections& selections, HttpDownloader& downloader, RunTrace& trace);
 
-// Individual company pages.
-void ScanIndivPages(WorkTask& task);
+// Individual company pages (steps 0 and 9).
+void ScanIndivPages(RunSelections& selections);
 void AddDayToIndivPages(WorkTask& task, MarkupElement& table, uint32_t date);
 
-// Company name and profile store.
-void LoadCompanyStore(WorkTask& task);
-void RequestName(WorkTask& task, int ticker);
-void FetchNextCompany(WorkTask& task);
-void SaveCompanyStore(WorkTask& task);
-
-// Earnings schedules.
-void LoadMonthlyList(WorkTask& task);
-void LoadScheduleStore(WorkTask& task);
-void DecideScheduleWork(WorkTask& task);
-void SelectScheduleDownloads(WorkTask& task);
-void FetchNextSchedule(WorkTask& task);
-void SaveScheduleStore(WorkTask& task);
-
-// Pages built at the end of a run.
-void BuildSummaryPage(WorkTask& task, const char* fileName, const char* title);
-void BuildSchedulePage(WorkTask& task, const char* fileName, const char* title);
-void WriteLinkImagesIfMissing(WorkTask& task);
+// Pages made at the end of a run (steps 12 to 18). Each gathers what the page
+// builders of pages/ read, lends it to them read-only and saves the result.
+enum class SummaryView { kPort = 0, kXls = 1, kAll = 2 };
+void MakeSummaryPage(WorkTask& task, SummaryView view, const char* fileName, const char* title);
+void MakeSchedulePage(WorkTask& task, SummaryView view, const char* fileName, const char* title);
+void WriteLinkImages();

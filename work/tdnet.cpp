@@ -1,16 +1,12 @@
 // Steps 3 and 4: download every TDnet list page of a day and copy each
-// disclosure row, normalised, into the day's raw file.
-//
-// A raw day file is written under a temporary name and renamed into place only
-// when the day's last page was downloaded and extracted without a failure, so a
-// cancel, a crash or a failed page keeps the previous file and a later run
-// fetches the day again.
+// disclosure row, normalised, into the day's raw file (see work/raw_day.h for
+// how an incomplete day is kept out of the store).
 #include <cstring>
 #include <memory>
 
 #include "markup/text.h"
 #include "markup/tree.h"
-#include "pages/frame.h"
+#include "pages/output.h"
 #include "platform/diagnostics.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -27,13 +23,9 @@ constexpr int kPageBufferSize = 204800;
 
 std::string TdnetBaseUrl() { return Options().Text(OptionKey::TdnetBaseUrl); }
 
-std::string RawDayPath(uint32_t date) {
-  return FormatString("%s/Raw/%04d.html", Options().Text(OptionKey::HtmlDataDir).c_str(), date);
-}
-
 // A past day whose raw file was last written after the day itself is complete.
 bool RawDayIsComplete(uint32_t date) {
-  FileEntry raw(RawDayPath(date).c_str());
+  FileEntry raw(DayFilePath("Raw", date).c_str());
   LocalTime written;
   return raw.ExistsPath() && raw.LastWriteTime(written) && date < written.Date();
 }
@@ -43,12 +35,6 @@ bool RawDayIsComplete(uint32_t date) {
 bool PageFailed(const HttpDownloader& downloader, bool downloaded) {
   int status = downloader.Status();
   return !downloaded || (status >= 400 && status != 404);
-}
-
-void WriteHeaderOnce(WorkTask& task) {
-  if (task.rawHeaderWritten) return;
-  task.rawWriter->WriteText(PageHeaderText().c_str());
-  task.rawHeaderWritten = true;
 }
 
 std::string FirstTextOf(const MarkupElement* element) {
@@ -68,40 +54,40 @@ bool RowCells(const MarkupDocument& document, std::vector<const MarkupElement*>&
   return true;
 }
 
-void WriteRowFromTree(WorkTask& task, const std::vector<const MarkupElement*>& cells) {
+void WriteRowFromTree(RawDay& day, CompanyStore& companies, const std::vector<const MarkupElement*>& cells) {
   const MarkupElement* timeCell = cells[0];
   const MarkupText* code = cells[1]->FirstText();
   int ticker = (code ? code->IntValue() : 0) / 10;
   if (ticker < 1000) return;
+  // A code of 10000..10009 gives ticker 1000: written, but it has no profile record.
+  uint8_t* marketByte = companies.MarketByte(ticker);
   const MarkupElement* place = cells[cells.size() - 2];
-  uint8_t market = place->FirstText() ? MarketFromPlace(std::string(place->FirstText()->text()).c_str(), ticker,
-                                                        task.companyProfile.get())
-                                      : 0;
+  uint8_t market = place->FirstText() ? MarketFromPlace(std::string(place->FirstText()->text()).c_str(), marketByte) : 0;
   std::string name = FirstTextOf(cells[2]);
-  if (market == 0x10 && task.companyProfile && ticker <= 9999 && name.compare(0, 4, "\x82\x6F\x81\x7C") == 0)
-    task.companyProfile[(ticker - kFirstTicker) * 4] = 0x15;
-  WriteHeaderOnce(task);
+  if (market == 0x10 && marketByte && name.compare(0, 4, "\x82\x6F\x81\x7C") == 0) *marketByte = 0x15;
+  day.WriteHeaderOnce();
+  BufferedFileWriter& out = day.Writer();
   // The hours, the colon and the minutes of a time are three pieces.
   const auto& timeTexts = timeCell->texts();
   std::string hours = timeTexts.size() > 0 ? std::string(timeTexts[0]->text()) : "";
   std::string minutes = timeTexts.size() > 2 ? std::string(timeTexts[2]->text()) : "";
-  task.rawWriter->Printf(
+  out.Printf(
       "<tr><td id=\"time\">%s%s</td><td id=\"ticker\">%04d</td><td id=\"coname\">%s</td><td id=\"market\">%s</td><td "
       "id=\"title\">",
       hours.c_str(), minutes.c_str(), ticker, name.c_str(), MarketName(market));
   const MarkupElement* titleCell = cells[3];
   const MarkupElement* link = titleCell->children().empty() ? nullptr : titleCell->children().front();
   const MarkupAttribute* href = link ? link->FindAttribute("href") : nullptr;
-  if (href) task.rawWriter->Printf("<a href=\"%s%s\" target=\"_blank\">", TdnetBaseUrl().c_str(), href->c_str());
-  for (const MarkupText* text : (link ? link : titleCell)->texts()) task.rawWriter->Write(text->text().data(), text->text().size());
-  if (href) task.rawWriter->WriteText("</a>");
-  task.rawWriter->WriteText("</td></tr>\n");
+  if (href) out.Printf("<a href=\"%s%s\" target=\"_blank\">", TdnetBaseUrl().c_str(), href->c_str());
+  for (const MarkupText* text : (link ? link : titleCell)->texts()) out.Write(text->text().data(), text->text().size());
+  if (href) out.WriteText("</a>");
+  out.WriteText("</td></tr>\n");
 }
 
 // Reads a row that did not parse straight from its text.
-void WriteRowFromText(WorkTask& task, const std::string& row) {
-  task.Log(2, "analyze by manualy\n");
-  WriteHeaderOnce(task);
+void WriteRowFromText(RawDay& day, RunTrace& trace, const std::string& row) {
+  trace.Log(2, "analyze by manualy\n");
+  day.WriteHeaderOnce();
   std::string copy;
   for (char c : row)
     if (c != '\n' && c != '\r' && c != ':' && c != ' ' && c != '\t') copy += c;
@@ -130,27 +116,27 @@ void WriteRowFromText(WorkTask& task, const std::string& row) {
     size_t end = copy.find('"', href + 6);
     link = copy.substr(href + 6, end == std::string::npos ? std::string::npos : end - (href + 6));
   }
-  task.rawWriter->Printf(
+  day.Writer().Printf(
       "<tr><td id=\"time\">%04d</td><td id=\"ticker\">%04d</td><td id=\"coname\">%s</td><td id=\"market\">%s</td><td "
       "id=\"title\"><a href=\"%s%s\" target=\"_blank\">%s</a></td></tr>\n",
       time, ticker, name.c_str(), MarketName(0), TdnetBaseUrl().c_str(), link.c_str(), title.c_str());
 }
 
-void ExtractRow(WorkTask& task, std::string row) {
+void ExtractRow(RawDay& day, CompanyStore& companies, RunTrace& trace, const std::string& row) {
   PipelineParser parser;
   parser.quiet = true;
   std::string copy = row;
   std::unique_ptr<MarkupDocument> document = parser.Parse(std::move(copy));
   std::vector<const MarkupElement*> cells;
   if (document && RowCells(*document, cells))
-    WriteRowFromTree(task, cells);
+    WriteRowFromTree(day, companies, cells);
   else
-    WriteRowFromText(task, row);
+    WriteRowFromText(day, trace, row);
 }
 
 // Every row holding a time mark (two digits, a colon, two digits).
-void ExtractRows(WorkTask& task) {
-  const std::string& text = task.pageText;
+void ExtractRows(RawDay& day, CompanyStore& companies, RunTrace& trace) {
+  const std::string& text = day.pageText;
   size_t from = 0;
   size_t extracted = 0;  // end of the last row taken
   while (true) {
@@ -167,90 +153,54 @@ void ExtractRows(WorkTask& task) {
     size_t end = text.find("</tr>", colon);
     if (end == std::string::npos) return;
     end += 5;
-    ExtractRow(task, text.substr(start, end - start));
+    ExtractRow(day, companies, trace, text.substr(start, end - start));
     from = extracted = end;
   }
-}
-
-void FinishDay(WorkTask& task) {
-  if (task.rawHeaderWritten) task.rawWriter->WriteText(PageFooterText());
-  task.rawWriter->Flush();
-  // Rows lost to a failed write make the day as incomplete as a failed download.
-  if (task.rawWriter->Failed()) task.rawDayFailed = true;
-  task.rawWriter.reset();
-  if (task.rawDayFailed) {
-    DiscardPartialRawDay(task);
-    return;
-  }
-  FileEntry temporary(task.rawTempPath.c_str());
-  std::string target = EnsureOutputSubdir("Raw") + FormatString("%d.html", task.curDate);
-  temporary.MoveTo(target.c_str(), true);
-  task.rawTempPath.clear();
 }
 
 }  // namespace
 
 std::string TdnetListPageName(int page, uint32_t date) { return FormatString("I_list_%03d_%d.html", page, date); }
 
-void DownloadListPage(WorkTask& task) {
-  if (task.page == 1 && RawDayIsComplete(task.curDate)) {
-    task.workStep += 2;
-    return;
-  }
-  task.ShowProgress(static_cast<int>(task.curDate), task.page);
-  std::string url = TdnetBaseUrl() + TdnetListPageName(task.page, task.curDate);
+ListPage DownloadListPage(WorkTask& task) {
+  RunCursor& cursor = task.cursor;
+  RawDay& day = task.rawDay;
+  if (cursor.page == 1 && RawDayIsComplete(cursor.curDate)) return ListPage::kSkipDay;
+  task.trace.ShowProgress(static_cast<int>(cursor.curDate), cursor.page);
+  std::string url = TdnetBaseUrl() + TdnetListPageName(cursor.page, cursor.curDate);
   bool downloaded = task.downloader.OpenUrl(url.c_str());
-  task.Log(2, "download TDNet html(%d, %d)\n", task.curDate, task.page);
+  task.trace.Log(2, "download TDNet html(%d, %d)\n", cursor.curDate, cursor.page);
   std::unique_ptr<char[]> buffer(new char[kPageBufferSize + 1]);
   downloaded = task.downloader.Read(buffer.get(), kPageBufferSize) && downloaded;
   int total = task.downloader.Total();
   if (total >= kPageBufferSize) ReportError("html サイズがバッファより大きい");
   buffer[total] = '\0';
-  task.pageText.clear();
+  day.pageText.clear();
   if (PageFailed(task.downloader, downloaded))
-    task.rawDayFailed = true;
+    day.Fail();
   else if (task.downloader.Status() != 404)
-    ConvertUtf8ToShiftJis(buffer.get(), task.pageText);
+    ConvertUtf8ToShiftJis(buffer.get(), day.pageText);
   task.downloader.CloseUrl();
-  task.workStep += 1;
+  return ListPage::kDownloaded;
 }
 
-void ExtractListPage(WorkTask& task) {
+PageEnd ExtractListPage(WorkTask& task) {
+  RunCursor& cursor = task.cursor;
+  RawDay& day = task.rawDay;
   std::string rawDirectory = EnsureOutputSubdir("Raw");
-  if (!task.rawWriter) {
-    task.rawTempPath = rawDirectory + FormatString("%d.html.part", task.curDate);
-    task.rawWriter = std::make_unique<BufferedFileWriter>();
-    if (!task.rawWriter->OpenTruncate(task.rawTempPath.c_str())) task.rawDayFailed = true;
-    task.rawWriter->SetBufferSize(20480);
-    task.rawHeaderWritten = false;
-  }
-  task.Log(2, "analyze TDNet html\n");
-  ExtractRows(task);
-  task.page += 1;
-  bool another = !task.rawDayFailed && task.pageText.find(TdnetListPageName(task.page, task.curDate)) != std::string::npos;
-  task.pageText.clear();
-  if (another) {
-    task.workStep -= 1;
-    return;
-  }
-  FinishDay(task);
-  task.companyProfileDirty = true;
-  task.workStep += 1;
+  if (!day.Writing()) day.Begin(rawDirectory, cursor.curDate);
+  task.trace.Log(2, "analyze TDNet html\n");
+  ExtractRows(day, task.companies, task.trace);
+  cursor.page += 1;
+  bool another = !day.Failed() && day.pageText.find(TdnetListPageName(cursor.page, cursor.curDate)) != std::string::npos;
+  day.pageText.clear();
+  if (another) return PageEnd::kAnotherPage;
+  day.Finish(rawDirectory + FormatString("%u.html", cursor.curDate));
+  task.companies.MarkProfileDirty();
+  return PageEnd::kDayFinished;
 }
 
-void DiscardPartialRawDay(WorkTask& task) {
-  task.rawWriter.reset();
-  if (!task.rawTempPath.empty()) {
-    FileEntry temporary(task.rawTempPath.c_str());
-    if (temporary.ExistsPath()) temporary.Delete();
-    task.rawTempPath.clear();
-  }
-  task.rawDayFailed = false;
-  task.rawHeaderWritten = false;
-}
-
-uint8_t MarketFromPlace(const char* place, int ticker, uint8_t* companyProfile) {
-  uint8_t* stored = companyProfile && ticker >= kFirstTicker && ticker <= 9999 ? &companyProfile[(ticker - kFirstTicker) * 4] : nullptr;
+uint8_t MarketFromPlace(const char* place, uint8_t* stored) {
   bool tokyo = false, nagoya = false, fukuoka = false, sapporo = false;
   for (const char* p = place; p[0] && p[1]; p += 2) {
     if (p[0] == 'G' && p[1] == 'R') {

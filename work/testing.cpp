@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
-#include "work/run.h"
 
 PipelineHome::PipelineHome(const std::string& tdnetBase) {
   previousHome_ = HomeDirectory();
@@ -24,7 +23,7 @@ PipelineHome::~PipelineHome() {
 std::string PipelineHome::Run(uint32_t first, uint32_t last) {
   Options().SetInt(OptionKey::PeriodSt, static_cast<int>(first));
   Options().SetInt(OptionKey::PeriodEd, static_cast<int>(last));
-  EXPECT_TRUE(StartRun(controller, first, last, 0, false));
+  EXPECT_TRUE(controller.StartRun(first, last, 0, false));
   for (int turns = 0; controller.OnIdle(); ++turns) {
     if (turns > 100000) {
       ADD_FAILURE() << "the run does not end";

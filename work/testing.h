@@ -7,6 +7,7 @@
 
 #include "platform/testing/test_support.h"
 #include "settings/options.h"
+#include "settings/lists.h"
 #include "work/worktask.h"
 
 class RecordingObserver : public WorkObserver {
@@ -33,7 +34,8 @@ class PipelineHome {
   std::string Run(uint32_t first, uint32_t last);
 
   RecordingObserver observer;
-  WorkController controller{observer};
+  UserLists lists;
+  WorkController controller{observer, lists};
 
  private:
   TempDir home_;

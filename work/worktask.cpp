@@ -1,19 +1,17 @@
 #include "work/worktask.h"
 
-#include <cstdarg>
-
-#include "markup/tree.h"
 #include "pages/frame.h"
+#include "pages/output.h"
+#include "platform/dates.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "settings/options.h"
-#include "work/dates.h"
 #include "work/steps.h"
 
 namespace {
 
 // Display options and the status keys that remember what the pages were built
-// with; a difference forces the schedule pages to be rebuilt.
+// with; a difference forces the pages to be rebuilt.
 struct DisplayOption {
   OptionKey option;
   OptionKey status;
@@ -46,9 +44,8 @@ bool DisplayOptionsChanged() {
   return false;
 }
 
-void LoadIgnoreTitleList(WorkTask& task) {
-  if (!Flag(OptionKey::EnableIgnoreTitleList)) return;
-  task.ignoreTitles = LoadIgnoreTitles(OutputPath("_ignoreTitle.txt").c_str());
+void CopyDisplayOptionsToStatus() {
+  for (const DisplayOption& pair : kDisplayOptions) Options().SetInt(pair.status, Flag(pair.option) ? 1 : 0);
 }
 
 void DeleteIndivPages() {
@@ -62,90 +59,35 @@ void DeleteIndivPages() {
   }
 }
 
-void ComputeHighlightKeywords(WorkTask& task) {
-  task.highlightKeywords.clear();
-  if (!Flag(OptionKey::EnableKeyHighlightList)) return;
-  task.Log(2, "make highlight keyword list\n");
-  // SplitKeywords undoes the option-file escapes itself, so it gets the stored text.
-  const OptionInfo& info = InfoOf(OptionKey::KeyHighlightList);
-  std::string stored = Options().Raw(info.section, info.name, info.defaultText);
-  task.highlightKeywords = SplitKeywords(stored.substr(0, kMaxOptionText));  // the profile call's cut
-}
-
-void CopyDisplayOptionsToStatus() {
-  for (const DisplayOption& pair : kDisplayOptions) Options().SetInt(pair.status, Flag(pair.option) ? 1 : 0);
-}
-
 }  // namespace
 
-std::string ProgressText(int code, int a, int b) {
-  switch (code) {
-    case -1: return "----";
-    case -2: return FormatString("会社名を取得中 (%d/%d)", a, b);
-    case -3: return "Port.html をまとめ中";
-    case -4: return "Xls.html をまとめ中";
-    case -5: return "All.html をまとめ中";
-    case -6: return FormatString("決算スケジュールを取得中 (%d/%d)", a, b);
-    case -7: return "決算スケジュールの取得リクエストを確認中";
-    case -8: return "PortSche.html をまとめ中";
-    case -9: return "XlsSche.html をまとめ中";
-    case -10: return "AllSche.html をまとめ中";
-    case -11: return "ポートフォリオを取得中";
-    default: break;
-  }
-  if (code < 0) return "----";
-  if (a < 0) return FormatString("%d の開示を抽出中", code);
-  return FormatString("%d (%d) の開示をダウンロード", code, a);
+WorkTask::WorkTask(uint32_t firstDay, uint32_t lastDay, uint8_t scheduleRefetch, UserLists& lists,
+                   WorkObserver& observer)
+    : cursor{firstDay, lastDay}, trace(observer), selections(lists), schedules(scheduleRefetch) {}
+
+void WorkTask::GoTo(int step) {
+  workStep_ = step;
+  trace.Log(1, "- workStep(%d)\n", workStep_);
 }
-
-WorkTask::WorkTask(uint32_t firstDay, uint32_t lastDay, uint8_t refetch, TickerList* portfolioList,
-                   const TickerList* ignored, WorkObserver& observer)
-    : startDate(firstDay),
-      endDate(lastDay),
-      scheduleRefetch(refetch),
-      ignoreList(ignored),
-      portfolio(portfolioList),
-      observer_(observer) {}
-
-WorkTask::~WorkTask() {
-  // A day still being downloaded is incomplete: keep the previous raw day file.
-  DiscardPartialRawDay(*this);
-}
-
-void WorkTask::Log(int level, const char* format, ...) {
-  if (!debugLog || (Options().Int(OptionKey::DebugLogLevel) & 0xFF) < level) return;
-  va_list args;
-  va_start(args, format);
-  std::string line = FormatStringV(format, args);
-  va_end(args);
-  debugLog->Write(line.data(), line.size());
-}
-
-void WorkTask::StepLog() { Log(1, "- workStep(%d)\n", workStep); }
 
 void WorkTask::PrepareRun() {
   displayOptionsChanged = DisplayOptionsChanged();
-  if (Options().Int(OptionKey::DebugLogLevel) != 0) {
-    debugLog.reset();
-    debugLog = std::make_unique<DebugLog>();
-    debugLog->OpenTruncate("DebugLog.txt");
-    debugLog->SetBufferSize(1024);
-    Log(1, "----- start -----\n");
-  }
+  trace.OpenLog();
+  trace.Log(1, "----- start -----\n");
   std::string outputDirectory = Options().Text(OptionKey::HtmlDataDir);
   FileEntry output((outputDirectory + "/").c_str());
   if (!output.ExistsPath()) ReportError("html保存パスの<%s>は存在しません", outputDirectory.c_str());
-  LoadIgnoreTitleList(*this);
-  LoadCompanyStore(*this);
-  LoadMonthlyList(*this);
+  selections.LoadIgnoreTitles();
+  companies.Load(trace);
+  schedules.LoadMonthlyList(trace);
   WriteStyleSheetIfMissing(outputDirectory);
-  xlsPresent = std::make_unique<TickerBits>();
-  if (Flag(OptionKey::EnableHtmlXls) || Flag(OptionKey::EnableStScheXls)) ScanXlsDirectory(*this);
+  selections.ResetXls();
+  if (Flag(OptionKey::EnableHtmlXls) || Flag(OptionKey::EnableStScheXls)) ScanXlsDirectory(selections, trace);
   if (Flag(OptionKey::EnableHtmlTicker)) {
     FileEntry indiv((outputDirectory + "/Indiv/").c_str());
     if (indiv.ExistsPath()) {
-      Log(2, "check indiv html exist\n");
-      ScanIndivPages(*this);
+      trace.Log(2, "check indiv html exist\n");
+      ScanIndivPages(selections);
     } else {
       Options().SetInt(OptionKey::LastUpdateIndiv, static_cast<int>(kNeverDate));
     }
@@ -154,196 +96,146 @@ void WorkTask::PrepareRun() {
 }
 
 void WorkTask::FinishRun() {
-  reportedSchedules.clear();
-  monthlyReported.clear();
-  monthlyList.clear();
-  xlsPresent.reset();
-  indivPresent.reset();
-  scheduleRequest.reset();
-  companyNames.reset();
-  companyProfile.reset();
-  schedules.reset();
-  highlightKeywords.clear();
-  ShowProgress(-1);
-  workStep = -1;
-  Log(1, "----- finish -----\n");
+  schedules.Release();
+  selections.Release();
+  companies.Release();
+  trace.ShowProgress(kProgressIdle);
+  workStep_ = kStepFinished;
+  trace.Log(1, "----- finish -----\n");
 }
 
 void WorkTask::RunStep() {
-  switch (workStep) {
-    case 0:
+  switch (workStep_) {
+    case kStepPrepare:
       PrepareRun();
       if (Flag(OptionKey::WebPortEnable)) {
-        ShowProgress(-11);
-        workStep = 1;
+        trace.ShowProgress(kProgressWebPortfolio);
+        GoTo(kStepWebPortfolio);
       } else {
-        workStep = 2;
+        GoTo(kStepBeginDays);
       }
-      StepLog();
       break;
-    case 1:
-      ReadWebPortfolio(*this);
-      workStep = 2;
-      StepLog();
+    case kStepWebPortfolio:
+      ReadWebPortfolio(selections, downloader, trace);
+      GoTo(kStepBeginDays);
       break;
-    case 2:
-      curDate = startDate;
-      page = 1;
-      workStep = 3;
-      Log(1, "- workStep(%d-%d)\n", 3, 5);
+    case kStepBeginDays:
+      cursor.BeginDownloads();
+      workStep_ = kStepDownloadPage;
+      trace.Log(1, "- workStep(%d-%d)\n", kStepDownloadPage, kStepEndOfDay);  // once for the whole day loop
       break;
-    case 3:
-      DownloadListPage(*this);
+    case kStepDownloadPage:
+      workStep_ = DownloadListPage(*this) == ListPage::kSkipDay ? kStepEndOfDay : kStepExtractPage;
       break;
-    case 4:
-      ExtractListPage(*this);
+    case kStepExtractPage:
+      workStep_ = ExtractListPage(*this) == PageEnd::kAnotherPage ? kStepDownloadPage : kStepEndOfDay;
       break;
-    case 5:
-      if (curDate < endDate) {
-        curDate = NextDay(curDate);
-        page = 1;
-        workStep = 3;
+    case kStepEndOfDay:
+      if (cursor.NextDownloadDay()) {
+        workStep_ = kStepDownloadPage;
         break;
       }
-      DecideScheduleWork(*this);
-      if (scheduleViews != 0 && (scheduleFetch || schedulePagesNeeded)) {
-        ShowProgress(-7);
-        workStep = 6;
+      schedules.Decide(displayOptionsChanged);
+      if (schedules.WorkDue()) {
+        trace.ShowProgress(kProgressScheduleCheck);
+        GoTo(kStepSelectSchedules);
       } else {
-        workStep = 8;
+        GoTo(kStepBeginConversion);
       }
-      StepLog();
       break;
-    case 6:
-      SelectScheduleDownloads(*this);
-      StepLog();
+    case kStepSelectSchedules:
+      GoTo(schedules.SelectDownloads(selections, companies, trace) ? kStepFetchSchedule : kStepBeginConversion);
       break;
-    case 7:
-      FetchNextSchedule(*this);
-      if (workStep != 7) StepLog();
+    case kStepFetchSchedule:
+      if (schedules.FetchNext(companies, downloader, trace) == Turn::kDone) GoTo(kStepBeginConversion);
       break;
-    case 8:
-      if (endDate == TodayDate()) Options().SetInt(OptionKey::LastDownload, static_cast<int>(TodayDate()));
+    case kStepBeginConversion:
+      if (cursor.endDate == TodayDate()) Options().SetInt(OptionKey::LastDownload, static_cast<int>(TodayDate()));
       if (Flag(OptionKey::EnableHtmlTicker)) {
         EnsureOutputSubdir("Indiv");
         if (Flag(OptionKey::TickerRemake)) DeleteIndivPages();
       }
-      curDate = static_cast<uint32_t>(Options().Int(OptionKey::PeriodSt));
-      workStep = 9;
-      StepLog();
+      cursor.BeginConversion(static_cast<uint32_t>(Options().Int(OptionKey::PeriodSt)));
+      GoTo(kStepConvertDay);
       break;
-    case 9:
+    case kStepConvertDay:
       ConvertRawDay(*this);
-      if (curDate > endDate) {
-        workStep = 10;
-        StepLog();
+      if (cursor.ConversionDone())
+        GoTo(kStepSaveSchedules);
+      else
+        cursor.NextConversionDay();
+      break;
+    case kStepSaveSchedules:
+      schedules.Save(trace);
+      if (companies.NamesLoaded() && companies.RequestedCount() > 0) {
+        companies.BeginFetching();
+        GoTo(kStepFetchCompany);
       } else {
-        curDate = NextDay(curDate);
+        GoTo(kStepSaveCompanies);
       }
       break;
-    case 10:
-      SaveScheduleStore(*this);
-      if (companyNames && companyNamesToFetch > 0) {
-        fetchCursor = 0;
-        companyNamesFetched = 0;
-        companyNamesDirty = true;
-        workStep = 11;
-      } else {
-        workStep = 12;
-      }
-      StepLog();
+    case kStepFetchCompany:
+      if (companies.FetchNext(downloader, trace) == Turn::kDone) GoTo(kStepSaveCompanies);
       break;
-    case 11:
-      FetchNextCompany(*this);
-      if (workStep != 11) StepLog();
-      break;
-    case 12:
-      SaveCompanyStore(*this);
-      WriteLinkImagesIfMissing(*this);
+    case kStepSaveCompanies:
+      downloader.Close();
+      companies.Save(trace);
+      WriteLinkImages();
       if (Flag(OptionKey::HtmlInsertGMO)) gmoServer = Options().Text(OptionKey::GMOServer);
-      ShowProgress(-3);
-      workStep = 13;
-      StepLog();
+      trace.ShowProgress(kProgressPortPage);
+      GoTo(kStepPortPage);
       break;
-    case 13:
-      ComputeHighlightKeywords(*this);
-      Log(2, "make Port.html\n");
-      if (Flag(OptionKey::EnableHtmlPort) && HasPortfolio()) BuildSummaryPage(*this, "Port.html", "ポーフォリオ - Velkora");
-      ShowProgress(-4);
-      workStep = 14;
-      StepLog();
+    case kStepPortPage:
+      selections.LoadHighlightKeywords(trace);
+      trace.Log(2, "make Port.html\n");
+      if (Flag(OptionKey::EnableHtmlPort) && selections.HasPortfolio())
+        MakeSummaryPage(*this, SummaryView::kPort, "Port.html", "ポーフォリオ - Velkora");
+      trace.ShowProgress(kProgressXlsPage);
+      GoTo(kStepXlsPage);
       break;
-    case 14:
-      Log(2, "make Xls.html\n");
-      if (Flag(OptionKey::EnableHtmlXls)) BuildSummaryPage(*this, "Xls.html", "xls確認 - Velkora");
-      ShowProgress(-5);
-      workStep = 15;
-      StepLog();
+    case kStepXlsPage:
+      trace.Log(2, "make Xls.html\n");
+      if (Flag(OptionKey::EnableHtmlXls)) MakeSummaryPage(*this, SummaryView::kXls, "Xls.html", "xls確認 - Velkora");
+      trace.ShowProgress(kProgressAllPage);
+      GoTo(kStepAllPage);
       break;
-    case 15:
-      Log(2, "make All.html\n");
-      if (Flag(OptionKey::EnableHtmlAll)) BuildSummaryPage(*this, "All.html", "全て - Velkora");
+    case kStepAllPage:
+      trace.Log(2, "make All.html\n");
+      if (Flag(OptionKey::EnableHtmlAll)) MakeSummaryPage(*this, SummaryView::kAll, "All.html", "全て - Velkora");
       CopyDisplayOptionsToStatus();
-      if (scheduleViews != 0 && schedulePagesNeeded) {
-        ShowProgress(-8);
-        workStep = 16;
+      if (schedules.Views() != 0 && schedules.PagesNeeded()) {
+        trace.ShowProgress(kProgressPortSchedulePage);
+        GoTo(kStepPortSchedulePage);
       } else {
-        workStep = 19;
+        GoTo(kStepFinish);
       }
-      StepLog();
       break;
-    case 16:
-      Log(2, "make PortSche.html\n");
-      if (scheduleViews & 1) BuildSchedulePage(*this, "PortSche.html", "ポートフォリオ(決算スケジュール) - Velkora");
-      ShowProgress(-9);
-      workStep = 17;
-      StepLog();
+    case kStepPortSchedulePage:
+      trace.Log(2, "make PortSche.html\n");
+      if (schedules.Views() & 1)
+        MakeSchedulePage(*this, SummaryView::kPort, "PortSche.html", "ポートフォリオ(決算スケジュール) - Velkora");
+      trace.ShowProgress(kProgressXlsSchedulePage);
+      GoTo(kStepXlsSchedulePage);
       break;
-    case 17:
-      Log(2, "make XlsSche.html\n");
-      if (scheduleViews & 2) BuildSchedulePage(*this, "XlsSche.html", "xls確認(決算スケジュール) - Velkora");
-      ShowProgress(-10);
-      workStep = 18;
-      StepLog();
+    case kStepXlsSchedulePage:
+      trace.Log(2, "make XlsSche.html\n");
+      if (schedules.Views() & 2)
+        MakeSchedulePage(*this, SummaryView::kXls, "XlsSche.html", "xls確認(決算スケジュール) - Velkora");
+      trace.ShowProgress(kProgressAllSchedulePage);
+      GoTo(kStepAllSchedulePage);
       break;
-    case 18:
-      Log(2, "make AllSche.html\n");
-      if (scheduleViews & 4) BuildSchedulePage(*this, "AllSche.html", "全て(決算スケジュール) - Velkora");
+    case kStepAllSchedulePage:
+      trace.Log(2, "make AllSche.html\n");
+      if (schedules.Views() & 4)
+        MakeSchedulePage(*this, SummaryView::kAll, "AllSche.html", "全て(決算スケジュール) - Velkora");
       Options().SetInt(OptionKey::LastStScheHtml, static_cast<int>(TodayDate()));
-      workStep = 19;
-      StepLog();
+      GoTo(kStepFinish);
       break;
-    case 19:
+    case kStepFinish:
       FinishRun();
       break;
     default:
-      workStep = -1;
+      workStep_ = kStepFinished;
       break;
   }
-}
-
-WorkController::~WorkController() { task_.reset(); }
-
-bool WorkController::StartWorkTask(uint32_t firstDay, uint32_t lastDay, uint8_t scheduleRefetch) {
-  if (task_) return false;
-  task_ = std::make_unique<WorkTask>(firstDay, lastDay, scheduleRefetch, &portfolio_, &ignoreList_, observer_);
-  observer_.RunStarted();
-  return true;
-}
-
-bool WorkController::OnIdle() {
-  if (!task_) return false;
-  task_->RunStep();
-  if (task_->Finished()) {
-    task_.reset();
-    observer_.RunFinished();
-    return false;
-  }
-  return true;
-}
-
-void WorkController::CancelWorkTask() {
-  task_.reset();
-  observer_.RunFinished();
-  observer_.ShowProgress(-1, -1, -1);
 }

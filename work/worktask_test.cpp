@@ -4,7 +4,7 @@
 
 #include "platform/diagnostics.h"
 #include "platform/files.h"
-#include "work/dates.h"
+#include "platform/dates.h"
 #include "work/testing.h"
 
 namespace {
@@ -22,32 +22,6 @@ const char kOneRunLog[] =
     "- workStep(15)\n"
     "- workStep(19)\n"
     "----- finish -----\n";
-
-TEST(Dates, CalendarArithmetic) {
-  struct Case {
-    uint32_t date;
-    int days;
-    uint32_t expected;
-  } cases[] = {
-      {20240228, 1, 20240229}, {20230228, 1, 20230301}, {19000228, 1, 19000301}, {20000228, 1, 20000229},
-      {20241231, 1, 20250101}, {20240101, -1, 20231231}, {20240301, -1, 20240229}, {20240329, -7, 20240322},
-      {20240329, 0, 20240329}, {20240105, -10, 20231226}, {20231225, 10, 20240104},
-  };
-  for (const Case& c : cases) EXPECT_EQ(AddDays(c.date, c.days), c.expected) << c.date << " " << c.days;
-  EXPECT_EQ(NextDay(20240430), 20240501u);
-  EXPECT_EQ(MakeDate(2024, 3, 31), 20240331u);
-  EXPECT_TRUE(IsValidDate(20240229));
-  EXPECT_FALSE(IsValidDate(20230229));
-  EXPECT_FALSE(IsValidDate(20241301));
-}
-
-TEST(Dates, TodayCanBeReplayed) {
-  SetEnvironment("VELKORA_TODAY", "20240329");
-  EXPECT_EQ(TodayDate(), 20240329u);
-  SetEnvironment("VELKORA_TODAY", "2024-03-29");  // malformed: the real clock
-  EXPECT_NE(TodayDate(), 20240329u);
-  UnsetEnvironment("VELKORA_TODAY");
-}
 
 TEST(Progress, TextsOfEveryCode) {
   EXPECT_EQ(ProgressText(-1, -1, -1), "----");
@@ -137,7 +111,7 @@ TEST(WorkTask, CancelStopsAtOnceAndASecondStartIsIgnored) {
   MessageRecorder messages;
   ASSERT_TRUE(home.controller.StartWorkTask(20240327, 20240329, 0));
   EXPECT_FALSE(home.controller.StartWorkTask(20240327, 20240329, 0));
-  while (home.controller.Running() && home.controller.Task()->workStep != 4) home.controller.OnIdle();
+  while (home.controller.Running() && home.controller.Task()->Step() != kStepExtractPage) home.controller.OnIdle();
   ASSERT_TRUE(home.controller.Running());
   home.controller.CancelWorkTask();
   EXPECT_FALSE(home.controller.Running());

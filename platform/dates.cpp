@@ -1,9 +1,23 @@
-#include "work/dates.h"
+#include "platform/dates.h"
 
 #include <cstdlib>
 
 #include "platform/clock.h"
-#include "platform/files.h"
+
+int DaysInMonth(int year, int month) {
+  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12) return 0;
+  if (month == 2 && year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)) return 29;
+  return kDays[month - 1];
+}
+
+int DayOfWeek(int year, int month, int day) {
+  if (month < 3) {
+    month += 12;
+    --year;
+  }
+  return ((13 * month + 8) / 5 + year / 400 + year / 4 + year + day - year / 100) % 7;
+}
 
 uint32_t MakeDate(int year, int month, int day) {
   return static_cast<uint32_t>(year * 10000 + month * 100 + day);

@@ -1,0 +1,33 @@
+// The output directory (option HtmlDataDir, read fresh each time): the paths of
+// everything the program keeps there, and the two helpers that create and remove
+// its subdirectories.
+//
+// The path functions only form texts; they never touch the file system, so a
+// caller can test whether a file exists without creating anything.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The data files the program keeps for itself in the output directory.
+constexpr char kStyleSheetFile[] = "_default.css";
+constexpr char kCompanyNamesFile[] = "_coname.txt";
+constexpr char kCompanyProfileFile[] = "_coprof.dat";
+constexpr char kScheduleFile[] = "_schedule.dat";
+constexpr char kMonthlyFile[] = "_monthly.txt";
+
+// HtmlDataDir joined with `name` ("/" inserted unless the value already ends in
+// "/" or "\"), normalised as a FilePath (relative to the home directory).
+std::string OutputPath(const char* name);
+// "%s/%s/" of HtmlDataDir and a subdirectory name ("Raw", "All", "Indiv", ...).
+std::string OutputSubdirPath(const char* name);
+// The day file of a date in a subdirectory: "%s/%s/%d.html" (the raw store "Raw"
+// and the views "All", "Port", "Xls").
+std::string DayFilePath(const char* subdir, uint32_t date);
+
+// OutputSubdirPath of `name`, created when missing ("CreateDirectory に失敗" when
+// it cannot be); the path is returned either way.
+std::string EnsureOutputSubdir(const char* name);
+// Removes HtmlDataDir/name/ with everything in it. False when it did not exist
+// or could not be removed.
+bool RemoveOutputSubdir(const char* name);

@@ -1,0 +1,120 @@
+#include "work/controller.h"
+
+#include <algorithm>
+
+#include "pages/output.h"
+#include "platform/dates.h"
+#include "platform/diagnostics.h"
+#include "platform/files.h"
+#include "settings/lists.h"
+#include "settings/options.h"
+#include "work/worktask.h"
+
+std::string ProgressText(int code, int a, int b) {
+  switch (code) {
+    case kProgressIdle: return "----";
+    case kProgressCompanyNames: return FormatString("会社名を取得中 (%d/%d)", a, b);
+    case kProgressPortPage: return "Port.html をまとめ中";
+    case kProgressXlsPage: return "Xls.html をまとめ中";
+    case kProgressAllPage: return "All.html をまとめ中";
+    case kProgressSchedules: return FormatString("決算スケジュールを取得中 (%d/%d)", a, b);
+    case kProgressScheduleCheck: return "決算スケジュールの取得リクエストを確認中";
+    case kProgressPortSchedulePage: return "PortSche.html をまとめ中";
+    case kProgressXlsSchedulePage: return "XlsSche.html をまとめ中";
+    case kProgressAllSchedulePage: return "AllSche.html をまとめ中";
+    case kProgressWebPortfolio: return "ポートフォリオを取得中";
+    default: break;
+  }
+  if (code < 0) return "----";
+  if (a < 0) return FormatString("%d の開示を抽出中", code);
+  return FormatString("%d (%d) の開示をダウンロード", code, a);
+}
+
+WorkController::WorkController(WorkObserver& observer, UserLists& lists) : observer_(observer), lists_(lists) {}
+
+WorkController::~WorkController() { task_.reset(); }
+
+namespace {
+
+void DeleteCompanyFiles() {
+  for (const char* name : {kCompanyNamesFile, kCompanyProfileFile}) {
+    FileEntry file(OutputPath(name).c_str());
+    if (file.ExistsPath()) file.Delete();
+  }
+}
+
+}  // namespace
+
+bool WorkController::StartRun(uint32_t day1, uint32_t day2, uint8_t scheduleRefetch, bool refetchCompanies) {
+  if (Running()) return false;
+  if (Options().Flag(OptionKey::EnableHtmlPort) && !lists_.portfolio.Present())
+    ParseTickerList(Options().Text(OptionKey::PortList).c_str(), lists_.portfolio);
+  if (Options().Flag(OptionKey::EnableIgnoreList) && !lists_.ignoreList.Present())
+    ParseTickerList(Options().Text(OptionKey::IgnoreList).c_str(), lists_.ignoreList);
+  if (Options().Int(OptionKey::CoProfDat) == 1 || refetchCompanies) DeleteCompanyFiles();
+  return StartWorkTask(std::min(day1, day2), std::max(day1, day2), scheduleRefetch);
+}
+
+bool WorkController::StartWorkTask(uint32_t firstDay, uint32_t lastDay, uint8_t scheduleRefetch) {
+  if (task_) return false;
+  task_ = std::make_unique<WorkTask>(firstDay, lastDay, scheduleRefetch, lists_, observer_);
+  observer_.RunStarted();
+  return true;
+}
+
+bool WorkController::OnIdle() {
+  if (!task_) return false;
+  task_->RunStep();
+  if (task_->Finished()) {
+    task_.reset();
+    observer_.RunFinished();
+    return false;
+  }
+  return true;
+}
+
+void WorkController::CancelWorkTask() {
+  task_.reset();
+  observer_.RunFinished();
+  observer_.ShowProgress(kProgressIdle, -1, -1);
+}
+
+void PeriodOfType(int periodType, uint32_t& firstDay, uint32_t& lastDay) {
+  uint32_t today = TodayDate();
+  switch (periodType) {
+    case 0: {
+      std::string last = Options().Text(OptionKey::LastDownload);
+      firstDay = (!last.empty() && last[0] >= '0' && last[0] <= '9') ? static_cast<uint32_t>(std::stoul(last)) : today;
+      lastDay = today;
+      break;
+    }
+    case 1:
+      firstDay = lastDay = today;
+      break;
+    case 3:
+      firstDay = static_cast<uint32_t>(Options().Int(OptionKey::PeriodSt));
+      lastDay = static_cast<uint32_t>(Options().Int(OptionKey::PeriodEd));
+      break;
+    default:
+      firstDay = AddDays(today, -7);
+      lastDay = today;
+      break;
+  }
+}
+
+bool SavePortfolioList(UserLists& lists, const std::string& text) {
+  if (!ParseTickerList(text.c_str(), lists.portfolio)) return false;
+  if (!Options().SetText(OptionKey::PortList, text)) return false;
+  RemoveOutputSubdir("Port");
+  return true;
+}
+
+bool SaveIgnoreList(UserLists& lists, const std::string& text) {
+  if (!ParseTickerList(text.c_str(), lists.ignoreList)) return false;
+  if (!Options().SetText(OptionKey::IgnoreList, text)) return false;
+  for (const char* view : {"All", "Port", "Xls", "Indiv"}) RemoveOutputSubdir(view);
+  Options().SetInt(OptionKey::LastUpdateIndiv, static_cast<int>(kNeverDate));
+  return true;
+}
+
+bool SaveKeywordList(const std::string& text) { return Options().SetText(OptionKey::KeyHighlightList, text); }
