@@ -12,6 +12,22 @@
 #include <memory>
 #include <string>
 
+// The longest one page may take from its request to its last byte; a page still
+// arriving after it fails (reported as the open or the read failing).
+constexpr int kPageDeadlineSeconds = 120;
+
+// Makes the download in progress (any downloader, any thread) fail within about
+// a second, and every later one fail at once without a message, until
+// ResetDownloadAbort. Safe to call from a signal handler and from another
+// thread (a console control handler, a window's cancel).
+void AbortDownloads();
+void ResetDownloadAbort();
+bool DownloadsAborted();
+// A function called about every 100 ms while a download waits on Windows (from
+// curl's progress callback, about once a second, on Linux), so that a window can
+// look at its cancel button; it may call AbortDownloads. Null by default.
+void SetDownloadWaitHook(void (*hook)());
+
 class HttpDownloader {
  public:
   // Closed, with no agent yet, and 3 attempts per OpenUrl.
@@ -29,9 +45,9 @@ class HttpDownloader {
 
   // Opens one URL (ASCII) for reading, always asking the server for a fresh copy;
   // a previously open request is closed first. Tries `Attempts()` times in a row
-  // and reports "InternetOpenUrl に失敗<url>" once after the last failure.
-  // Returns false silently when the downloader is not open. Redirects are
-  // followed.
+  // (within the deadline) and reports "InternetOpenUrl に失敗<url>" once after
+  // the last failure. Returns false silently when the downloader is not open or
+  // downloads were aborted. Redirects are followed.
   bool OpenUrl(const char* url);
 
   // Reads the open response body into `buffer`, at most `capacity` bytes; the
@@ -53,6 +69,10 @@ class HttpDownloader {
   // CloseUrl, then closes the connection the same way.
   void Close();
 
+  // The page deadline in seconds (kPageDeadlineSeconds unless changed), counted
+  // from OpenUrl over every attempt and every Read until CloseUrl.
+  void SetDeadline(int seconds) { deadlineSeconds_ = seconds > 0 ? seconds : 1; }
+  int Deadline() const { return deadlineSeconds_; }
   // How many times OpenUrl tries before it gives up (at least 1).
   uint8_t Attempts() const { return attempts_; }
   void SetAttempts(uint8_t attempts) { attempts_ = attempts == 0 ? 1 : attempts; }
@@ -66,4 +86,5 @@ class HttpDownloader {
   std::string agent_;
   int total_ = 0;
   uint8_t attempts_ = 3;
+  int deadlineSeconds_ = kPageDeadlineSeconds;
 };

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>  // also the clocks: <chrono> itself does not build with the Shift_JIS execution charset
 #include <vector>
 
 #include "platform/diagnostics.h"
@@ -166,6 +167,55 @@ TEST_F(HttpTest, EveryFetchReachesTheServer) {
   EXPECT_EQ(FixtureNumber("/count") - before, 2);
 }
 
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST_F(HttpTest, APageThatNeverFinishesFailsAtItsDeadline) {
+  http.SetDeadline(2);
+  {
+    // One byte every 200 ms: no stall timeout ever fires, the whole page would
+    // take minutes.
+    MessageRecorder recorder;
+    auto start = std::chrono::steady_clock::now();
+    Fetched page = Fetch(http, Url("/fail/trickle/200/size/1000"));
+    EXPECT_LT(SecondsSince(start), 15.0);
+    EXPECT_FALSE(page.opened && page.read);
+    EXPECT_FALSE(recorder.messages.empty());
+  }
+  {
+    // No answer at all for longer than the deadline.
+    MessageRecorder recorder;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(http.OpenUrl(Url("/fail/slow/30000/size/10").c_str()));
+    EXPECT_LT(SecondsSince(start), 15.0);
+    EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"InternetOpenUrl に失敗<" + Url("/fail/slow/30000/size/10") + ">"});
+  }
+  // The next page is fetched as usual.
+  MessageRecorder recorder;
+  EXPECT_EQ(Fetch(http, Url("/size/10")).body, "0123456789");
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(HttpTest, AbortEndsTheDownloadInProgressAtOnceAndQuietly) {
+  MessageRecorder recorder;
+  std::thread canceller([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    AbortDownloads();
+  });
+  auto start = std::chrono::steady_clock::now();
+  bool opened = http.OpenUrl(Url("/fail/slow/30000/size/10").c_str());
+  double seconds = SecondsSince(start);
+  canceller.join();
+  EXPECT_FALSE(opened);
+  EXPECT_LT(seconds, 5.0);
+  // Later downloads fail at once until the abort is reset; none is reported.
+  EXPECT_FALSE(Fetch(http, Url("/size/10")).opened);
+  EXPECT_TRUE(recorder.messages.empty());
+  ResetDownloadAbort();
+  EXPECT_EQ(Fetch(http, Url("/size/10")).body, "0123456789");
+}
+
 TEST(HttpClosedTest, OpenUrlWithoutConnectionFailsSilently) {
   HttpDownloader http;
   MessageRecorder recorder;
@@ -190,10 +240,12 @@ TEST_F(HttpTest, FixtureListPagesHaveTheServiceShape) {
   EXPECT_EQ(CountOf(first.body, "pagerLink('I_list_003_20240329.html')"), 2u);  // above and below the table
   EXPECT_EQ(CountOf(first.body, "I_list_004_"), 0u);
   EXPECT_EQ(CountOf(first.body, "<table id=\"main-list-table\""), 1u);
-  EXPECT_EQ(CountOf(first.body, "<tr>"), 100u);
+  EXPECT_EQ(CountOf(first.body, "<td class=\"kaijiSum\">"), 2u);
+  EXPECT_NE(first.body.find(Utf8(u8"<div id=\"kaiji-text-1\">2024年03月29日に開示された情報</div>")), std::string::npos);
+  EXPECT_EQ(CountOf(first.body, "kjTime"), 100u);
 
   Fetched last = Fetch(http, base + "I_list_003_20240329.html");
-  EXPECT_EQ(CountOf(last.body, "<tr>"), 42u);
+  EXPECT_EQ(CountOf(last.body, "kjTime"), 42u);
   // The rows the extraction must cope with are somewhere in the day.
   std::string day = first.body + Fetch(http, base + "I_list_002_20240329.html").body + last.body;
   for (const char* piece : {">130A0<", ">GR<", ">09:05<", "<BR><s>", "&amp;", "XBRL</a>"})
@@ -202,7 +254,8 @@ TEST_F(HttpTest, FixtureListPagesHaveTheServiceShape) {
 
   Fetched weekend = Fetch(http, base + "I_list_001_20240330.html");
   EXPECT_EQ(weekend.status, 200);
-  EXPECT_NE(weekend.body.find(Utf8(u8"に開示された情報はありません。")), std::string::npos);
+  EXPECT_NE(weekend.body.find(Utf8(u8"<div id=\"kaiji-text-1\">2024年03月30日に開示された情報はありません。</div>")),
+            std::string::npos);
   EXPECT_EQ(weekend.body.find("<table"), std::string::npos);
 
   // Without generation, a day nobody wrote a file for has no list.

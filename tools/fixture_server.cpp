@@ -188,6 +188,20 @@ void ServeCut(size_t keep, const std::string& rest, const Generation& generation
   });
 }
 
+// Sends the rest of the path's body (or a pattern) one byte every `interval`
+// milliseconds: a server that never stalls long enough for a stall timeout but
+// never finishes either.
+void ServeTrickle(long interval, const std::string& rest, const Generation& generation, const httplib::Request& req,
+                  httplib::Response& res) {
+  httplib::Response inner;
+  Dispatch(rest, generation, req, inner);
+  std::string body = inner.status == 200 && !inner.body.empty() ? inner.body : Pattern(100000);
+  res.set_content_provider(body.size(), kHtml, [body, interval](size_t offset, size_t, httplib::DataSink& sink) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(interval));
+    return sink.write(body.data() + offset, 1);
+  });
+}
+
 // "/fail/MODE/...": one failure per request.
 void ServeFailure(const std::string& path, const Generation& generation, const httplib::Request& req,
                   httplib::Response& res) {
@@ -198,6 +212,7 @@ void ServeFailure(const std::string& path, const Generation& generation, const h
     std::this_thread::sleep_for(std::chrono::milliseconds(Number(argument)));
     return Dispatch(rest, generation, req, res);
   }
+  if (mode == "trickle") return ServeTrickle(Number(argument), rest, generation, req, res);
   if (mode == "big") return res.set_content(Pattern(static_cast<size_t>(Number(argument))), kHtml);
   long status = Number(mode);
   if (status >= 100 && status <= 599) return SetError(res, static_cast<int>(status));

@@ -6,10 +6,15 @@
 #include <cstdio>
 
 #include "platform/encoding.h"
+#include "platform/http.h"
 
 namespace {
 volatile sig_atomic_t interrupted = 0;
-void OnInterrupt(int) { interrupted = 1; }
+// A download in progress ends at once too, so a cancel never waits for it.
+void OnInterrupt(int) {
+  interrupted = 1;
+  AbortDownloads();
+}
 }  // namespace
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {

@@ -4,22 +4,32 @@
 //
 // OpenUrl performs the whole transfer into memory and Read hands it out, so the
 // caller sees WinINet's split: no response at all is an OpenUrl failure, a
-// transfer that breaks off inside the body is a Read failure after the bytes
-// that did arrive.
+// transfer that breaks off inside the body (or passes the page deadline) is a
+// Read failure after the bytes that did arrive.
 #include "platform/http.h"
 
 #include <curl/curl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <thread>  // the clocks: <chrono> itself does not build with the Shift_JIS execution charset
 
 #include "platform/diagnostics.h"
 
 namespace {
 
-// Bodies beyond this are cut: no caller reads more than a few hundred KiB.
+// Bodies beyond this are cut: no caller reads more than a few MiB.
 constexpr size_t kBodyLimit = 16u << 20;
+
+// Set by AbortDownloads, possibly from a signal handler.
+std::atomic<bool> aborted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the abort flag is set from a signal handler");
+
+using Clock = std::chrono::steady_clock;
+
+void (*waitHook)() = nullptr;
 // WinINet's defaults: 60 s to connect, and a transfer that stalls for 30 s is
 // given up, so a dead server cannot hang a run.
 constexpr long kConnectTimeoutSeconds = 60;
@@ -75,6 +85,12 @@ struct HttpDownloader::Impl {
     return size * count;
   }
 
+  // Called by curl at least about once a second, also while nothing arrives.
+  static int OnProgress(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    if (waitHook) waitHook();
+    return aborted ? 1 : 0;
+  }
+
   void Configure(const std::string& agent) {
     curl_easy_setopt(connection, CURLOPT_USERAGENT, agent.c_str());
     curl_easy_setopt(connection, CURLOPT_PROXY, "");  // direct, whatever the environment says
@@ -88,15 +104,19 @@ struct HttpDownloader::Impl {
     curl_easy_setopt(connection, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(connection, CURLOPT_HEADERFUNCTION, &Impl::OnHeader);
     curl_easy_setopt(connection, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(connection, CURLOPT_XFERINFOFUNCTION, &Impl::OnProgress);
+    curl_easy_setopt(connection, CURLOPT_NOPROGRESS, 0L);
   }
 
-  // One attempt: true when a response arrived (whole, cut at the limit, or
-  // broken off after it began).
-  bool Perform(const char* url) {
+  // One attempt within `budget`: true when a response arrived (whole, cut at the
+  // limit, or broken off after it began, by the server or the deadline).
+  bool Perform(const char* url, Clock::duration budget) {
     body.clear();
     readPos = 0;
     broken = headersSeen = limited = false;
     status = 0;
+    long milliseconds = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(budget).count());
+    curl_easy_setopt(connection, CURLOPT_TIMEOUT_MS, std::max(milliseconds, 1L));
     curl_easy_setopt(connection, CURLOPT_URL, url);
     CURLcode result = curl_easy_perform(connection);
     long code = 0;
@@ -129,17 +149,23 @@ bool HttpDownloader::Open() {
   return true;
 }
 
+void SetDownloadWaitHook(void (*hook)()) { waitHook = hook; }
+void AbortDownloads() { aborted = true; }
+void ResetDownloadAbort() { aborted = false; }
+bool DownloadsAborted() { return aborted; }
+
 bool HttpDownloader::OpenUrl(const char* url) {
   CloseUrl();
-  if (!impl_->connection) return false;
-  for (int attempt = 0; attempt < attempts_; ++attempt) {
-    if (impl_->Perform(url)) {
+  if (!impl_->connection || aborted) return false;
+  Clock::time_point deadline = Clock::now() + std::chrono::seconds(deadlineSeconds_);
+  for (int attempt = 0; attempt < attempts_ && !aborted && Clock::now() < deadline; ++attempt) {
+    if (impl_->Perform(url, deadline - Clock::now())) {
       impl_->requestOpen = true;
       return true;
     }
   }
   impl_->body.clear();
-  ReportError("InternetOpenUrl に失敗<%s>", url);
+  if (!aborted) ReportError("InternetOpenUrl に失敗<%s>", url);
   return false;
 }
 
@@ -147,7 +173,7 @@ bool HttpDownloader::Read(char* buffer, int capacity) {
   total_ = 0;
   Impl& request = *impl_;
   if (!request.requestOpen) {
-    ReportError("InternetReadFile に失敗");
+    if (!aborted) ReportError("InternetReadFile に失敗");
     return false;
   }
   size_t wanted = capacity > 0 ? static_cast<size_t>(capacity) : 0;
@@ -157,7 +183,7 @@ bool HttpDownloader::Read(char* buffer, int capacity) {
   total_ = static_cast<int>(count);
   // A full buffer ends the read before the break is noticed, as with WinINet.
   if (request.broken && request.readPos == request.body.size() && count < wanted) {
-    ReportError("InternetReadFile に失敗");
+    if (!aborted) ReportError("InternetReadFile に失敗");
     return false;
   }
   return true;

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "platform/encoding.h"
+#include "platform/http.h"
 #include "platform/win32/wide.h"
 
 namespace {
@@ -16,6 +17,7 @@ volatile LONG interrupted = 0;
 BOOL WINAPI OnConsoleControl(DWORD type) {
   if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) return FALSE;
   InterlockedExchange(&interrupted, 1);
+  AbortDownloads();  // a download in progress ends at once too
   return TRUE;
 }
 

@@ -1,15 +1,32 @@
 // HttpDownloader on the Windows Internet API (WinINet): a direct, synchronous
 // connection; every request bypasses the local cache.
+//
+// WinINet's calls block without an overall time limit, and closing a handle
+// from another thread does not reliably end a blocked call. So each blocking
+// call of a page runs on a thread of its own while the caller waits in steps of
+// 100 ms; when the page's deadline passes or AbortDownloads is called, the
+// caller gives up on it. The call then finishes by itself, later, on its own
+// copy of what it needs (the page state is shared), and frees it.
 #include "platform/http.h"
 
 #include <windows.h>
 #include <wininet.h>
 
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
+#include <thread>  // also the clocks: <chrono> itself does not build with the Shift_JIS execution charset
 
 #include "platform/diagnostics.h"
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::atomic<bool> aborted{false};
+void (*waitHook)() = nullptr;
 
 // The executable's file name without its extension (a name without "." whole),
 // kept in UTF-16 for InternetOpenW and as Shift_JIS for Agent().
@@ -40,13 +57,6 @@ std::wstring FromShiftJis(const char* text) {
   return result;
 }
 
-// Closes a handle and forgets it; a failure is reported.
-void CloseInternetHandle(HINTERNET& handle) {
-  if (!handle) return;
-  if (!InternetCloseHandle(handle)) ReportError("InternetCloseHandle に失敗");
-  handle = nullptr;
-}
-
 int QueryNumber(HINTERNET request, DWORD query) {
   DWORD value = 0;
   DWORD size = sizeof value;
@@ -54,15 +64,60 @@ int QueryNumber(HINTERNET request, DWORD query) {
   return static_cast<int>(value);
 }
 
+// An Internet handle shared by the downloader and the calls working for it;
+// closed when the last of them lets go. A failure is reported only on the
+// thread that made the handle: a call given up on may close it on its own.
+using SharedHandle = std::shared_ptr<void>;
+
+SharedHandle Share(HINTERNET handle, DWORD owner = GetCurrentThreadId()) {
+  return SharedHandle(handle, [owner](void* h) {
+    if (h && !InternetCloseHandle(h) && GetCurrentThreadId() == owner) ReportError("InternetCloseHandle に失敗");
+  });
+}
+
+// One page: its request and what its last call produced. Shared between the
+// downloader and the thread of the call in flight.
+struct Page {
+  DWORD owner = GetCurrentThreadId();  // the downloader's thread
+  SharedHandle session;
+  SharedHandle request;
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  int status = 0;
+  int announcedLength = -1;
+  std::string chunk;  // the bytes of the last Read
+  bool readOk = false;
+
+  ~Page() { CloseHandle(done); }
+};
+
+// Runs `call` on its own thread and waits for it until `deadline` or an abort.
+// False when the wait was given up: the call finishes later on its own.
+bool RunBounded(const std::shared_ptr<Page>& page, std::function<void(Page&)> call, Clock::time_point deadline) {
+  ResetEvent(page->done);
+  std::thread([page, call = std::move(call)] {
+    call(*page);
+    SetEvent(page->done);
+  }).detach();
+  while (WaitForSingleObject(page->done, 100) == WAIT_TIMEOUT) {
+    if (waitHook) waitHook();
+    if (aborted || Clock::now() >= deadline) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
+void SetDownloadWaitHook(void (*hook)()) { waitHook = hook; }
+void AbortDownloads() { aborted = true; }
+void ResetDownloadAbort() { aborted = false; }
+bool DownloadsAborted() { return aborted; }
+
 struct HttpDownloader::Impl {
-  HINTERNET connection = nullptr;
-  HINTERNET request = nullptr;
   std::wstring agent;
-  int status = 0;
-  int announcedLength = -1;  // Content-Length of the open response, -1 when none
-  int delivered = 0;         // body bytes handed out so far
+  SharedHandle session;
+  std::shared_ptr<Page> page;  // the open request, or null
+  Clock::time_point deadline;
+  int delivered = 0;  // body bytes handed out so far
 };
 
 HttpDownloader::HttpDownloader() : impl_(std::make_unique<Impl>()) {}
@@ -75,62 +130,83 @@ bool HttpDownloader::Open() {
     impl_->agent = ExecutableBaseName();
     agent_ = ToShiftJis(impl_->agent);
   }
-  impl_->connection = InternetOpenW(impl_->agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-  if (!impl_->connection) ReportError("InternetOpen に失敗");
+  HINTERNET session = InternetOpenW(impl_->agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+  if (session)
+    impl_->session = Share(session);
+  else
+    ReportError("InternetOpen に失敗");
   return true;
 }
 
 bool HttpDownloader::OpenUrl(const char* url) {
   CloseUrl();
-  if (!impl_->connection) return false;
+  if (!impl_->session || aborted) return false;
+  impl_->deadline = Clock::now() + std::chrono::seconds(deadlineSeconds_);
   std::wstring wideUrl = FromShiftJis(url);
-  int status = 0;
-  for (int attempt = 0; attempt < attempts_ && !impl_->request; ++attempt) {
-    impl_->request = InternetOpenUrlW(impl_->connection, wideUrl.c_str(), nullptr, 0,
-                                      INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+  for (int attempt = 0; attempt < attempts_ && !aborted && Clock::now() < impl_->deadline; ++attempt) {
+    auto page = std::make_shared<Page>();
+    page->session = impl_->session;
+    auto open = [wideUrl](Page& p) {
+      HINTERNET request = InternetOpenUrlW(p.session.get(), wideUrl.c_str(), nullptr, 0,
+                                           INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+      if (!request) return;
+      p.request = Share(request, p.owner);
+      p.status = QueryNumber(request, HTTP_QUERY_STATUS_CODE);
+      p.announcedLength = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH);
+    };
+    if (!RunBounded(page, open, impl_->deadline)) break;
     // Some WinINet versions hand out a request for a connection that closed
     // without a status line; no response at all is a failed attempt.
-    status = impl_->request ? QueryNumber(impl_->request, HTTP_QUERY_STATUS_CODE) : 0;
-    if (impl_->request && status <= 0) CloseInternetHandle(impl_->request);
+    if (page->request && page->status > 0) {
+      impl_->page = page;
+      impl_->delivered = 0;
+      return true;
+    }
   }
-  if (!impl_->request) {
-    ReportError("InternetOpenUrl に失敗<%s>", url);
-    return false;
-  }
-  impl_->status = status;
-  impl_->announcedLength = QueryNumber(impl_->request, HTTP_QUERY_CONTENT_LENGTH);
-  impl_->delivered = 0;
-  return true;
+  if (!aborted) ReportError("InternetOpenUrl に失敗<%s>", url);
+  return false;
 }
 
 bool HttpDownloader::Read(char* buffer, int capacity) {
   total_ = 0;
-  Impl& impl = *impl_;
-  DWORD count = 0;
-  BOOL ok = InternetReadFile(impl.request, buffer, capacity > 0 ? static_cast<DWORD>(capacity) : 0, &count);
-  while (ok && count != 0) {
-    total_ += static_cast<int>(count);
-    ok = InternetReadFile(impl.request, buffer + total_, static_cast<DWORD>(capacity - total_), &count);
+  std::shared_ptr<Page> page = impl_->page;
+  auto read = [capacity](Page& p) {
+    p.chunk.assign(capacity > 0 ? static_cast<size_t>(capacity) : 0, '\0');
+    DWORD count = 0;
+    size_t total = 0;
+    BOOL ok = InternetReadFile(p.request.get(), p.chunk.data(), static_cast<DWORD>(p.chunk.size()), &count);
+    while (ok && count != 0) {
+      total += count;
+      ok = InternetReadFile(p.request.get(), p.chunk.data() + total, static_cast<DWORD>(p.chunk.size() - total),
+                            &count);
+    }
+    p.chunk.resize(total);
+    p.readOk = ok != FALSE;
+  };
+  bool finished = page && RunBounded(page, read, impl_->deadline);
+  if (finished) {
+    total_ = static_cast<int>(page->chunk.size());
+    std::memcpy(buffer, page->chunk.data(), page->chunk.size());
+    impl_->delivered += total_;
+  } else if (page) {
+    impl_->page.reset();  // given up: the read finishes on its own
   }
-  impl.delivered += total_;
   // WinINet may end a body quietly when the server closes the connection before
   // the announced length; that is a broken transfer all the same.
-  bool cutShort = ok && total_ < capacity && impl.announcedLength >= 0 && impl.delivered < impl.announcedLength;
-  if (!ok || cutShort) {
-    ReportError("InternetReadFile に失敗");
+  bool cutShort = finished && page->readOk && total_ < capacity && page->announcedLength >= 0 &&
+                  impl_->delivered < page->announcedLength;
+  if (!finished || !page->readOk || cutShort) {
+    if (!aborted) ReportError("InternetReadFile に失敗");
     return false;
   }
   return true;
 }
 
-int HttpDownloader::Status() const { return impl_->request ? impl_->status : 0; }
+int HttpDownloader::Status() const { return impl_->page ? impl_->page->status : 0; }
 
-void HttpDownloader::CloseUrl() {
-  CloseInternetHandle(impl_->request);
-  impl_->status = 0;
-}
+void HttpDownloader::CloseUrl() { impl_->page.reset(); }
 
 void HttpDownloader::Close() {
   CloseUrl();
-  CloseInternetHandle(impl_->connection);
+  impl_->session.reset();
 }
