@@ -21,6 +21,16 @@ bool BufferedFileWriter::OpenTruncate(const char* path) {
   return true;
 }
 
+bool BufferedFileWriter::OpenNew(const char* path) {
+  Flush();
+  failed_ = true;
+  if (!path_.SetPath(path)) return false;
+  DiskFile file;
+  if (!file.SetPath(path_) || !file.Open(FileOpenMode::CreateNew)) return false;
+  failed_ = false;
+  return true;
+}
+
 bool BufferedFileWriter::OpenTruncate(const char* directory, const char* name) {
   FilePath joined;
   if (!joined.SetJoined(directory, name)) return false;
@@ -70,6 +80,8 @@ void BufferedFileWriter::Printf(const char* format, ...) {
 }
 
 void DebugLog::Write(const char* bytes, size_t length) {
+  // The first failure was reported; a full disk must not add one message per line.
+  if (Failed()) return;
   BufferedFileWriter::Write(bytes, length);
   Flush();
 }

@@ -27,7 +27,9 @@ class BufferedFileWriter : public ByteOutput {
   // creates or empties the file and closes it. False when it cannot be created
   // (reported) or the path is bad.
   bool OpenTruncate(const char* path);
-  // The same with the path joined from a directory and a file name.
+  // The same, but the file must not exist yet (it is created exclusively).
+  bool OpenNew(const char* path);
+  // The same as OpenTruncate with the path joined from a directory and a file name.
   bool OpenTruncate(const char* directory, const char* name);
 
   // Appends to the buffer; whenever the data still to copy is at least the free
@@ -63,6 +65,8 @@ class BufferedFileWriter : public ByteOutput {
 };
 
 // The run log "DebugLog.txt": every Write reaches the disk before it returns.
+// After the first failure (reported by the file layer) it writes nothing more,
+// so a full disk is reported once, not once per line.
 class DebugLog : public BufferedFileWriter {
  public:
   void Write(const char* bytes, size_t length) override;

@@ -2,6 +2,8 @@
 // printf is not async-signal-safe.
 #include "platform/crash.h"
 
+#include <cstdlib>
+
 namespace {
 
 class Appender {
@@ -71,4 +73,13 @@ std::string FormatCrashReport(uint32_t code, uint32_t flags, uint64_t record, ui
   char buffer[2048];
   size_t n = FormatCrashReportInto(buffer, sizeof buffer, code, flags, record, address, parameterCount, information);
   return std::string(buffer, n);
+}
+
+void CrashPoint() {
+  static const long target = [] {
+    const char* text = std::getenv("VELKORA_CRASH_AT");
+    return text ? std::strtol(text, nullptr, 10) : 0L;
+  }();
+  static long reached = 0;
+  if (target > 0 && ++reached == target) KillProcessNow();
 }

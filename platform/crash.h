@@ -25,3 +25,12 @@ std::string FormatCrashReport(uint32_t code, uint32_t flags, uint64_t record, ui
 // signal handler. Returns the length written (cut at size - 1, terminated).
 size_t FormatCrashReportInto(char* buffer, size_t size, uint32_t code, uint32_t flags, uint64_t record,
                              uint64_t address, uint32_t parameterCount, const int64_t information[16]);
+
+// A fault-injection point, placed before every write, truncation, rename and
+// deletion of the file layer. Normally it does nothing. With the environment
+// variable VELKORA_CRASH_AT=N the N-th point reached kills the process at once,
+// as a power cut or kill -9 would, so tests can check that a run killed at any
+// such point leaves nothing half-written behind.
+void CrashPoint();
+// Ends the process at once, without any cleanup.
+[[noreturn]] void KillProcessNow();

@@ -4,11 +4,13 @@
 #include "platform/files.h"
 
 #include <cstdarg>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "platform/diagnostics.h"
 #include "platform/files_os.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -366,4 +368,43 @@ bool ReadAll(const char* path, std::string& text) {
   if (!file.SetPath(path)) return false;
   if (!file.Open(FileOpenMode::OpenReadOnly)) return false;
   return file.ReadAll(text);
+}
+
+namespace {
+
+bool AllDigits(const std::string& text, size_t from, size_t to) {
+  if (from >= to) return false;
+  for (size_t i = from; i < to; ++i)
+    if (!IsAsciiDigit(text[i])) return false;
+  return true;
+}
+
+// The process id of a "NAME.tmp<digits>_<digits>" name, or 0 for another name.
+uint32_t TemporaryWriter(const std::string& name) {
+  size_t tmp = name.rfind(".tmp");
+  if (tmp == std::string::npos || tmp == 0) return 0;
+  size_t underscore = name.find('_', tmp + 4);
+  if (underscore == std::string::npos || !AllDigits(name, tmp + 4, underscore) ||
+      !AllDigits(name, underscore + 1, name.size()) || underscore - tmp > 14)
+    return 0;
+  return static_cast<uint32_t>(std::strtoul(name.c_str() + tmp + 4, nullptr, 10));
+}
+
+bool IsPart(const std::string& name) { return name.size() > 5 && name.compare(name.size() - 5, 5, ".part") == 0; }
+
+}  // namespace
+
+void RemoveStaleTemporaryFiles(const std::string& directory, bool parts) {
+  constexpr int64_t kDaySeconds = 24 * 60 * 60;
+  FileFinder finder;
+  std::string pattern = directory;
+  if (pattern.empty() || (pattern.back() != '/' && pattern.back() != '\\')) pattern += '/';
+  if (!finder.Start((pattern + "*").c_str(), FileFinder::kFiles)) return;
+  for (; !finder.IsFinished(); finder._Next()) {
+    const FindData& found = finder.CurrentFindData();
+    uint32_t writer = TemporaryWriter(found.name);
+    bool stale = (parts && IsPart(found.name)) ||
+                 (writer != 0 && (!ProcessExists(writer) || files_os::SecondsSinceStamp(found.writeTime) > kDaySeconds));
+    if (stale) files_os::RemoveFile(finder.CurrentPath());
+  }
 }

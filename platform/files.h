@@ -176,6 +176,13 @@ bool ReadAll(const char* path, std::string& text);
 // with their own message.
 bool ReplaceFileContents(const FilePath& path, std::string_view contents);
 
+// Removes, from one directory (not below it), the temporaries of
+// ReplaceFileContents ("NAME.tmp<process>_<n>") that killed processes left
+// behind: those whose process is gone or that were last written more than a
+// day ago. With `parts`, every "NAME.part" as well (the caller knows that no
+// one is writing them). Quietly: a file that cannot be removed stays.
+void RemoveStaleTemporaryFiles(const std::string& directory, bool parts = false);
+
 // What a FileFinder found.
 struct FindData {
   std::string name;

@@ -23,6 +23,8 @@ bool RemoveEmptyDirectory(const FilePath& path);
 // Converts a system time stamp of FindData::writeTime to local calendar time;
 // reports "FileTimeToLocalFileTime に失敗" / "FileTimeToSystemTime に失敗".
 bool StampToLocalTime(uint64_t stamp, LocalTime& time);
+// Seconds from a FindData::writeTime stamp to now (negative for a future stamp).
+int64_t SecondsSinceStamp(uint64_t stamp);
 
 // One directory listing on a pattern (a directory plus a name with wildcards).
 class DirectoryScan {

@@ -9,6 +9,7 @@
 
 #include "platform/diagnostics.h"
 #include "platform/encoding.h"
+#include "platform/process.h"
 #include "platform/testing/test_support.h"
 
 namespace {
@@ -285,6 +286,16 @@ TEST_F(HomeFixture, DiskFileReadWriteAndModes) {
   EXPECT_TRUE(directory.Open(FileOpenMode::CreateAlways));
   EXPECT_TRUE(TestPathExists(At("newdir")));
   EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(HomeFixture, ReplaceFileContentsPassesOverTemporariesOfKilledRuns) {
+  // A killed process with our id (ids are reused) left its temporaries: they
+  // are neither written into nor in the way.
+  for (int n = 0; n < 64; ++n) WriteTestFile(At(FormatString("page.html.tmp%u_%d", CurrentProcessId(), n)), "stale");
+  FilePath path(At("page.html").c_str());
+  EXPECT_TRUE(ReplaceFileContents(path, "new"));
+  EXPECT_EQ(ReadTestFile(At("page.html")), "new");
+  EXPECT_EQ(ReadTestFile(At(FormatString("page.html.tmp%u_0", CurrentProcessId()))), "stale");
 }
 
 TEST_F(HomeFixture, ReplaceFileContentsLeavesNoTemporary) {

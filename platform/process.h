@@ -34,3 +34,9 @@ struct ProcessLauncher {
 
   bool Run();
 };
+
+// This process's id.
+uint32_t CurrentProcessId();
+// Whether a process with this id is running now (an id the system may reuse
+// later; callers pair it with another test).
+bool ProcessExists(uint32_t id);

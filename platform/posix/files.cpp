@@ -12,6 +12,7 @@
 #include <ctime>
 #include <string>
 
+#include "platform/crash.h"
 #include "platform/diagnostics.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -87,6 +88,8 @@ bool IsDirectory(const FilePath& path) {
 
 bool RemoveFile(const FilePath& path) { return ::unlink(Native(path).c_str()) == 0; }
 bool RemoveEmptyDirectory(const FilePath& path) { return ::rmdir(Native(path).c_str()) == 0; }
+
+int64_t SecondsSinceStamp(uint64_t stamp) { return static_cast<int64_t>(::time(nullptr)) - static_cast<int64_t>(stamp); }
 
 bool StampToLocalTime(uint64_t stamp, LocalTime& time) {
   time_t seconds = static_cast<time_t>(stamp);
@@ -170,6 +173,7 @@ bool FileEntry::ExistsPath() const {
 }
 
 bool FileEntry::CopyTo(const char* destination) {
+  CrashPoint();
   FilePath target;
   if (path_.IsEmpty() || !target.SetPath(destination)) return false;
   struct stat info, source;
@@ -191,6 +195,7 @@ bool FileEntry::CopyTo(const char* destination) {
 }
 
 bool FileEntry::MoveTo(const char* destination, bool replace) {
+  CrashPoint();
   FilePath target;
   if (path_.IsEmpty() || !target.SetPath(destination)) return false;
   std::string from = Native(path_), to = Native(target);
@@ -210,6 +215,7 @@ bool FileEntry::MoveTo(const char* destination, bool replace) {
 }
 
 bool FileEntry::Delete(bool toRecycleBin) {
+  CrashPoint();
   if (path_.IsEmpty()) return false;
   if (toRecycleBin) {
     MessageSeverity = kSeveritySilent;
@@ -239,6 +245,7 @@ bool FileEntry::SetAttributes(uint32_t attributes) {
 }
 
 bool FileEntry::CreateDir() {
+  CrashPoint();
   if (path_.IsEmpty()) return false;
   if (!path_.IsDirectory()) {
     ReportError("CreateDir がファイル名");
@@ -287,6 +294,7 @@ void DiskFile::Close() {
 }
 
 bool DiskFile::Open(FileOpenMode mode) {
+  if (mode == FileOpenMode::CreateNew || mode == FileOpenMode::CreateAlways) CrashPoint();
   if (path_.IsEmpty()) return false;
   if (path_.IsDirectory()) return mode == FileOpenMode::CreateAlways && CreateDir();
   if (IsOpen()) return true;
@@ -348,6 +356,7 @@ bool DiskFile::ReadAll(std::string& text) {
 }
 
 bool DiskFile::Write(const void* buffer, uint32_t count) {
+  CrashPoint();
   transferred_ = 0;
   if (count == 0 || !IsOpen()) return false;
   size_t written = 0;
@@ -373,15 +382,26 @@ bool ReplaceFileContents(const FilePath& path, std::string_view contents) {
   if (path.IsEmpty() || path.IsDirectory()) return false;
   static std::atomic<unsigned> counter{0};
   std::string target = Native(path);
-  std::string temporary = target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
-  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  // The temporary name is created exclusively; a name left behind by a killed
+  // process (whose id may be ours now) is passed over, never written into.
+  std::string temporary;
+  int fd = -1;
+  for (int tries = 0; fd < 0 && tries < 1000; ++tries) {
+    temporary = target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
+    CrashPoint();
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
   if (fd < 0) return false;
   size_t written;
   // No fsync: the rename already protects against a crash of this process, and
   // the program writes thousands of pages per run.
   bool ok = WriteWhole(fd, contents.data(), contents.size(), written);
   ok = (::close(fd) == 0) && ok;
-  if (ok) ok = ::rename(temporary.c_str(), target.c_str()) == 0;
+  if (ok) {
+    CrashPoint();
+    ok = ::rename(temporary.c_str(), target.c_str()) == 0;
+  }
   if (!ok) ::unlink(temporary.c_str());
   return ok;
 }

@@ -1,6 +1,7 @@
 // Programs are started with fork/exec and an argument vector, never through a
 // shell. A close-on-exec pipe tells the parent whether exec itself failed.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -143,4 +144,11 @@ bool OpenDocument(ProcessLauncher& launcher) {
 bool ProcessLauncher::Run() {
   exitCode = 0;
   return program.empty() ? OpenDocument(*this) : RunProgram(*this);
+}
+
+uint32_t CurrentProcessId() { return static_cast<uint32_t>(::getpid()); }
+
+bool ProcessExists(uint32_t id) {
+  if (id == 0) return false;
+  return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
 }

@@ -35,3 +35,8 @@ void InstallCrashHandler() {
   gReportPath.SetJoined(HomeDirectory().c_str(), kCrashReportName);
   SetUnhandledExceptionFilter(OnUnhandledException);
 }
+
+void KillProcessNow() {
+  TerminateProcess(GetCurrentProcess(), 137);
+  ExitProcess(137);  // not reached
+}

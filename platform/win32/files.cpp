@@ -6,6 +6,7 @@
 #include <atomic>
 #include <string>
 
+#include "platform/crash.h"
 #include "platform/diagnostics.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -58,6 +59,12 @@ std::string DirectoryOf(const std::string& path) {
 }  // namespace
 
 namespace files_os {
+
+int64_t SecondsSinceStamp(uint64_t stamp) {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return (static_cast<int64_t>(Stamp(now)) - static_cast<int64_t>(stamp)) / 10000000;
+}
 
 std::string ExecutableDirectory() {
   wchar_t buffer[MAX_PATH + 1];
@@ -152,6 +159,7 @@ bool FileEntry::ExistsPath() const {
 }
 
 bool FileEntry::CopyTo(const char* destination) {
+  CrashPoint();
   FilePath target;
   if (path_.IsEmpty() || !target.SetPath(destination)) return false;
   std::wstring to = Wide(target);
@@ -167,6 +175,7 @@ bool FileEntry::CopyTo(const char* destination) {
 }
 
 bool FileEntry::MoveTo(const char* destination, bool replace) {
+  CrashPoint();
   FilePath target;
   if (path_.IsEmpty() || !target.SetPath(destination)) return false;
   DWORD flags = MOVEFILE_COPY_ALLOWED | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
@@ -179,6 +188,7 @@ bool FileEntry::MoveTo(const char* destination, bool replace) {
 }
 
 bool FileEntry::Delete(bool toRecycleBin) {
+  CrashPoint();
   if (path_.IsEmpty()) return false;
   if (toRecycleBin) {
     MessageSeverity = kSeveritySilent;
@@ -202,6 +212,7 @@ bool FileEntry::SetAttributes(uint32_t attributes) {
 }
 
 bool FileEntry::CreateDir() {
+  CrashPoint();
   if (path_.IsEmpty()) return false;
   if (!path_.IsDirectory()) {
     ReportError("CreateDir がファイル名");
@@ -246,6 +257,7 @@ bool DiskFile::IsOpen() const { return handle_->file.valid(); }
 void DiskFile::Close() { handle_->file.Close(); }
 
 bool DiskFile::Open(FileOpenMode mode) {
+  if (mode == FileOpenMode::CreateNew || mode == FileOpenMode::CreateAlways) CrashPoint();
   if (path_.IsEmpty()) return false;
   if (path_.IsDirectory()) return mode == FileOpenMode::CreateAlways && CreateDir();
   if (IsOpen()) return true;
@@ -298,6 +310,7 @@ bool DiskFile::ReadAll(std::string& text) {
 }
 
 bool DiskFile::Write(const void* buffer, uint32_t count) {
+  CrashPoint();
   transferred_ = 0;
   if (count == 0 || !IsOpen()) return false;
   DWORD written = 0;
@@ -327,18 +340,26 @@ bool ReplaceFileContents(const FilePath& path, std::string_view contents) {
   if (path.IsEmpty() || path.IsDirectory()) return false;
   static std::atomic<unsigned> counter{0};
   std::wstring target = Wide(path);
-  std::wstring temporary =
-      target + L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(counter++);
-  bool ok;
-  {
-    FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return false;
-    DWORD written = 0;
-    ok = contents.empty() ||
-         (WriteFile(file.get(), contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) &&
-          written == contents.size());
+  // The temporary name is created exclusively; a name left behind by a killed
+  // process (whose id may be ours now) is passed over, never written into.
+  std::wstring temporary;
+  FileHandle file(INVALID_HANDLE_VALUE);
+  for (int tries = 0; !file.valid() && tries < 1000; ++tries) {
+    temporary = target + L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(counter++);
+    CrashPoint();
+    file.Reset(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid() && GetLastError() != ERROR_FILE_EXISTS) return false;
   }
-  if (ok) ok = MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  if (!file.valid()) return false;
+  DWORD written = 0;
+  bool ok = contents.empty() ||
+            (WriteFile(file.get(), contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) &&
+             written == contents.size());
+  file.Close();
+  if (ok) {
+    CrashPoint();
+    ok = MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  }
   if (!ok) DeleteFileW(temporary.c_str());
   return ok;
 }

@@ -124,3 +124,13 @@ bool ProcessLauncher::Run() {
   exitCode = 0;
   return program.empty() ? OpenDocument(*this) : RunProgram(*this);
 }
+
+uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
+
+bool ProcessExists(uint32_t id) {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+  bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  CloseHandle(process);
+  return running;
+}
