@@ -10,10 +10,15 @@ namespace {
 // Runs the command line with a temporary home; restores the home afterwards.
 class CommandLineTest : public ::testing::Test {
  protected:
-  void SetUp() override { previous_ = HomeDirectory(); }
+  // The runs' days are in 2024; the list service only has the last weeks'.
+  void SetUp() override {
+    previous_ = HomeDirectory();
+    SetEnvironment("VELKORA_TODAY", "20240401");
+  }
   void TearDown() override {
     SetMessageSink(nullptr);
     SetHomeDirectory(previous_);
+    UnsetEnvironment("VELKORA_TODAY");
   }
   int Velkora(std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), {"--home", home.Path()});

@@ -13,6 +13,10 @@ emulator=${3:-}
 reference=${4:-}
 fail() { echo "e2e: $*" >&2; exit 1; }
 
+# The generated days are in March 2024; the service only has the last weeks' lists.
+VELKORA_TODAY=20240328
+export VELKORA_TODAY
+
 rm -rf "$out"
 mkdir -p "$out/out/Raw" || fail "cannot create $out"
 home=$out

@@ -126,11 +126,8 @@ void WriteStyleSheetIfMissing(const std::string& outputDirectory) {
   joined += kStyleSheetFile;
   FilePath path;
   if (!path.SetPath(joined.c_str())) return;  // relative to the home, like every path
-  FileEntry entry;
-  entry.SetPath(path);
-  if (entry.ExistsPath()) return;
-  DiskFile file;
-  file.SetPath(path);
-  if (file.Open(FileOpenMode::CreateAlways))
-    file.Write(DefaultStyleSheet().data(), static_cast<uint32_t>(DefaultStyleSheet().size()));
+  // An empty sheet is what a killed or failed write left: it counts as missing.
+  std::string current;
+  if (FileEntry(path.Text()).ExistsPath() && ReadAll(path.Text(), current) && !current.empty()) return;
+  if (!ReplaceFileContents(path, DefaultStyleSheet())) ReportError("ファイル<%s>の書き込みに失敗", path.Text());
 }

@@ -29,6 +29,6 @@ const std::string& DefaultStyleSheet();
 // "ファイル<%s>の書き込みに失敗". The caller keeps the document.
 bool SavePage(const char* path, const MarkupDocument& document);
 
-// Writes "_default.css" into the output directory when it is missing; an existing
-// file, whatever it holds, is left alone.
+// Writes "_default.css" into the output directory, whole and atomically, when it
+// is missing or empty; an existing sheet, whatever it holds, is left alone.
 void WriteStyleSheetIfMissing(const std::string& outputDirectory);

@@ -10,6 +10,12 @@ std::string HtmlDataDir() { return Options().Text(OptionKey::HtmlDataDir); }
 
 }  // namespace
 
+bool HasOutputDirectory() {
+  std::string directory = HtmlDataDir();
+  if (directory.empty() || directory == InfoOf(OptionKey::HtmlDataDir).defaultText) return false;
+  return FileEntry((directory + "/").c_str()).ExistsPath();
+}
+
 std::string OutputPath(const char* name) {
   std::string joined = HtmlDataDir();
   if (joined.empty() || (joined.back() != '/' && joined.back() != '\\')) joined += '/';
@@ -33,6 +39,7 @@ std::string EnsureOutputSubdir(const char* name) {
 }
 
 bool RemoveOutputSubdir(const char* name) {
+  if (!HasOutputDirectory()) return false;
   FileEntry entry(OutputSubdirPath(name).c_str());
   if (!entry.ExistsPath()) return false;
   return entry.DeleteDir();

@@ -15,6 +15,13 @@ constexpr char kCompanyNamesFile[] = "_coname.txt";
 constexpr char kCompanyProfileFile[] = "_coprof.dat";
 constexpr char kScheduleFile[] = "_schedule.dat";
 constexpr char kMonthlyFile[] = "_monthly.txt";
+// Held locked by the run that uses the output directory.
+constexpr char kRunLockFile[] = "_run.lock";
+
+// Whether HtmlDataDir names an existing directory. An empty value and the
+// placeholder the option holds until the user picks a directory name none (an
+// empty value would otherwise mean the root directory).
+bool HasOutputDirectory();
 
 // HtmlDataDir joined with `name` ("/" inserted unless the value already ends in
 // "/" or "\"), normalised as a FilePath (relative to the home directory).
@@ -29,5 +36,5 @@ std::string DayFilePath(const char* subdir, uint32_t date);
 // it cannot be); the path is returned either way.
 std::string EnsureOutputSubdir(const char* name);
 // Removes HtmlDataDir/name/ with everything in it. False when it did not exist
-// or could not be removed.
+// (or there is no output directory) or could not be removed.
 bool RemoveOutputSubdir(const char* name);

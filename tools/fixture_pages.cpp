@@ -1,6 +1,8 @@
 // HTML of the fixture server's synthetic pages. The list pages follow the long-
-// lived template of the disclosure service: one table "main-list-table", two
-// classes on every cell, the pager naming every page above and below the table.
+// lived template of the disclosure service: the heading "kaiji-text-1" (also on a
+// day without disclosures), one table "main-list-table", two classes on every
+// cell, the count cell "kaijiSum" and the pager naming every page above and
+// below the table.
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -47,13 +49,16 @@ const char kPageHead[] =
     "</head>\n"
     "<body>\n";
 
-std::string Pager(const char* id, uint32_t date, int page, int pages) {
-  std::string html = std::string("<div class=\"pager-box\" id=\"") + id + "\">\n";
+// The pager above and below the table: the day's count cell "kaijiSum", then
+// one box per page naming the page's file.
+std::string Pager(const char* id, uint32_t date, int page, int pages, const std::string& sum) {
+  std::string html = std::string("<table class=\"pager-box\" id=\"") + id + "\"><tr>\n";
+  html += "<td class=\"kaijiSum\">" + sum + "</td>\n<td class=\"pager\">\n";
   for (int p = 1; p <= pages; ++p) {
     html += p == page ? "<div class=\"pager-O\"" : "<div class=\"pager-M\"";
     html += " onclick=\"pagerLink('" + ListPageName(p, date) + "')\">" + std::to_string(p) + "</div>\n";
   }
-  return html + "</div>\n";
+  return html + "</td>\n</tr></table>\n";
 }
 
 std::string Cell(const std::string& parity, const char* align, const char* kind, const std::string& content) {
@@ -91,9 +96,8 @@ std::string Row(const Disclosure& row, int index) {
 }
 
 std::string EmptyDayPage(uint32_t date) {
-  return std::string(kPageHead) + "<div id=\"kaiji-date-title\">" + DateHeading(date) +
-         "</div>\n<div id=\"kaiji-text-1\">" + DateHeading(date) +
-         "に開示された情報はありません。</div>\n</body>\n</html>\n";
+  return std::string(kPageHead) + "<div id=\"main-list-box\">\n<div id=\"kaiji-text-1\">" + DateHeading(date) +
+         "に開示された情報はありません。</div>\n</div>\n</body>\n</html>\n";
 }
 
 }  // namespace
@@ -109,13 +113,12 @@ std::optional<std::string> TdnetListPage(uint32_t date, int page, const std::vec
   std::snprintf(sum, sizeof sum, "%d～%d件&nbsp;/&nbsp;全%d件", first + 1, last, count);
 
   std::string html = kPageHead;
-  html += "<div id=\"main-list-box\">\n<div id=\"kaiji-date-title\">" + DateHeading(date) + "に開示された情報</div>\n";
-  html += std::string("<div class=\"kaijiSum\">") + sum + "</div>\n";
-  html += Pager("pager-box-top", date, page, pages);
+  html += "<div id=\"main-list-box\">\n<div id=\"kaiji-text-1\">" + DateHeading(date) + "に開示された情報</div>\n";
+  html += Pager("pager-box-top", date, page, pages, sum);
   html += "<div id=\"main-list-tbl\">\n<table id=\"main-list-table\" cellspacing=\"0\" cellpadding=\"0\">\n";
   for (int i = first; i < last; ++i) html += Row(rows[static_cast<size_t>(i)], i - first);
   html += "</table>\n</div>\n";
-  html += Pager("pager-box-bottom", date, page, pages);
+  html += Pager("pager-box-bottom", date, page, pages, sum);
   return html + "</div>\n</body>\n</html>\n";
 }
 

@@ -127,13 +127,19 @@ void CompanyStore::Save(RunTrace& trace) {
   }
   if (profile_ && profileDirty_) {
     trace.Log(2, "write _coprof.dat\n");
-    FilePath path;
-    std::string bytes(reinterpret_cast<const char*>(profile_.get()), kProfileBytes);
-    if (path.SetPath(OutputPath(kCompanyProfileFile).c_str())) {
-      if (ReplaceFileContents(path, bytes))
-        Options().SetInt(OptionKey::CoProfDat, 2);
-      else
-        ReportError("ファイル<%s>の書き込みに失敗", path.Text());
-    }
+    SaveProfileIfChanged();
   }
+}
+
+void CompanyStore::SaveProfileIfChanged() {
+  if (!profile_ || !profileDirty_) return;
+  FilePath path;
+  std::string bytes(reinterpret_cast<const char*>(profile_.get()), kProfileBytes);
+  if (!path.SetPath(OutputPath(kCompanyProfileFile).c_str())) return;
+  if (!ReplaceFileContents(path, bytes)) {
+    ReportError("ファイル<%s>の書き込みに失敗", path.Text());
+    return;
+  }
+  profileDirty_ = false;
+  Options().SetInt(OptionKey::CoProfDat, 2);
 }

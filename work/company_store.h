@@ -23,6 +23,8 @@ class CompanyStore {
   void Load(RunTrace& trace);
   // Writes "_coname.txt" and "_coprof.dat" when they are loaded and changed.
   void Save(RunTrace& trace);
+  // Writes "_coprof.dat" when it is loaded and changed (step 9, after each day).
+  void SaveProfileIfChanged();
 
   // Whether the profile table is loaded.
   bool Loaded() const { return profile_ != nullptr; }

@@ -5,7 +5,9 @@
 #include "pages/output.h"
 #include "platform/dates.h"
 #include "platform/diagnostics.h"
+#include "platform/file_lock.h"
 #include "platform/files.h"
+#include "platform/http.h"
 #include "settings/lists.h"
 #include "settings/options.h"
 #include "work/worktask.h"
@@ -32,31 +34,62 @@ std::string ProgressText(int code, int a, int b) {
 
 WorkController::WorkController(WorkObserver& observer, UserLists& lists) : observer_(observer), lists_(lists) {}
 
-WorkController::~WorkController() { task_.reset(); }
+WorkController::~WorkController() { EndTask(); }
+
+void WorkController::EndTask() {
+  task_.reset();
+  lock_.reset();
+}
 
 namespace {
 
 void DeleteCompanyFiles() {
+  if (!HasOutputDirectory()) return;
   for (const char* name : {kCompanyNamesFile, kCompanyProfileFile}) {
     FileEntry file(OutputPath(name).c_str());
     if (file.ExistsPath()) file.Delete();
   }
 }
 
+// Locks the output directory for one run; null after reporting why not.
+std::unique_ptr<FileLock> LockOutputDirectory() {
+  auto lock = std::make_unique<FileLock>();
+  std::string directory = Options().Text(OptionKey::HtmlDataDir);
+  FilePath path(OutputPath(kRunLockFile).c_str());
+  switch (lock->Lock(path)) {
+    case FileLock::kLocked:
+      return lock;
+    case FileLock::kBusy:
+      ReportError("出力先<%s>は別の実行が使用中です。その実行が終わってから実行して下さい", directory.c_str());
+      return nullptr;
+    case FileLock::kFailed:
+      break;
+  }
+  ReportError("出力先<%s>に書き込めません", directory.c_str());
+  return nullptr;
+}
+
 }  // namespace
 
 bool WorkController::StartRun(uint32_t day1, uint32_t day2, uint8_t scheduleRefetch, bool refetchCompanies) {
   if (Running()) return false;
+  if (HasOutputDirectory()) {
+    lock_ = LockOutputDirectory();
+    if (!lock_) return false;
+  }
   if (Options().Flag(OptionKey::EnableHtmlPort) && !lists_.portfolio.Present())
     ParseTickerList(Options().Text(OptionKey::PortList).c_str(), lists_.portfolio);
   if (Options().Flag(OptionKey::EnableIgnoreList) && !lists_.ignoreList.Present())
     ParseTickerList(Options().Text(OptionKey::IgnoreList).c_str(), lists_.ignoreList);
   if (Options().Int(OptionKey::CoProfDat) == 1 || refetchCompanies) DeleteCompanyFiles();
-  return StartWorkTask(std::min(day1, day2), std::max(day1, day2), scheduleRefetch);
+  if (StartWorkTask(std::min(day1, day2), std::max(day1, day2), scheduleRefetch)) return true;
+  lock_.reset();
+  return false;
 }
 
 bool WorkController::StartWorkTask(uint32_t firstDay, uint32_t lastDay, uint8_t scheduleRefetch) {
   if (task_) return false;
+  ResetDownloadAbort();  // a cancel of an earlier run ended its downloads
   task_ = std::make_unique<WorkTask>(firstDay, lastDay, scheduleRefetch, lists_, observer_);
   observer_.RunStarted();
   return true;
@@ -66,7 +99,7 @@ bool WorkController::OnIdle() {
   if (!task_) return false;
   task_->RunStep();
   if (task_->Finished()) {
-    task_.reset();
+    EndTask();
     observer_.RunFinished();
     return false;
   }
@@ -74,7 +107,7 @@ bool WorkController::OnIdle() {
 }
 
 void WorkController::CancelWorkTask() {
-  task_.reset();
+  EndTask();
   observer_.RunFinished();
   observer_.ShowProgress(kProgressIdle, -1, -1);
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+class FileLock;
 struct UserLists;
 class WorkTask;
 
@@ -52,11 +53,15 @@ class WorkController {
   WorkController(const WorkController&) = delete;
   WorkController& operator=(const WorkController&) = delete;
 
-  // What the run command does once the options are saved: parses PortList and
-  // IgnoreList into the lists when they are used and not yet parsed, deletes the
-  // company files when CoProfDat is 1 or `refetchCompanies`, and starts a task
-  // over the period, the smaller date first, with the schedule re-fetch mode
-  // (0 none, 1 all but vacant numbers, 2 all). False when a run already exists.
+  // What the run command does once the options are saved: locks the output
+  // directory for the run (refused with a message when another run, of this
+  // or another process, holds it or the directory cannot be written), parses
+  // PortList and IgnoreList into the lists when they are used and not yet
+  // parsed, deletes the company files when CoProfDat is 1 or
+  // `refetchCompanies`, and starts a task over the period, the smaller date
+  // first, with the schedule re-fetch mode (0 none, 1 all but vacant numbers,
+  // 2 all). False when nothing was started. (Without an output directory the
+  // task starts and stops at once with its message.)
   bool StartRun(uint32_t day1, uint32_t day2, uint8_t scheduleRefetch, bool refetchCompanies);
   // Starts a task as it is, without the run command's preparation. False when a
   // run already exists.
@@ -73,8 +78,12 @@ class WorkController {
   WorkTask* Task() { return task_.get(); }
 
  private:
+  // Ends the task and gives up the output directory.
+  void EndTask();
+
   WorkObserver& observer_;
   UserLists& lists_;
+  std::unique_ptr<FileLock> lock_;
   std::unique_ptr<WorkTask> task_;
 };
 

@@ -7,68 +7,12 @@
 
 #include "pages/frame.h"
 #include "platform/diagnostics.h"
-#include "settings/options.h"
 #include "platform/dates.h"
+#include "settings/options.h"
 #include "work/steps.h"
 #include "work/testing.h"
 
 namespace {
-
-std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
-
-struct ListRow {
-  std::u8string time, code, name, title, place;
-  std::u8string link = u8"140120240329500000.pdf";
-};
-
-// A list page shaped like the real service's: a count line, a pager naming every
-// page, the rows in a table, each cell with two classes.
-std::string ListPage(uint32_t date, int pages, const std::vector<ListRow>& rows) {
-  std::string pager;
-  for (int p = 1; p <= pages; ++p)
-    pager += FormatString("<a href=\"#\" onclick=\"pagerLink('I_list_%03d_%d.html')\">%d</a>\n", p, date, p);
-  std::string text = "<!DOCTYPE html>\n<html lang=\"ja\">\n<head><meta charset=\"UTF-8\"><title>TDnet</title></head>\n<body>\n";
-  text += "<div class=\"kaijiSum\">1" + Utf8(u8"～") + "100" + Utf8(u8"件") + "&nbsp;/&nbsp;" + Utf8(u8"全") + "242" + Utf8(u8"件") + "</div>\n";
-  text += "<div class=\"pager\">" + pager + "</div>\n<table id=\"main-list-table\">\n";
-  bool odd = true;
-  for (const ListRow& row : rows) {
-    std::string c = odd ? "oddnew" : "evennew";
-    odd = !odd;
-    text += "<tr>\n<td class=\"" + c + "-L kjTime\" noWrap>" + Utf8(row.time.c_str()) + "</td>\n";
-    text += "<td class=\"" + c + "-M kjCode\" noWrap>" + Utf8(row.code.c_str()) + "</td>\n";
-    text += "<td class=\"" + c + "-M kjName\" noWrap>" + Utf8(row.name.c_str()) + "   </td>\n";
-    text += "<td class=\"" + c + "-M kjTitle\" align=\"left\"><a href=\"" + Utf8(row.link.c_str()) +
-            "\" target=\"_blank\">" + Utf8(row.title.c_str()) + "</a></td>\n";
-    text += "<td class=\"" + c + "-M kjXbrl\" noWrap> </td>\n";
-    text += "<td class=\"" + c + "-M kjPlace\" noWrap>" + Utf8(row.place.c_str()) + "</td>\n";
-    text += "<td class=\"" + c + "-R kjHistroy\" noWrap>" + Utf8(u8"　　　　　") + "</td>\n</tr>\n";
-  }
-  text += "</table>\n<div class=\"pager\">" + pager + "</div>\n</body>\n</html>\n";
-  return text;
-}
-
-class PipelineTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (FixtureUrl().empty()) GTEST_SKIP() << "needs the fixture server (tools/with-fixture)";
-    base_ = FixtureUrl() + "/inbs/";
-    home_ = std::make_unique<PipelineHome>(base_);
-  }
-  void Serve(uint32_t date, int page, const std::string& text) {
-    WriteTestFile(FixtureRoot() + "/inbs/" + TdnetListPageName(page, date), text);
-  }
-  std::string Raw(uint32_t date) { return ReadTestFile(home_->Output(FormatString("Raw/%d.html", date))); }
-  std::string RowLine(const char* time, const char* ticker, const char* name, const char* market, const char* title,
-                      const char* link = "140120240329500000.pdf") {
-    return FormatString(
-        "<tr><td id=\"time\">%s</td><td id=\"ticker\">%s</td><td id=\"coname\">%s</td><td id=\"market\">%s</td><td "
-        "id=\"title\"><a href=\"%s%s\" target=\"_blank\">%s</a></td></tr>\n",
-        time, ticker, name, market, base_.c_str(), link, title);
-  }
-
-  std::string base_;
-  std::unique_ptr<PipelineHome> home_;
-};
 
 TEST_F(PipelineTest, RawDayFilesHoldHeaderRowsAndFooter) {
   std::string page = ListPage(20240327, 1,
@@ -77,7 +21,7 @@ TEST_F(PipelineTest, RawDayFilesHoldHeaderRowsAndFooter) {
   // A clock in the page header stands before the first row.
   page.insert(page.find("<table id=\"main-list-table\">"), "<p>" + Utf8(u8"更新 08:30") + "</p>\n");
   Serve(20240327, 1, page);
-  Serve(20240328, 1, ListPage(20240328, 1, {}));
+  Serve(20240328, 1, EmptyListPage(20240328));
   // 20240329 is not served: the service has no such page (404), an empty day.
   MessageRecorder messages;
   home_->Run(20240327, 20240329);
@@ -94,16 +38,18 @@ TEST_F(PipelineTest, RawDayFilesHoldHeaderRowsAndFooter) {
   EXPECT_EQ(all.rfind("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n\n", 0), 0u);
 }
 
-TEST_F(PipelineTest, ThreePageDayIsOneFileAndAFailedPageKeepsNothing) {
+TEST_F(PipelineTest, ThreePageDayIsOneFileAndAMissingNamedPageKeepsNothing) {
   std::vector<ListRow> rows = {{u8"10:00", u8"99840", u8"ソフトバンクグループ", u8"お知らせ", u8"東"}};
   for (int page = 1; page <= 3; ++page) Serve(20240401, page, ListPage(20240401, 3, rows));
-  for (int page = 1; page <= 2; ++page) Serve(20240402, page, ListPage(20240402, 3, rows));  // page 3: 404
+  // Page 3 of the 2nd is named by page 2 but answers 404: the day is not whole.
+  for (int page = 1; page <= 2; ++page) Serve(20240402, page, ListPage(20240402, 3, rows));
   MessageRecorder messages;
   Options().SetInt(OptionKey::DebugLogLevel, 2);
   std::string log = home_->Run(20240401, 20240402);
   std::string row = RowLine("1000", "9984", "ソフトバンクグループ", "東", "お知らせ");
   EXPECT_EQ(Raw(20240401), PageHeaderText() + row + row + row + PageFooterText());
-  EXPECT_EQ(Raw(20240402), PageHeaderText() + row + row + PageFooterText());
+  EXPECT_FALSE(TestPathExists(home_->Output("Raw/20240402.html")));
+  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"20240402 の一覧のダウンロードに失敗 (HTTP 404)"});
   int downloads = 0;
   for (size_t at = log.find("download TDNet html(20240401"); at != std::string::npos;
        at = log.find("download TDNet html(20240401", at + 1))
@@ -234,6 +180,7 @@ TEST_F(PipelineTest, SkipDecisionsOnTheNextRun) {
   EXPECT_NE(log.find("download TDNet html(20240328, 1)"), std::string::npos);
   EXPECT_EQ(log.find("download TDNet html(20240329, 1)"), std::string::npos);
   // Today's list, written today, is fetched again.
+  SetLastWriteTime(home_->Output(FormatString("Raw/%u.html", today)), DateYear(today), DateMonth(today), DateDay(today), 10);
   log = home_->Run(today, today);
   EXPECT_NE(log.find(FormatString("download TDNet html(%u, 1)", today)), std::string::npos);
 }

@@ -6,10 +6,21 @@
 
 void RawDay::Begin(const std::string& rawDirectory, uint32_t date) {
   tempPath_ = rawDirectory + FormatString("%u.html.part", date);
+  FileEntry stale(tempPath_.c_str());
+  if (stale.ExistsPath()) stale.Delete();
   writer_ = std::make_unique<BufferedFileWriter>();
-  if (!writer_->OpenTruncate(tempPath_.c_str())) failed_ = true;
+  if (!writer_->OpenNew(tempPath_.c_str())) Fail("書き込みに失敗");
   writer_->SetBufferSize(20480);
   headerWritten_ = false;
+}
+
+void RawDay::Fail(const std::string& reason) {
+  if (!failed_) reason_ = reason;
+  failed_ = true;
+}
+
+void RawDay::CheckRowCount() {
+  if (rowsFound_ < expectedRows_) Fail(FormatString("全%d件のうち%d件", expectedRows_, rowsFound_));
 }
 
 void RawDay::WriteHeaderOnce() {
@@ -18,20 +29,22 @@ void RawDay::WriteHeaderOnce() {
   headerWritten_ = true;
 }
 
-bool RawDay::Finish(const std::string& target) {
+bool RawDay::Finish(const std::string& target, std::string& failure) {
   if (headerWritten_) writer_->WriteText(PageFooterText());
   writer_->Flush();
   // Rows lost to a failed write make the day as incomplete as a failed download.
-  if (writer_->Failed()) failed_ = true;
+  if (writer_->Failed()) Fail("書き込みに失敗");
   writer_.reset();
-  if (failed_) {
-    Discard();
-    return false;
+  if (!failed_) {
+    FileEntry temporary(tempPath_.c_str());
+    if (temporary.MoveTo(target.c_str(), true))
+      tempPath_.clear();
+    else
+      Fail("書き込みに失敗");
   }
-  FileEntry temporary(tempPath_.c_str());
-  bool kept = temporary.MoveTo(target.c_str(), true);
-  tempPath_.clear();
-  headerWritten_ = false;
+  failure = failed_ ? reason_ : std::string();
+  bool kept = !failed_;
+  Discard();
   return kept;
 }
 
@@ -43,6 +56,8 @@ void RawDay::Discard() {
     tempPath_.clear();
   }
   failed_ = false;
+  reason_.clear();
   headerWritten_ = false;
+  expectedRows_ = rowsFound_ = 0;
   pageText.clear();
 }

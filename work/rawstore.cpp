@@ -94,6 +94,32 @@ void RecordReports(uint32_t date, ScheduleStore& schedules, MarkupElement& table
   }
 }
 
+// The market of a row from its market cell. A professional-market company
+// ("Ｐ－" before its name) listed on Tokyo is 0x15, as the download records it,
+// so a day that was not downloaded again (a run killed before the profile was
+// saved) gives the same profile.
+uint8_t RowMarketCode(const MarkupElement& row) {
+  const MarkupElement* marketCell = row.FindCellById("market", false);
+  const MarkupText* marketName = marketCell ? marketCell->FirstText() : nullptr;
+  uint8_t code = MarketCodeOfName(marketName ? marketName->text() : "");
+  const MarkupElement* nameCell = row.FindCellById("coname", false);
+  const MarkupText* name = nameCell ? nameCell->FirstText() : nullptr;
+  if (code == 0x10 && name && name->text().starts_with("\x82\x6F\x81\x7C")) return 0x15;
+  return code;
+}
+
+// Fills an unknown market byte from a row. A stored regional exchange that the
+// row's Tokyo market contradicts is replaced too: the download did the same
+// when it wrote the row, so a day whose download is not repeated (a run killed
+// before the profile was saved) gives the same profile.
+void UpdateMarketFromRow(uint8_t& market, uint8_t rowCode, CompanyStore& companies) {
+  uint8_t group = market & 0xF0;
+  bool contradicted = (group == 0x20 || group == 0x30 || group == 0x40) && rowCode == 0x10;
+  if (market != 0 && !contradicted) return;
+  market = rowCode;
+  companies.MarkProfileDirty();
+}
+
 void RowPass(RunSelections& selections, CompanyStore& companies, MarkupElement& table, int mask) {
   bool names = companies.NamesLoaded() && Flag(OptionKey::UseFullConame);
   if (!selections.IndivKnown() && !names) return;
@@ -104,12 +130,7 @@ void RowPass(RunSelections& selections, CompanyStore& companies, MarkupElement& 
       MarkupElement* cell = row->FindCellById("ticker", false);
       if (cell && selections.HasIndiv(ticker)) LinkTickerToIndiv(*cell);
     }
-    if (uint8_t* market = companies.MarketByte(ticker); market && *market == 0) {
-      const MarkupElement* marketCell = row->FindCellById("market", false);
-      const MarkupText* name = marketCell ? marketCell->FirstText() : nullptr;
-      *market = MarketCodeOfName(name ? name->text() : "");
-      companies.MarkProfileDirty();
-    }
+    if (uint8_t* market = companies.MarketByte(ticker)) UpdateMarketFromRow(*market, RowMarketCode(*row), companies);
     if (names) companies.RequestName(ticker);
   }
 }
@@ -186,5 +207,8 @@ void ConvertRawDay(WorkTask& task) {
   RemoveIgnoredRows(task.selections, *table);
   RecordReports(date, task.schedules, *table);
   RowPass(task.selections, task.companies, *table, mask);
+  // What the day taught the profile is on disk before the day's views are: a
+  // view newer than its raw day is never converted again.
+  task.companies.SaveProfileIfChanged();
   SaveViews(task, *document, *table, mask);
 }

@@ -1,10 +1,13 @@
 #include "work/run_cursor.h"
 
+#include <algorithm>
+
 #include "platform/dates.h"
 
-void RunCursor::BeginDownloads() {
-  curDate = startDate;
+bool RunCursor::BeginDownloads(uint32_t oldestServed) {
+  curDate = std::max(startDate, oldestServed);
   page = 1;
+  return curDate <= endDate;
 }
 
 bool RunCursor::NextDownloadDay() {
@@ -12,6 +15,10 @@ bool RunCursor::NextDownloadDay() {
   curDate = NextDay(curDate);
   page = 1;
   return true;
+}
+
+void RunCursor::MarkIncomplete(uint32_t date) {
+  if (firstIncomplete == 0 || date < firstIncomplete) firstIncomplete = date;
 }
 
 void RunCursor::NextConversionDay() { curDate = NextDay(curDate); }

@@ -9,12 +9,18 @@ struct RunCursor {
   uint32_t endDate = 0;
   uint32_t curDate = 0;
   int page = 0;  // 1-based list page of curDate
+  // The earliest day of this run that could not be downloaded whole; 0 when none.
+  uint32_t firstIncomplete = 0;
 
-  // The download loop starts at the first day, page 1.
-  void BeginDownloads();
+  // The download loop starts at page 1 of the first day, or of `oldestServed`
+  // when the period starts earlier (the service keeps its lists for about a
+  // month). False when no day of the period is left to download.
+  bool BeginDownloads(uint32_t oldestServed);
   // Moves the download loop to the next day, page 1; false (nothing changes)
   // once the last day is done.
   bool NextDownloadDay();
+  // Remembers a day whose download failed.
+  void MarkIncomplete(uint32_t date);
   // The conversion loop starts at `firstDay` (PeriodSt) and runs up to and
   // including the day after the last day.
   void BeginConversion(uint32_t firstDay) { curDate = firstDay; }

@@ -17,10 +17,10 @@ struct RunCursor;
 // TDnet list download and extraction (steps 3 and 4).
 std::string TdnetListPageName(int page, uint32_t date);
 // What step 3 did with the current day and page.
-enum class ListPage { kSkipDay, kDownloaded };
+enum class PageFetch { kSkipDay, kDownloaded };
 // Step 3: the skip test of a day's first page, or one download into
 // task.rawDay.pageText.
-ListPage DownloadListPage(WorkTask& task);
+PageFetch DownloadListPage(WorkTask& task);
 // What step 4 found at the end of a page.
 enum class PageEnd { kAnotherPage, kDayFinished };
 // Step 4: the rows of the downloaded page into the raw day file; at the day's

@@ -19,7 +19,10 @@
 
 namespace {
 
+// A page is read in pieces of this size, whole up to the limit; a larger page
+// fails.
 constexpr int kPageBufferSize = 204800;
+constexpr size_t kMaxPageBytes = 8u << 20;
 
 std::string TdnetBaseUrl() { return Options().Text(OptionKey::TdnetBaseUrl); }
 
@@ -30,11 +33,42 @@ bool RawDayIsComplete(uint32_t date) {
   return raw.ExistsPath() && raw.LastWriteTime(written) && date < written.Date();
 }
 
-// A status of 400 or above other than 404 is a failed page; 404 means the
-// service has no such page, which ends the day with the rows found so far.
-bool PageFailed(const HttpDownloader& downloader, bool downloaded) {
-  int status = downloader.Status();
-  return !downloaded || (status >= 400 && status != 404);
+// Reads the open response whole into `body`; returns why the page failed, or
+// nothing. (When the open failed, the read fails and reports as well.)
+std::string ReadWholePage(HttpDownloader& downloader, bool opened, std::string& body) {
+  std::unique_ptr<char[]> piece(new char[kPageBufferSize]);
+  while (true) {
+    bool read = downloader.Read(piece.get(), kPageBufferSize);
+    body.append(piece.get(), static_cast<size_t>(downloader.Total()));
+    if (!opened) return "応答がありません";
+    if (!read) return "受信が途中で切れました";
+    if (body.size() > kMaxPageBytes) {
+      ReportError("html サイズがバッファより大きい");
+      return "ページが大きすぎます";
+    }
+    if (downloader.Total() < kPageBufferSize) return "";
+  }
+}
+
+// A list page carries "kaiji-text-1". On a day with disclosures it also has the
+// table "main-list-table" and the count cell "kaijiSum"; on a day without, its
+// text says there is nothing (and there is only page 1). Anything else (a
+// maintenance page, an error page, a cut or empty answer) is not a list page.
+bool IsListPage(const std::string& text, int page) {
+  if (text.find("kaiji-text-1") == std::string::npos) return false;
+  if (text.find("main-list-table") != std::string::npos && text.find("kaijiSum") != std::string::npos) return true;
+  return page == 1 && text.find("に開示された情報はありません") != std::string::npos;
+}
+
+// The day's total N of the count cell ("1～100件&nbsp;/&nbsp;全N件"); 0 when the
+// page states none.
+int StatedTotal(const std::string& text) {
+  size_t cell = text.find("kaijiSum");
+  size_t all = cell == std::string::npos ? cell : text.find("全", cell);
+  if (all == std::string::npos) return 0;
+  const char* cursor = text.c_str() + all + 2;
+  NumberSlot number;
+  return ReadNumber(cursor, &number) == kIntegerNumber && number.integer > 0 ? number.integer : 0;
 }
 
 std::string FirstTextOf(const MarkupElement* element) {
@@ -134,14 +168,16 @@ void ExtractRow(RawDay& day, CompanyStore& companies, RunTrace& trace, const std
     WriteRowFromText(day, trace, row);
 }
 
-// Every row holding a time mark (two digits, a colon, two digits).
-void ExtractRows(RawDay& day, CompanyStore& companies, RunTrace& trace) {
+// Every row holding a time mark (two digits, a colon, two digits); returns how
+// many rows were found, kept or dropped.
+int ExtractRows(RawDay& day, CompanyStore& companies, RunTrace& trace) {
   const std::string& text = day.pageText;
   size_t from = 0;
   size_t extracted = 0;  // end of the last row taken
+  int rows = 0;
   while (true) {
     size_t colon = text.find(':', from);
-    if (colon == std::string::npos) return;
+    if (colon == std::string::npos) return rows;
     from = colon + 1;
     if (colon < 2 || colon + 2 >= text.size() || !IsAsciiDigit(text[colon - 2]) || !IsAsciiDigit(text[colon - 1]) ||
         !IsAsciiDigit(text[colon + 1]) || !IsAsciiDigit(text[colon + 2]))
@@ -151,9 +187,10 @@ void ExtractRows(RawDay& day, CompanyStore& companies, RunTrace& trace) {
     size_t start = text.rfind("<tr", colon);
     if (start == std::string::npos || start < extracted) continue;
     size_t end = text.find("</tr>", colon);
-    if (end == std::string::npos) return;
+    if (end == std::string::npos) return rows;
     end += 5;
     ExtractRow(day, companies, trace, text.substr(start, end - start));
+    ++rows;
     from = extracted = end;
   }
 }
@@ -162,26 +199,33 @@ void ExtractRows(RawDay& day, CompanyStore& companies, RunTrace& trace) {
 
 std::string TdnetListPageName(int page, uint32_t date) { return FormatString("I_list_%03d_%d.html", page, date); }
 
-ListPage DownloadListPage(WorkTask& task) {
+PageFetch DownloadListPage(WorkTask& task) {
   RunCursor& cursor = task.cursor;
   RawDay& day = task.rawDay;
-  if (cursor.page == 1 && RawDayIsComplete(cursor.curDate)) return ListPage::kSkipDay;
+  if (cursor.page == 1 && RawDayIsComplete(cursor.curDate)) return PageFetch::kSkipDay;
   task.trace.ShowProgress(static_cast<int>(cursor.curDate), cursor.page);
   std::string url = TdnetBaseUrl() + TdnetListPageName(cursor.page, cursor.curDate);
-  bool downloaded = task.downloader.OpenUrl(url.c_str());
+  bool opened = task.downloader.OpenUrl(url.c_str());
   task.trace.Log(2, "download TDNet html(%d, %d)\n", cursor.curDate, cursor.page);
-  std::unique_ptr<char[]> buffer(new char[kPageBufferSize + 1]);
-  downloaded = task.downloader.Read(buffer.get(), kPageBufferSize) && downloaded;
-  int total = task.downloader.Total();
-  if (total >= kPageBufferSize) ReportError("html サイズがバッファより大きい");
-  buffer[total] = '\0';
-  day.pageText.clear();
-  if (PageFailed(task.downloader, downloaded))
-    day.Fail();
-  else if (task.downloader.Status() != 404)
-    ConvertUtf8ToShiftJis(buffer.get(), day.pageText);
+  std::string body;
+  std::string failure = ReadWholePage(task.downloader, opened, body);
+  int status = task.downloader.Status();
   task.downloader.CloseUrl();
-  return ListPage::kDownloaded;
+  day.pageText.clear();
+  if (failure.empty() && status >= 400 && (status != 404 || cursor.page > 1))
+    failure = FormatString("HTTP %d", status);
+  if (failure.empty() && status != 404) {
+    // A 404 of a day's first page is a day without a list; anything else must
+    // be a list page.
+    ConvertUtf8ToShiftJis(body.c_str(), day.pageText);
+    if (!IsListPage(day.pageText, cursor.page)) failure = "一覧のページではありません";
+    if (cursor.page == 1) day.ExpectRows(StatedTotal(day.pageText));
+  }
+  if (!failure.empty()) {
+    day.Fail(failure);
+    day.pageText.clear();
+  }
+  return PageFetch::kDownloaded;
 }
 
 PageEnd ExtractListPage(WorkTask& task) {
@@ -190,13 +234,21 @@ PageEnd ExtractListPage(WorkTask& task) {
   std::string rawDirectory = EnsureOutputSubdir("Raw");
   if (!day.Writing()) day.Begin(rawDirectory, cursor.curDate);
   task.trace.Log(2, "analyze TDNet html\n");
-  ExtractRows(day, task.companies, task.trace);
+  day.CountRows(ExtractRows(day, task.companies, task.trace));
   cursor.page += 1;
   bool another = !day.Failed() && day.pageText.find(TdnetListPageName(cursor.page, cursor.curDate)) != std::string::npos;
   day.pageText.clear();
   if (another) return PageEnd::kAnotherPage;
-  day.Finish(rawDirectory + FormatString("%u.html", cursor.curDate));
+  day.CheckRowCount();
+  // What the day's rows taught the profile is on disk before the day counts as
+  // complete: a complete day is never downloaded again.
   task.companies.MarkProfileDirty();
+  task.companies.SaveProfileIfChanged();
+  std::string failure;
+  if (!day.Finish(rawDirectory + FormatString("%u.html", cursor.curDate), failure)) {
+    cursor.MarkIncomplete(cursor.curDate);
+    if (!DownloadsAborted()) ReportError("%u の一覧のダウンロードに失敗 (%s)", cursor.curDate, failure.c_str());
+  }
   return PageEnd::kDayFinished;
 }
 

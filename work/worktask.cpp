@@ -1,5 +1,7 @@
 #include "work/worktask.h"
 
+#include <algorithm>
+
 #include "pages/frame.h"
 #include "pages/output.h"
 #include "platform/dates.h"
@@ -70,13 +72,22 @@ void WorkTask::GoTo(int step) {
   trace.Log(1, "- workStep(%d)\n", workStep_);
 }
 
-void WorkTask::PrepareRun() {
+bool WorkTask::PrepareRun() {
   displayOptionsChanged = DisplayOptionsChanged();
   trace.OpenLog();
   trace.Log(1, "----- start -----\n");
   std::string outputDirectory = Options().Text(OptionKey::HtmlDataDir);
-  FileEntry output((outputDirectory + "/").c_str());
-  if (!output.ExistsPath()) ReportError("html保存パスの<%s>は存在しません", outputDirectory.c_str());
+  if (!HasOutputDirectory()) {
+    // Nothing can be kept: stop before any download.
+    ReportError("html保存パスの<%s>は存在しません", outputDirectory.c_str());
+    return false;
+  }
+  // What killed runs left behind. The raw days' parts are written only under
+  // the run's lock, which this run holds, so every part is stale.
+  RemoveStaleTemporaryFiles(outputDirectory);
+  RemoveStaleTemporaryFiles(OutputSubdirPath("Raw"), true);
+  for (const char* subdir : {"All", "Port", "Xls", "Indiv", "Images"}) RemoveStaleTemporaryFiles(OutputSubdirPath(subdir));
+  RemoveStaleTemporaryFiles(HomeDirectory());  // the option file's
   selections.LoadIgnoreTitles();
   companies.Load(trace);
   schedules.LoadMonthlyList(trace);
@@ -93,6 +104,26 @@ void WorkTask::PrepareRun() {
     }
   }
   downloader.Open();
+  return true;
+}
+
+void WorkTask::BeginDownloads() {
+  // The service keeps its lists for about a month and answers 404 for older
+  // days, which would be stored as empty days: they are not requested.
+  uint32_t oldestServed = AddDays(TodayDate(), -kServedDays);
+  bool any = cursor.BeginDownloads(oldestServed);
+  trace.Log(1, "- workStep(%d-%d)\n", kStepDownloadPage, kStepEndOfDay);  // once for the whole day loop
+  if (cursor.startDate < oldestServed)
+    trace.Log(2, "skip old days(%d-%d)\n", cursor.startDate, std::min(cursor.endDate, AddDays(oldestServed, -1)));
+  workStep_ = any ? kStepDownloadPage : kStepEndOfDay;
+}
+
+void WorkTask::RecordDownloadDate() {
+  if (cursor.endDate != TodayDate()) return;
+  // A day that failed is fetched again by the next run "since the last download".
+  uint32_t last = TodayDate();
+  if (cursor.firstIncomplete != 0) last = std::min(last, AddDays(cursor.firstIncomplete, -1));
+  Options().SetInt(OptionKey::LastDownload, static_cast<int>(last));
 }
 
 void WorkTask::FinishRun() {
@@ -107,8 +138,9 @@ void WorkTask::FinishRun() {
 void WorkTask::RunStep() {
   switch (workStep_) {
     case kStepPrepare:
-      PrepareRun();
-      if (Flag(OptionKey::WebPortEnable)) {
+      if (!PrepareRun()) {
+        GoTo(kStepFinish);
+      } else if (Flag(OptionKey::WebPortEnable)) {
         trace.ShowProgress(kProgressWebPortfolio);
         GoTo(kStepWebPortfolio);
       } else {
@@ -120,12 +152,10 @@ void WorkTask::RunStep() {
       GoTo(kStepBeginDays);
       break;
     case kStepBeginDays:
-      cursor.BeginDownloads();
-      workStep_ = kStepDownloadPage;
-      trace.Log(1, "- workStep(%d-%d)\n", kStepDownloadPage, kStepEndOfDay);  // once for the whole day loop
+      BeginDownloads();
       break;
     case kStepDownloadPage:
-      workStep_ = DownloadListPage(*this) == ListPage::kSkipDay ? kStepEndOfDay : kStepExtractPage;
+      workStep_ = DownloadListPage(*this) == PageFetch::kSkipDay ? kStepEndOfDay : kStepExtractPage;
       break;
     case kStepExtractPage:
       workStep_ = ExtractListPage(*this) == PageEnd::kAnotherPage ? kStepDownloadPage : kStepEndOfDay;
@@ -150,7 +180,7 @@ void WorkTask::RunStep() {
       if (schedules.FetchNext(companies, downloader, trace) == Turn::kDone) GoTo(kStepBeginConversion);
       break;
     case kStepBeginConversion:
-      if (cursor.endDate == TodayDate()) Options().SetInt(OptionKey::LastDownload, static_cast<int>(TodayDate()));
+      RecordDownloadDate();
       if (Flag(OptionKey::EnableHtmlTicker)) {
         EnsureOutputSubdir("Indiv");
         if (Flag(OptionKey::TickerRemake)) DeleteIndivPages();

@@ -44,6 +44,9 @@ enum WorkStep : int {
   kStepFinish = 19,
 };
 
+// Days the list service keeps; older days are not requested.
+constexpr int kServedDays = 45;
+
 class WorkTask {
  public:
   // `lists` belongs to the application and outlives the task.
@@ -71,7 +74,12 @@ class WorkTask {
   std::string gmoServer;
 
  private:
-  void PrepareRun();
+  // Step 0; false when the run cannot go on (no output directory).
+  bool PrepareRun();
+  // Step 2: the day loop starts at the oldest day the service still has.
+  void BeginDownloads();
+  // Step 8: LastDownload, when the period ends today.
+  void RecordDownloadDate();
   void FinishRun();
   // Moves to `step` and writes its step line to the debug log.
   void GoTo(int step);

@@ -100,10 +100,36 @@ TEST(WorkTask, LastDownloadIsWrittenOnlyWhenTheRunEndsToday) {
     MessageRecorder messages;
     home.Run(20240327, 20240328);
     EXPECT_EQ(Options().Text(OptionKey::LastDownload), "");
+    // Every download fails here (a closed port): LastDownload stops before
+    // the first failed day, so "since the last download" fetches it again.
     home.Run(20240328, 20240329);
-    EXPECT_EQ(Options().Text(OptionKey::LastDownload), "20240329");
+    EXPECT_EQ(Options().Text(OptionKey::LastDownload), "20240327");
   }
   UnsetEnvironment("VELKORA_TODAY");
+}
+
+TEST(WorkTask, WithoutAnOutputDirectoryNothingIsDownloaded) {
+  PipelineHome home;
+  Options().SetInt(OptionKey::DebugLogLevel, 1);
+  for (const char* value : {"", "入力して下さい"}) {
+    Options().SetText(OptionKey::HtmlDataDir, value);
+    MessageRecorder messages;
+    EXPECT_EQ(home.Run(20240412, 20240412), "----- start -----\n- workStep(19)\n----- finish -----\n");
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{std::string("html保存パスの<") + value + ">は存在しません"});
+  }
+  EXPECT_EQ(home.observer.texts, std::vector<std::string>(2, "----"));
+}
+
+TEST(WorkTask, AFailingDebugLogIsReportedOnce) {
+  PipelineHome home;
+  WriteTestFile(home.Home() + "DebugLog.txt/x", "");  // a directory where the log goes
+  Options().SetInt(OptionKey::DebugLogLevel, 2);
+  MessageRecorder messages;
+  home.Run(20240412, 20240413);
+  int logMessages = 0;
+  for (const std::string& text : messages.Texts()) logMessages += text.find("DebugLog.txt") != std::string::npos;
+  EXPECT_EQ(logMessages, 1);
+  EXPECT_EQ(home.observer.finished, 1);
 }
 
 TEST(WorkTask, CancelStopsAtOnceAndASecondStartIsIgnored) {
