@@ -15,6 +15,12 @@ page=$(sed -n 's/^All view: //p' "$out.stdout" | tail -n 1)
 [ -n "$page" ] && [ -s "$page" ] || fail "no All view printed: $(cat "$out.stdout")"
 grep -q '^Port view: ' "$out.stdout" || fail "no Port view printed"
 grep -q '^Xls view: ' "$out.stdout" || fail "no Xls view printed"
+company=$(sed -n 's/^Company page: //p' "$out.stdout")
+[ -n "$company" ] && [ -s "$company" ] || fail "no company page printed"
+# Full names came from the quote pages ("(株)" taken out), and the icons exist.
+grep -q '(株)' "$out/html/_coname.txt" && fail "a stored name kept its (株)"
+[ "$(grep -c . "$out/html/_coname.txt")" -gt 10 ] || fail "no names were fetched"
+for icon in yahoo gmo kcom sbi ifis; do [ -s "$out/html/Images/$icon.png" ] || fail "no $icon.png"; done
 grep -q -- '----- finish -----' "$out/DebugLog.txt" || fail "the run did not finish"
 
 if command -v chromium >/dev/null 2>&1; then

@@ -51,6 +51,13 @@ void WriteDemoOptions(const std::string& home, int port) {
   Options().SetFlag(OptionKey::EnableHtmlAll, true);
   Options().SetFlag(OptionKey::EnableHtmlPort, true);
   Options().SetFlag(OptionKey::EnableHtmlXls, true);
+  Options().SetFlag(OptionKey::EnableHtmlTicker, true);
+  Options().SetFlag(OptionKey::UseFullConame, true);
+  Options().SetFlag(OptionKey::HtmlInsertIndustry, true);
+  Options().SetFlag(OptionKey::HtmlInsertMarket, true);
+  for (OptionKey link : {OptionKey::HtmlInsertYahoo, OptionKey::HtmlInsertIfis, OptionKey::HtmlInsertGMO,
+                         OptionKey::HtmlInsertKCom, OptionKey::HtmlInsertSBI})
+    Options().SetFlag(link, true);
   Options().SetText(OptionKey::PortList, kSamplePortfolio);
   Options().SetInt(OptionKey::DebugLogLevel, 1);
 }
@@ -70,6 +77,8 @@ int RunDemoPipeline(uint32_t first, uint32_t last) {
 
 void PrintResults(const std::string& home, uint32_t first, uint32_t last) {
   PrintOut("Demo home: " + home + "\n");
+  std::string company = home + "html" + kPathSeparator + "Indiv" + kPathSeparator + "7203.html";
+  if (FileEntry(company.c_str()).ExistsPath()) PrintOut("Company page: " + company + "\n");
   std::string summary = home + "html" + kPathSeparator + "All.html";
   FileEntry all(summary.c_str());
   if (all.ExistsPath()) PrintOut("All.html: " + summary + "\n");

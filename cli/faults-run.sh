@@ -1,6 +1,6 @@
 #!/bin/sh
 # The velkora program under faults, against the fixture server (run inside
-# tools/with-fixture with VELKORA_FIXTURE_ARGS generating 2024-03-25..27):
+# tools/with-fixture with VELKORA_FIXTURE_ARGS generating 2024-03-26..27):
 #   faults-run.sh OUTDIR VELKORA [EMULATOR [STRIDE]]
 # 1. kill -9 at every STRIDE-th write, truncation, rename or deletion (the
 #    program's VELKORA_CRASH_AT points), then a normal run: the files must be
@@ -25,14 +25,16 @@ native() { if [ -n "$emulator" ]; then winepath -w "$1" 2>/dev/null; else echo "
 work=$out/home
 home=$(native "$work") || fail "winepath"
 v() { $emulator "$velkora" --home "$home" "$@"; }
-run() { v run --from 20240325 --to 20240327 2>>"$out/runs.txt"; }
+run() { v run --from 20240326 --to 20240327 2>>"$out/runs.txt"; }
 
 # A home with every view and list the pipeline has, kept as a pristine copy.
 mkdir -p "$work/out" "$work/xls" && touch "$work/xls/7203.xls" "$work/xls/1301.xlsx"
 v set HtmlDataDir "$home/out" && v set XlsCheckDir "$home/xls" &&
   v set TdnetBaseUrl "$VELKORA_FIXTURE_URL/inbs/" &&
   v set EnableHtmlPort 1 && v set PortList "1301, 7203, 2158" && v set EnableHtmlXls 1 &&
-  v set EnableIgnoreList 1 && v set IgnoreList "6758" || fail "cannot write the options"
+  v set EnableIgnoreList 1 && v set IgnoreList "6758" &&
+  v set QuoteBaseUrl "$VELKORA_FIXTURE_URL" && v set UseFullConame 1 && v set HtmlInsertIndustry 1 &&
+  v set EnableHtmlTicker 1 && v set HtmlInsertSBI 1 || fail "cannot write the options"
 cp -r "$work" "$out/pristine"
 fresh() { rm -rf "$work" && cp -r "$out/pristine" "$work"; }
 
@@ -75,7 +77,7 @@ if [ -z "$emulator" ]; then
   for delay in 0.05 0.1 0.2 0.3 0.45 0.6 0.8 1.0 1.3; do
     fresh
     v set TdnetBaseUrl "$VELKORA_FIXTURE_URL/fail/slow/40/inbs/"
-    "$velkora" --home "$home" run --from 20240325 --to 20240327 2>>"$out/runs.txt" &
+    "$velkora" --home "$home" run --from 20240326 --to 20240327 2>>"$out/runs.txt" &
     pid=$!
     sleep "$delay"
     kill -INT "$pid" 2>/dev/null
@@ -90,7 +92,7 @@ if [ -z "$emulator" ]; then
   # A download that would take a minute does not hold up a cancel.
   fresh
   v set TdnetBaseUrl "$VELKORA_FIXTURE_URL/fail/slow/60000/inbs/"
-  "$velkora" --home "$home" run --from 20240325 --to 20240327 2>>"$out/runs.txt" &
+  "$velkora" --home "$home" run --from 20240326 --to 20240327 2>>"$out/runs.txt" &
   pid=$!
   sleep 1
   kill -INT "$pid"
@@ -107,10 +109,10 @@ fi
 # first goes on to its end.
 fresh
 v set TdnetBaseUrl "$VELKORA_FIXTURE_URL/fail/slow/700/inbs/"
-$emulator "$velkora" --home "$home" run --from 20240325 --to 20240327 2>>"$out/runs.txt" &
+$emulator "$velkora" --home "$home" run --from 20240326 --to 20240327 2>>"$out/runs.txt" &
 first=$!
 sleep 2
-v run --from 20240325 --to 20240327 2>"$out/second.txt"
+v run --from 20240326 --to 20240327 2>"$out/second.txt"
 status=$?
 [ "$status" = 1 ] || fail "a second run at once ended with $status"
 grep -q "ERROR:" "$out/second.txt" || fail "a second run at once was not reported: $(cat "$out/second.txt")"

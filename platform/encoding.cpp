@@ -113,3 +113,11 @@ std::string SanitizeShiftJis(std::string_view text) {
   }
   return out;
 }
+
+std::string DownloadedPageToShiftJis(std::string_view utf8) {
+  std::string text(utf8);
+  FixUtf8ForShiftJis(text.data());
+  std::string result;
+  ConvertUtf8ToShiftJis(text.c_str(), result);
+  return result;
+}

@@ -22,6 +22,10 @@ std::string Utf8ToShiftJis(std::string_view text);
 // to, minus sign -> fullwidth hyphen-minus. Call it before ConvertUtf8ToShiftJis.
 void FixUtf8ForShiftJis(char* text);
 
+// A downloaded page (UTF-8) in Shift_JIS: the four fix-ups of FixUtf8ForShiftJis,
+// then the conversion; whatever fails to convert becomes "?".
+std::string DownloadedPageToShiftJis(std::string_view utf8);
+
 // Converts a zero-terminated UTF-8 text to Shift_JIS into `result` (replacing its
 // content). Returns false after reporting "MultiByteToWideChar に失敗" or
 // "WideCharToMultiByte に失敗" when the system conversion fails; `result` then

@@ -10,7 +10,9 @@ namespace {
 
 // The names are made up; the mix is what matters: every place mark, names with
 // blanks and "&", a professional-market name ("Ｐ－"), an alphanumeric code, a
-// green-sheet row, a REIT, an ETF and a page without an industry.
+// green-sheet row, a REIT, an ETF, a quote page without an industry, a full
+// name with "(株)" in the middle, and a company the quote site does not know
+// (no full name).
 const std::vector<FixtureCompany> kCompanies = {
     {"1301", "あけぼの水産", "あけぼの水産(株)", "東", "東証PRM", "水産・農林業", false},
     {"130A", "ネクスト ラボ", "(株)ネクストラボ", "東", "東証GRT", "情報・通信", false},
@@ -29,9 +31,11 @@ const std::vector<FixtureCompany> kCompanies = {
     {"3498", "ムサシ技研", "ムサシ技研(株)", "東", "東証GRT", "サービス業", false},
     {"3861", "オージ製紙", "オージ製紙(株)", "東", "東証PRM", "パルプ・紙", false},
     {"4063", "シンエツ化成", "シンエツ化成(株)", "東", "東証PRM", "化学", false},
+    {"4088", "ナカ化学", "ナカ(株)化学工業", "東", "東証STD", "化学", false},
     {"4121", "アンビ農産", "アンビ農産(株)", "札", "札幌ア", "水産・農林業", false},
     {"4385", "メルカド", "(株)メルカド", "東", "東証PRM", "情報・通信", false},
     {"4568", "ミドリ製薬", "ミドリ製薬(株)", "東", "東証PRM", "医薬品", false},
+    {"4999", "ミシラズ工業", "", "東", "", "", false},
     {"5020", "ヒノデ石油", "ヒノデ石油(株)", "東", "東証PRM", "石油・石炭製品", false},
     {"5108", "マルタイヤ", "マルタイヤ(株)", "東", "東証PRM", "ゴム製品", false},
     {"5201", "ミカゲ硝子", "ミカゲ硝子(株)", "東", "東証PRM", "ガラス・土石製品", false},

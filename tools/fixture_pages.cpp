@@ -181,9 +181,9 @@ std::string ScheduleBlock(const FixtureCompany& company, uint64_t seed, uint32_t
 
 std::string ReportPage(const FixtureCompany& company, uint64_t seed, uint32_t today) {
   std::string code = company.code;
-  std::string name = company.fullName;
+  std::string name = *company.fullName ? company.fullName : company.name;
   for (size_t at; (at = name.find("(株)")) != std::string::npos;) name.erase(at, std::string("(株)").size());
-  std::string html = ReportHead(Escape(company.fullName) + "【" + code + "】");
+  std::string html = ReportHead(Escape(*company.fullName ? company.fullName : company.name) + "【" + code + "】");
   html += "<div class=\"stockname\"><h1>" + code + " " + Escape(name) + "</h1></div>\n";
   html += "<div id=\"stock_name\" class=\"stock_name\">\n";
   if (company.etf)

@@ -158,8 +158,11 @@ void ServeListPage(const std::string& name, const Generation& generation, httpli
 void ServeQuotePage(const httplib::Request& req, httplib::Response& res) {
   std::string code = req.get_param_value("code");
   if (code.size() == 4 && ServeFile("stocks/detail/" + code + ".html", res)) return;
+  // The quote site knows neither green-sheet companies nor those without a
+  // full name here.
   const FixtureCompany* company = FindFixtureCompany(code);
-  if (company) return res.set_content(QuotePage(*company), kHtml);
+  if (company && *company->fullName && std::string(company->place) != "GR")
+    return res.set_content(QuotePage(*company), kHtml);
   res.status = 404;
   res.set_content(QuoteNotFoundPage(), kHtml);
 }

@@ -34,11 +34,35 @@ bool ProfileIsStale(const uint8_t* record) {
   }
 }
 
+// Lines of "_coname.txt" into the 9000 slots: any line ends (every CR and LF
+// is removed), at most the first 9000 lines; missing lines stay empty.
+void ReadNames(const std::string& text, std::vector<std::string>& names) {
+  TextLines lines(text);
+  for (size_t i = 0; i < names.size() && i < lines.Count(); ++i) {
+    std::string_view line = lines.View(i);
+    std::string& name = names[i];
+    name.clear();
+    for (char c : line)
+      if (c != '\r' && c != '\n') name += c;
+  }
+}
+
+// Writes a data file of the output directory whole and atomically; false after
+// reporting a failure.
+bool WriteOutputFile(const char* name, const std::string& contents) {
+  FilePath path;
+  if (!path.SetPath(OutputPath(name).c_str())) return false;
+  if (ReplaceFileContents(path, contents)) return true;
+  ReportError("ファイル<%s>の書き込みに失敗", path.Text());
+  return false;
+}
+
 }  // namespace
 
 void CompanyStore::Load(RunTrace& trace) {
   if (WantsProfile()) {
     trace.Log(2, "make _coprof.dat\n");
+    // A file shorter than the table leaves the rest zero, as a missing one does.
     profile_ = std::make_unique<uint8_t[]>(kProfileBytes);
     std::memset(profile_.get(), 0, kProfileBytes);
     profileDirty_ = true;
@@ -50,6 +74,8 @@ void CompanyStore::Load(RunTrace& trace) {
       profileDirty_ = false;
     }
   }
+  toFetch_ = 0;
+  namesDirty_ = false;
   if (profile_ || Options().Flag(OptionKey::UseFullConame) || Options().Flag(OptionKey::EnableStSche)) {
     names_ = std::make_unique<std::vector<std::string>>(kTickerCount);
     std::string path = OutputPath(kCompanyNamesFile);
@@ -59,19 +85,21 @@ void CompanyStore::Load(RunTrace& trace) {
       namesMissing_ = true;
     } else {
       trace.Log(2, "read _coname.txt\n");
-      if (ReadAll(path.c_str(), text)) {
-        TextLines lines(text);
-        for (size_t i = 0; i < static_cast<size_t>(kTickerCount) && i < lines.Count(); ++i) {
-          std::string line;
-          lines.Line(i, line);
-          while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-          (*names_)[i] = line;
-        }
-      }
+      if (ReadAll(path.c_str(), text)) ReadNames(text, *names_);
     }
+    // A name an earlier run requested but did not get is fetched this time.
+    toFetch_ = static_cast<uint32_t>(std::count(names_->begin(), names_->end(), "*"));
   }
-  toFetch_ = 0;
-  namesDirty_ = false;
+}
+
+std::string* CompanyStore::NameSlot(int ticker) {
+  std::optional<size_t> index = TickerIndex(ticker);
+  return names_ && index ? &(*names_)[*index] : nullptr;
+}
+
+uint8_t* CompanyStore::Record(int ticker) {
+  std::optional<size_t> index = TickerIndex(ticker);
+  return profile_ && index ? &profile_[*index * kRecordBytes] : nullptr;
 }
 
 std::string_view CompanyStore::NameOf(int ticker) const {
@@ -89,20 +117,25 @@ uint8_t CompanyStore::IndustryOf(int ticker) const {
   return profile_ && index ? profile_[*index * kRecordBytes + 1] : 0;
 }
 
-uint8_t* CompanyStore::MarketByte(int ticker) {
-  std::optional<size_t> index = TickerIndex(ticker);
-  return profile_ && index ? &profile_[*index * kRecordBytes] : nullptr;
-}
+uint8_t* CompanyStore::MarketByte(int ticker) { return Record(ticker); }
 
 void CompanyStore::RequestName(int ticker) {
-  std::optional<size_t> index = TickerIndex(ticker);
-  if (!names_ || !index) return;
-  std::string& name = (*names_)[*index];
-  if (name == "*" || name == "-") return;
-  bool stale = profile_ && ProfileIsStale(&profile_[*index * kRecordBytes]);
-  if (!name.empty() && !stale) return;
-  name.assign(1, '*');
+  std::string* name = NameSlot(ticker);
+  if (!name || *name == "*" || *name == "-") return;
+  const uint8_t* record = Record(ticker);
+  bool stale = record && ProfileIsStale(record);
+  if (!name->empty() && !stale) return;
+  name->assign(1, '*');
   ++toFetch_;
+  namesDirty_ = true;
+}
+
+void CompanyStore::ForgetRequest(int ticker) {
+  std::string* name = NameSlot(ticker);
+  if (!name || *name != "*") return;
+  name->clear();
+  if (toFetch_ > 0) --toFetch_;
+  namesDirty_ = true;
 }
 
 void CompanyStore::BeginFetching() {
@@ -117,29 +150,25 @@ void CompanyStore::Release() {
 }
 
 void CompanyStore::Save(RunTrace& trace) {
-  if (names_ && namesDirty_) {
-    trace.Log(2, "write _coname.txt\n");
-    std::string text;
-    for (const std::string& name : *names_) text += name + "\n";
-    FilePath path;
-    if (path.SetPath(OutputPath(kCompanyNamesFile).c_str()) && !ReplaceFileContents(path, text))
-      ReportError("ファイル<%s>の書き込みに失敗", path.Text());
-  }
-  if (profile_ && profileDirty_) {
-    trace.Log(2, "write _coprof.dat\n");
-    SaveProfileIfChanged();
-  }
+  if (names_ && namesDirty_) trace.Log(2, "write _coname.txt\n");
+  if (profile_ && profileDirty_) trace.Log(2, "write _coprof.dat\n");
+  SaveChanges();
 }
 
-void CompanyStore::SaveProfileIfChanged() {
-  if (!profile_ || !profileDirty_) return;
-  FilePath path;
-  std::string bytes(reinterpret_cast<const char*>(profile_.get()), kProfileBytes);
-  if (!path.SetPath(OutputPath(kCompanyProfileFile).c_str())) return;
-  if (!ReplaceFileContents(path, bytes)) {
-    ReportError("ファイル<%s>の書き込みに失敗", path.Text());
-    return;
+void CompanyStore::SaveChanges() {
+  // The profile first: should the names not follow (a run killed in between),
+  // their requests stay on disk and the next run fetches those pages again.
+  if (profile_ && profileDirty_) {
+    std::string bytes(reinterpret_cast<const char*>(profile_.get()), kProfileBytes);
+    if (WriteOutputFile(kCompanyProfileFile, bytes)) {
+      profileDirty_ = false;
+      Options().SetInt(OptionKey::CoProfDat, 2);
+    }
   }
-  profileDirty_ = false;
-  Options().SetInt(OptionKey::CoProfDat, 2);
+  if (names_ && namesDirty_) {
+    std::string text;
+    text.reserve(kTickerCount * 8);
+    for (const std::string& name : *names_) text += name + "\n";
+    if (WriteOutputFile(kCompanyNamesFile, text)) namesDirty_ = false;
+  }
 }

@@ -1,6 +1,5 @@
-// Stages of the run whose work arrives with the company pages, the company
-// store's downloads, the earnings schedules, the summary and schedule pages and
-// the link images. Each returns what the driver needs to keep the step table's
+// Stages of the run whose work arrives with the earnings schedules and the
+// summary and schedule pages. Each returns what the driver needs to keep the step table's
 // shape, so the driver stays as it is when they are filled in.
 //
 // The page builders themselves will live in pages/ and take a small read-only
@@ -8,17 +7,6 @@
 // end date); the Make* functions here gather that input from the task.
 #include "work/steps.h"
 #include "work/worktask.h"
-
-void ScanIndivPages(RunSelections&) {}
-void AddDayToIndivPages(WorkTask&, MarkupElement&, uint32_t) {}
-
-Turn CompanyStore::FetchNext(HttpDownloader&, RunTrace&) {
-  // Until the quote pages are downloaded, the requested names stay requested for
-  // a later run.
-  fetchCursor_ = kTickerCount;
-  profileDirty_ = true;
-  return Turn::kDone;
-}
 
 void ScheduleStore::LoadMonthlyList(RunTrace&) {}
 void ScheduleStore::Load() {}
@@ -42,4 +30,3 @@ void ScheduleStore::Release() {
 
 void MakeSummaryPage(WorkTask&, SummaryView, const char*, const char*) {}
 void MakeSchedulePage(WorkTask&, SummaryView, const char*, const char*) {}
-void WriteLinkImages() {}

@@ -6,12 +6,13 @@
 #include "markup/tree.h"
 #include "pages/frame.h"
 #include "pages/output.h"
+#include "pages/rows.h"
 #include "platform/dates.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "settings/markets.h"
 #include "settings/options.h"
-#include "work/pipeline_parser.h"
+#include "pages/page_parser.h"
 #include "work/steps.h"
 #include "work/worktask.h"
 
@@ -41,7 +42,6 @@ int ConversionMask(uint32_t date, RunSelections& selections, uint64_t rawWritten
     if (Flag(OptionKey::TickerRemake) || lastUpdate <= date) {
       mask |= kViewIndiv;
       selections.Indiv();
-      if (lastUpdate < date) Options().SetInt(OptionKey::LastUpdateIndiv, static_cast<int>(date));
     }
   }
   return mask;
@@ -146,7 +146,8 @@ void SaveSelectedView(const char* view, uint32_t date, const MarkupElement& tabl
   SavePage(DayFilePath(view, date).c_str(), *frame);
 }
 
-void SaveViews(WorkTask& task, MarkupDocument& document, MarkupElement& table, int mask) {
+// Writes the views of the mask; false when a company page could not be written.
+bool SaveViews(WorkTask& task, MarkupDocument& document, MarkupElement& table, int mask) {
   uint32_t date = task.cursor.curDate;
   const RunSelections& selections = task.selections;
   if (mask & kViewAll) {
@@ -164,28 +165,33 @@ void SaveViews(WorkTask& task, MarkupDocument& document, MarkupElement& table, i
   }
   if (mask & kViewIndiv) {
     task.trace.Log(2, "conv raw to invid\n");
-    AddDayToIndivPages(task, table, date);
+    return AddDayToIndivPages(table, date);
   }
+  return true;
+}
+
+// Reads and converts one raw day; false when a company page could not be
+// written.
+bool ConvertDay(WorkTask& task, const std::string& path, int mask) {
+  uint32_t date = task.cursor.curDate;
+  task.trace.ShowProgress(static_cast<int>(date), -1);
+  task.trace.Log(2, "filtering raw html(%d)\n", date);
+  std::string text;
+  if (!ReadAll(path.c_str(), text) || text.empty()) return true;
+  PageParser parser;
+  std::unique_ptr<MarkupDocument> document = parser.ParseHandedOver(std::move(text));
+  MarkupElement* table = document ? document->FindChild("table", true) : nullptr;
+  if (!table) return true;
+  RemoveIgnoredRows(task.selections, *table);
+  RecordReports(date, task.schedules, *table);
+  RowPass(task.selections, task.companies, *table, mask);
+  // What the day taught the company store is on disk before the day's views
+  // are: a view newer than its raw day is never converted again.
+  task.companies.SaveChanges();
+  return SaveViews(task, *document, *table, mask);
 }
 
 }  // namespace
-
-int RowTicker(const MarkupElement& row) {
-  const MarkupElement* cell = row.FindCellById("ticker", false);
-  if (!cell) return 0;
-  if (const MarkupElement* link = cell->FindChild("a", false)) cell = link;
-  const MarkupText* text = cell->FirstText();
-  return text ? text->IntValue() : 0;
-}
-
-void LinkTickerToIndiv(MarkupElement& cell) {
-  const MarkupText* first = cell.FirstText();
-  if (!first) return;
-  std::unique_ptr<MarkupText> text = cell.DetachText(first);
-  MarkupElement* link = cell.InsertChild(0, std::make_unique<MarkupElement>("a"));
-  link->AddAttribute("href", FormatString("./Indiv/%04d.html", text->IntValue()));
-  link->AppendText(std::move(text));
-}
 
 void ConvertRawDay(WorkTask& task) {
   uint32_t date = task.cursor.curDate;
@@ -194,21 +200,12 @@ void ConvertRawDay(WorkTask& task) {
   uint64_t rawWritten = 0;
   if (!raw.LastWriteStamp(rawWritten)) return;
   int mask = ConversionMask(date, task.selections, rawWritten);
-  if (mask == 0 && !task.companies.NamesMissing()) return;
-  task.trace.ShowProgress(static_cast<int>(date), -1);
-  task.trace.Log(2, "filtering raw html(%d)\n", date);
-  std::string text;
-  if (!ReadAll(path.c_str(), text) || text.empty()) return;
-  PipelineParser parser;
-  std::unique_ptr<MarkupDocument> document = parser.ParseHandedOver(std::move(text));
-  if (!document) return;
-  MarkupElement* table = document->FindChild("table", true);
-  if (!table) return;
-  RemoveIgnoredRows(task.selections, *table);
-  RecordReports(date, task.schedules, *table);
-  RowPass(task.selections, task.companies, *table, mask);
-  // What the day taught the profile is on disk before the day's views are: a
-  // view newer than its raw day is never converted again.
-  task.companies.SaveProfileIfChanged();
-  SaveViews(task, *document, *table, mask);
+  // Without a name file, full names need every day's companies requested.
+  bool requestNames = task.companies.NamesMissing() && Flag(OptionKey::UseFullConame);
+  if (mask == 0 && !requestNames) return;
+  bool pagesWritten = ConvertDay(task, path, mask);
+  // The company pages hold the day only once every one of them was written;
+  // otherwise the next run adds the day again.
+  if ((mask & kViewIndiv) && pagesWritten && Options().Date(OptionKey::LastUpdateIndiv) < date)
+    Options().SetInt(OptionKey::LastUpdateIndiv, static_cast<int>(date));
 }

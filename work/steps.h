@@ -32,22 +32,20 @@ uint8_t MarketFromPlace(const char* place, uint8_t* marketByte);
 
 // Raw store and views (step 9): converts the day task.cursor.curDate.
 void ConvertRawDay(WorkTask& task);
-// The ticker of a view or raw row (its "ticker" cell, or the link in it); 0 when none.
-int RowTicker(const MarkupElement& row);
-// Wraps the ticker cell's first text in a link to "./Indiv/NNNN.html".
-void LinkTickerToIndiv(MarkupElement& cell);
 
 // Portfolio sources (steps 0 and 1).
 void ScanXlsDirectory(RunSelections& selections, RunTrace& trace);
 void ReadWebPortfolio(RunSelections& selections, HttpDownloader& downloader, RunTrace& trace);
 
-// Individual company pages (steps 0 and 9).
+// Company pages (steps 0 and 9).
+// Marks the companies whose page exists in "Indiv".
 void ScanIndivPages(RunSelections& selections);
-void AddDayToIndivPages(WorkTask& task, MarkupElement& table, uint32_t date);
+// Moves every row of the day's table to its company's page; false when a page
+// could not be written.
+bool AddDayToIndivPages(MarkupElement& table, uint32_t date);
 
 // Pages made at the end of a run (steps 12 to 18). Each gathers what the page
 // builders of pages/ read, lends it to them read-only and saves the result.
 enum class SummaryView { kPort = 0, kXls = 1, kAll = 2 };
 void MakeSummaryPage(WorkTask& task, SummaryView view, const char* fileName, const char* title);
 void MakeSchedulePage(WorkTask& task, SummaryView view, const char* fileName, const char* title);
-void WriteLinkImages();

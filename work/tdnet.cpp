@@ -13,7 +13,7 @@
 #include "platform/sjis.h"
 #include "settings/markets.h"
 #include "settings/options.h"
-#include "work/pipeline_parser.h"
+#include "pages/page_parser.h"
 #include "work/steps.h"
 #include "work/worktask.h"
 
@@ -157,7 +157,7 @@ void WriteRowFromText(RawDay& day, RunTrace& trace, const std::string& row) {
 }
 
 void ExtractRow(RawDay& day, CompanyStore& companies, RunTrace& trace, const std::string& row) {
-  PipelineParser parser;
+  PageParser parser;
   parser.quiet = true;
   std::string copy = row;
   std::unique_ptr<MarkupDocument> document = parser.Parse(std::move(copy));
@@ -243,7 +243,7 @@ PageEnd ExtractListPage(WorkTask& task) {
   // What the day's rows taught the profile is on disk before the day counts as
   // complete: a complete day is never downloaded again.
   task.companies.MarkProfileDirty();
-  task.companies.SaveProfileIfChanged();
+  task.companies.SaveChanges();
   std::string failure;
   if (!day.Finish(rawDirectory + FormatString("%u.html", cursor.curDate), failure)) {
     cursor.MarkIncomplete(cursor.curDate);

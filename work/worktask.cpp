@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "pages/frame.h"
+#include "pages/links.h"
 #include "pages/output.h"
 #include "platform/dates.h"
 #include "platform/diagnostics.h"
@@ -210,7 +211,7 @@ void WorkTask::RunStep() {
     case kStepSaveCompanies:
       downloader.Close();
       companies.Save(trace);
-      WriteLinkImages();
+      WriteLinkImagesIfMissing();
       if (Flag(OptionKey::HtmlInsertGMO)) gmoServer = Options().Text(OptionKey::GMOServer);
       trace.ShowProgress(kProgressPortPage);
       GoTo(kStepPortPage);

@@ -1,4 +1,4 @@
-// The parser the pipeline reads list rows, raw day files and page files with.
+// The parser that list rows, raw day files, views and pages are read with.
 #pragma once
 
 #include "markup/parser.h"
@@ -6,7 +6,7 @@
 // Keeps the content of a date cell (td id="date") and of a title link (an "a"
 // whose parent is td id="title") as one text piece, so dates and titles are
 // written back exactly as they were read.
-class PipelineParser : public MarkupParser {
+class PageParser : public MarkupParser {
  public:
   bool KeepsRawText(const MarkupElement& element, const MarkupElement* parent) const override;
 };

@@ -1,4 +1,4 @@
-#include "work/pipeline_parser.h"
+#include "pages/page_parser.h"
 
 #include "markup/tree.h"
 
@@ -7,7 +7,7 @@ bool HasId(const MarkupElement& element, const char* id) {
   return attribute && attribute->text() == id;
 }
 
-bool PipelineParser::KeepsRawText(const MarkupElement& element, const MarkupElement* parent) const {
+bool PageParser::KeepsRawText(const MarkupElement& element, const MarkupElement* parent) const {
   if (element.name() == "td") return HasId(element, "date");
   return element.name() == "a" && parent && parent->name() == "td" && HasId(*parent, "title");
 }

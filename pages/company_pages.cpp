@@ -1,0 +1,102 @@
+#include "pages/company_pages.h"
+
+#include "markup/text.h"
+#include "markup/tree.h"
+#include "pages/frame.h"
+#include "pages/output.h"
+#include "pages/page_parser.h"
+#include "pages/rows.h"
+#include "platform/dates.h"
+#include "platform/diagnostics.h"
+#include "platform/files.h"
+
+namespace {
+
+// Moves a page that cannot be read aside, under a name not yet taken; returns
+// that name (empty when the move failed too).
+std::string SetAside(const std::string& path) {
+  std::string aside = path + FormatString(".broken-%u", TodayDate());
+  for (int n = 2; FileEntry(aside.c_str()).ExistsPath() && n < 100; ++n)
+    aside = path + FormatString(".broken-%u-%d", TodayDate(), n);
+  FileEntry page(path.c_str());
+  return page.MoveTo(aside.c_str(), false) ? aside : std::string();
+}
+
+// The page document of a ticker, read or made, and its table.
+std::unique_ptr<MarkupDocument> OpenPage(int ticker, const std::string& path, MarkupElement*& table) {
+  if (FileEntry(path.c_str()).ExistsPath()) {
+    std::string text;
+    std::unique_ptr<MarkupDocument> page;
+    if (ReadAll(path.c_str(), text)) {
+      PageParser parser;
+      parser.quiet = true;  // reported below, once
+      page = parser.ParseHandedOver(std::move(text));
+    }
+    table = page ? page->FindChild("table", true) : nullptr;
+    if (table) return page;
+    std::string aside = SetAside(path);
+    ReportError("銘柄別html<%s>を読めないので<%s>に移して作り直します", path.c_str(), aside.c_str());
+  }
+  return BuildPageFrame(FormatString("%04d - Velkora", ticker).c_str(), "../_default.css", table);
+}
+
+// The whole number a date cell holds without slashes, or 0.
+uint32_t PlainNumber(const MarkupText& text) {
+  const char* cursor = text.c_str();
+  NumberSlot number;
+  if (ReadNumber(cursor, &number) != kIntegerNumber || *cursor != '\0' || number.integer <= 0) return 0;
+  return static_cast<uint32_t>(number.integer);
+}
+
+// Removes the groups of `date` and later days from the top of the page table,
+// and rewrites the plain-number date cells of older days until the first one
+// that is already written with slashes.
+void CleanTop(MarkupElement& table, uint32_t date) {
+  size_t index = 0;
+  while (index < table.children().size()) {
+    MarkupElement* cell = table.children()[index]->FindCellById("date", false);
+    const MarkupText* text = cell ? cell->FirstText() : nullptr;
+    if (!text) {
+      ++index;  // a row inside a group
+      continue;
+    }
+    uint32_t rowDate = ParseDateCell(text->text());
+    if (rowDate >= date) {
+      // The group of a day added again, or of a later day: gone, counted from
+      // the top of the table, at least its first row.
+      size_t count = std::min(table.children().size(), static_cast<size_t>(CellRowspan(*cell)));
+      for (size_t i = 0; i < count; ++i) table.RemoveChild(table.children().front());
+      index = 0;
+      continue;
+    }
+    if (text->text().find('/') != std::string_view::npos) return;
+    uint32_t plain = PlainNumber(*text);
+    if (plain == 0) return;
+    FormatDateCell(plain, *cell, false);
+    ++index;
+  }
+}
+
+}  // namespace
+
+std::string CompanyPagePath(int ticker) { return OutputSubdirPath("Indiv") + FormatString("%04d.html", ticker); }
+
+bool AddDayToCompanyPage(int ticker, uint32_t date, std::vector<std::unique_ptr<MarkupElement>> rows) {
+  std::string path = CompanyPagePath(ticker);
+  MarkupElement* table = nullptr;
+  std::unique_ptr<MarkupDocument> page = OpenPage(ticker, path, table);
+  CleanTop(*table, date);
+  MarkupElement* top = nullptr;
+  for (size_t i = rows.size(); i-- > 0;) {
+    MarkupElement* row = rows[i].get();
+    for (const char* id : {"ticker", "market"})
+      if (MarkupElement* cell = row->FindCellById(id, false)) row->RemoveChild(cell);
+    top = table->InsertChild(0, std::move(rows[i]));
+  }
+  if (!top) return true;
+  MarkupElement* cell = top->InsertChild(0, std::make_unique<MarkupElement>("td"));
+  cell->AddAttribute("id", "date");
+  cell->AddRowspan(static_cast<int32_t>(rows.size()));
+  FormatDateCell(date, *cell, false);
+  return SavePage(path.c_str(), *page);
+}
