@@ -1,0 +1,1 @@
+#include "app/gui_testing.h"
