@@ -31,7 +31,10 @@ VELKORA_SHOT_DONE=$done
 export VELKORA_SHOT_READY VELKORA_SHOT_DONE
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-"$here/cmake/wine-run" "$test" &
+# A crash must end the program, not wait for someone to close Wine's crash dialog.
+"$here/cmake/wine-run" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+  >/dev/null 2>&1
+timeout -k 10 500 "$here/cmake/wine-run" "$test" &
 pid=$!
 while kill -0 "$pid" 2>/dev/null; do
   if [ -f "$ready" ]; then
