@@ -11,7 +11,13 @@ void GuiTest::SetUp() {
 }
 
 void GuiTest::TearDown() {
+  size_t before = messages_ ? messages_->messages.size() : 0;
   if (app_) CloseApp();
+  // Closing and teardown report nothing: a message box there would keep the
+  // program from ending.
+  if (messages_) {
+    for (size_t i = before; i < messages_->messages.size(); ++i) ADD_FAILURE() << messages_->messages[i].text;
+  }
   messages_.reset();
 }
 

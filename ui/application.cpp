@@ -58,7 +58,9 @@ bool UiApplication::LoopTurn(bool mayWait) {
     ReportError("GetMessage() が -1 を返しました");
     return false;
   }
-  exitCode_ = static_cast<int>(message.wParam);
+  // Only a quit message carries an exit code; any other message's parameter
+  // would make a normal close end with a random status.
+  if (message.message == WM_QUIT) exitCode_ = static_cast<int>(message.wParam);
   if (!FilterMessage(message)) {
     TranslateMessage(&message);
     DispatchMessageW(&message);

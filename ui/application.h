@@ -24,7 +24,7 @@ class UiApplication {
   static UiApplication* Current();
 
   // Runs the loop while a top-level window exists; returns the parameter of the
-  // last message retrieved (0 when none was).
+  // last quit message retrieved (0 when none was).
   int Run();
   // One pass of the loop: a waiting message is retrieved, filtered, translated
   // and dispatched; otherwise OnIdle runs, and with `mayWait` it may sleep until

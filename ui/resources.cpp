@@ -82,13 +82,11 @@ int SharedUsers(const std::string& name) {
   return found == Table().end() ? 0 : found->second.users;
 }
 
-SharedBrush::~SharedBrush() {
-  if (handle_ && !DeleteObject(handle_)) ReportError("DeleteObject に失敗");
-}
-
 bool AcquireButtonFaceBrush(SharedRef<SharedBrush>& ref) {
   return ref.Acquire(kBtnFaceBrushName, []() -> std::unique_ptr<SharedBrush> {
-    HBRUSH brush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    // The system's own brush: a window class deletes an ordinary brush of its
+    // background when it is unregistered, but never a system colour brush.
+    HBRUSH brush = GetSysColorBrush(COLOR_BTNFACE);
     if (!brush) {
       ReportError("GetStockObject に失敗");
       return nullptr;

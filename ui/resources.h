@@ -65,12 +65,11 @@ class SharedRef {
   T* resource_ = nullptr;
 };
 
-// The system's button-face colour as a brush; the background of dialog-style
-// windows.
+// The system's button-face colour brush; the background of dialog-style
+// windows. The system owns it.
 class SharedBrush : public SharedResource {
  public:
   explicit SharedBrush(HBRUSH handle) : handle_(handle) {}
-  ~SharedBrush() override;
   HBRUSH Handle() const { return handle_; }
 
  private:
