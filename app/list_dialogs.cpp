@@ -12,14 +12,14 @@ namespace {
 constexpr int kMargin = 7;
 constexpr int kEditId = 100;
 
-struct ListSpec {
+struct ListShape {
   const char* title;
   int id;
   int width, height;          // client size
   int editWidth, editHeight;
 };
 
-ListSpec SpecOf(ListKind kind) {
+ListShape ShapeOf(ListKind kind) {
   switch (kind) {
     case ListKind::Portfolio: return {"ポートフォリオ編集", kPortfolioDialogId, 450, 250, 400, 210};
     case ListKind::IgnoreList: return {"無視リスト編集", kIgnoreListDialogId, 450, 250, 400, 210};
@@ -90,8 +90,8 @@ bool ListDialog::Build(Window& owner) {
     }
   }
   text_ = WithCrLf(SourceText());
-  ListSpec spec = SpecOf(kind_);
-  return Create(DialogArgs(owner, spec.id, spec.title, spec.width, spec.height));
+  ListShape shape = ShapeOf(kind_);
+  return Create(DialogArgs(owner, shape.id, shape.title, shape.width, shape.height));
 }
 
 std::string ListDialog::SourceText() const {
@@ -109,11 +109,11 @@ std::string ListDialog::SourceText() const {
 
 bool ListDialog::OnCreate() {
   SetDefaultId(IDOK);
-  ListSpec spec = SpecOf(kind_);
+  ListShape shape = ShapeOf(kind_);
   Edit::Style style;
   style.multiline = true;
-  int buttons = kMargin + spec.editHeight + 4;
-  return edit_.Create({this, kEditId, At(kMargin, kMargin, spec.editWidth, spec.editHeight)}, text_, style) &&
+  int buttons = kMargin + shape.editHeight + 4;
+  return edit_.Create({this, kEditId, At(kMargin, kMargin, shape.editWidth, shape.editHeight)}, text_, style) &&
          ok_.Create({this, IDOK, At(kMargin, buttons, 80, 20)}, "OK", true) &&
          cancel_.Create({this, IDCANCEL, At(kMargin + 80 + 10, buttons, 80, 20)}, "キャンセル");
 }
