@@ -1,4 +1,5 @@
-// Shift_JIS <-> UTF-16 for the W functions of Windows (private to platform/win32).
+// Shift_JIS <-> UTF-16 for the W functions of Windows (for the Win32 code only:
+// platform/win32, ui/ and app/).
 #pragma once
 
 #include <string>

@@ -1,0 +1,123 @@
+// The about dialog: version, notice, link, debug log level and disclaimer.
+#include <algorithm>
+
+#include "app/dialogs.h"
+#include "platform/diagnostics.h"
+#include "ui/gdi.h"
+
+namespace {
+
+constexpr int kVersionMajor = 0, kVersionMinor = 7, kVersionRevision = 9;
+constexpr int kWidth = 446, kHeight = 174;
+constexpr int kMargin = 10;
+constexpr int kTextMargin = 6;
+constexpr int kDisclaimerId = 303;
+constexpr char kNotice[] = "TDnet の適時開示を日ごとに集めて一覧にするツールです";
+constexpr char kMakerPage[] = "https://velkora.example/";
+constexpr char kDisclaimer[] =
+    "このプログラムにより問題が起きたとしても責任は負いかねます、投資は自己責任で。\r\n"
+    "なるべく頑張りますが、作者はバージョンアップ／サポートの義務を負うものではありません。\r\n"
+    "投資家の皆様に幸運がありますように…。";
+
+RECT At(int x, int y, int width, int height) { return RECT{x, y, x + width, y + height}; }
+
+// Height of one text line of the control font.
+int LineHeight(HWND window) {
+  SharedRef<SharedFont> font;
+  HDC handle = GetDC(window);
+  if (!handle) return 13;
+  int height = 13;
+  {
+    DeviceContext dc(handle);
+    if (AcquireControlFont(font) && dc.Select(font->font)) {
+      TEXTMETRICW metrics{};
+      if (GetTextMetricsW(handle, &metrics)) height = metrics.tmHeight + metrics.tmExternalLeading;
+      dc.Unselect(font->font);
+    }
+  }
+  ReleaseDC(window, handle);
+  return height;
+}
+
+}  // namespace
+
+bool AboutDialog::Build(Window& owner) {
+  return Create(DialogArgs(owner, kAboutDialogId, "バージョン情報", kWidth, kHeight));
+}
+
+bool AboutDialog::OnCreate() {
+  SetDefaultId(IDOK);
+  if (!CreateTexts()) return false;
+  RECT box = logBox_.Bounds();
+  if (!CreateDisclaimer(box.bottom + 6)) return false;
+  int level = Options().Int(OptionKey::DebugLogLevel);
+  logBox_.SetChecked(level != 0);
+  detailBox_.SetChecked(level != 0);
+  ShowLevel();
+  return true;
+}
+
+bool AboutDialog::CreateTexts() {
+  std::string version = FormatString("Velkora Ver.%d.%d.%d", kVersionMajor, kVersionMinor, kVersionRevision);
+  if (!icon_.Create({this, 0, At(kMargin, kMargin, 32, 32)}, "", SS_ICON)) return false;
+  SharedRef<SharedCursor> icon;
+  if (AcquireAppIcon(icon)) SendMessageW(icon_.Handle(), STM_SETICON, reinterpret_cast<WPARAM>(icon->Handle()), 0);
+  int textLeft = kMargin + 32 + 10;
+  int top = kMargin + 32 + 4;
+  return version_.Create({this, 0, At(textLeft, kMargin + 2, kWidth - textLeft - kMargin, 30)},
+                         version + "\r\n" + kNotice) &&
+         link_.Create({this, 0, At(kMargin, top, 200, 14)}, kMakerPage, kMakerPage) &&
+         logBox_.Create({this, kLogBoxId, At(kMargin, top + 18, 190, 16)}, "デバッグ用のログを出力する", false) &&
+         detailBox_.Create({this, kDetailBoxId, At(kMargin + 190 + 8, top + 18, 190, 16)},
+                           "より詳細なログを出力する", false);
+}
+
+// The disclaimer is a read-only text that wraps to the dialog's width; the
+// dialog grows when the wrapped text needs more lines than it has room for.
+bool AboutDialog::CreateDisclaimer(int top) {
+  int width = kWidth - 2 * kMargin;
+  Edit::Style style;
+  style.multiline = true;
+  style.readOnly = true;
+  RECT text = At(kMargin + kTextMargin, top + kTextMargin, width - 2 * kTextMargin, 100);
+  if (!disclaimer_.Create({this, kDisclaimerId, text}, kDisclaimer, style)) return false;
+  int lines = static_cast<int>(SendMessageW(disclaimer_.Handle(), EM_GETLINECOUNT, 0, 0));
+  int height = std::max(lines, 3) * LineHeight(disclaimer_.Handle());
+  SetWindowPos(disclaimer_.Handle(), nullptr, 0, 0, width - 2 * kTextMargin, height, SWP_NOMOVE | SWP_NOZORDER);
+  RECT frame = At(kMargin, top, width, height + 2 * kTextMargin);
+  if (!disclaimerFrame_.Create({this, 0, frame}, "", SS_ETCHEDFRAME)) return false;
+  int okTop = std::max(static_cast<int>(frame.bottom) + 6, kHeight - kMargin - 20);
+  if (!ok_.Create({this, IDOK, At(kWidth - kMargin - 70, okTop, 70, 20)}, "OK", true)) return false;
+  if (okTop + 20 + kMargin > kHeight) {
+    RECT window{0, 0, kWidth, okTop + 20 + kMargin};
+    AdjustWindowRectEx(&window, GetWindowLongW(Handle(), GWL_STYLE), FALSE, GetWindowLongW(Handle(), GWL_EXSTYLE));
+    SetWindowPos(Handle(), nullptr, 0, 0, window.right - window.left, window.bottom - window.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+  }
+  return true;
+}
+
+void AboutDialog::OnCommand(int id, int /*kind*/) {
+  if (id == kLogBoxId || id == kDetailBoxId) {
+    WriteLevel();
+    if (id == kLogBoxId) ShowLevel();
+  } else if (id == IDOK) {
+    Close();
+  }
+}
+
+// Box 4 is usable only while there is a log; it shows off for the plain log.
+void AboutDialog::ShowLevel() {
+  int level = Options().Int(OptionKey::DebugLogLevel) & 0xFF;
+  if (level == 0) {
+    detailBox_.Enable(false);
+    return;
+  }
+  detailBox_.Enable(true);
+  if (level <= 1) detailBox_.SetChecked(false);
+}
+
+void AboutDialog::WriteLevel() {
+  int level = !logBox_.Checked() ? 0 : detailBox_.Checked() ? 2 : 1;
+  Options().SetInt(OptionKey::DebugLogLevel, level);
+}

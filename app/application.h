@@ -1,0 +1,58 @@
+// The application object: owns the option store, the user's two code lists, the
+// run controller and the main window, and gives the running work task one turn
+// whenever no window message is waiting.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/main_window.h"
+#include "settings/lists.h"
+#include "settings/options.h"
+#include "ui/application.h"
+#include "work/controller.h"
+
+class VelkoraApp : public UiApplication, public WorkObserver {
+ public:
+  // Moves a legacy option file over the current one, then opens the option store
+  // of the home directory.
+  VelkoraApp();
+  // Ends a run still going, forgets the lists, closes the option store, then the
+  // windows go.
+  ~VelkoraApp() override;
+
+  // Makes the main window and shows it with `showCode`. False after reporting
+  // "MakeMainWindow() に失敗" when it could not be made.
+  bool Start(int showCode);
+
+  MainWindow& Main() { return *main_; }
+  WorkController& Controller() { return *controller_; }
+  UserLists& Lists() { return lists_; }
+
+  // The main window's side of a run.
+  void ShowProgress(int code, int a, int b) override;
+  void RunStarted() override;
+  void RunFinished() override;
+
+ protected:
+  // With a run: one turn of it. Without: sleeps until the next message.
+  void OnIdle(bool mayWait) override;
+
+ private:
+  std::unique_ptr<OptionStore> options_;
+  UserLists lists_;
+  std::unique_ptr<WorkController> controller_;
+  std::unique_ptr<MainWindow> main_;
+  SharedRef<SharedCursor> icon_;
+};
+
+// Shows every reported message in a message box captioned "ERROR" or "WARNING"
+// that keeps the program's windows disabled until it is closed (so no command
+// runs in the middle of a work step).
+void InstallMessageBoxSink();
+
+// The whole program: crash handler, message boxes, common controls, start, the
+// message loop and teardown. Returns the exit code.
+int RunApplication(int showCode);

@@ -1,0 +1,136 @@
+// The controls the program's windows are made of: label, push button, check box,
+// radio group, edit, group frame and link. Each is created inside a parent
+// window at a given rectangle and tells its window what the user did through
+// Window::Notify(id, kind).
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/window.h"
+
+// Where a control goes: parent, id, rectangle in the parent's client area.
+struct ControlPlace {
+  Window* parent = nullptr;
+  int id = 0;
+  RECT rect{};
+};
+
+// A static text, optionally in its own colour.
+class Label : public Window {
+ public:
+  bool Create(const ControlPlace& place, const std::string& text, DWORD extraStyle = 0);
+  // Draws the text in `colour` from now on (repaints).
+  void SetColour(COLORREF colour);
+  // Back to the system's text colour (repaints).
+  void ClearColour();
+
+ protected:
+  bool TextColour(COLORREF& colour) const override;
+
+ private:
+  bool coloured_ = false;
+  COLORREF colour_ = 0;
+};
+
+// A push button; a press notifies kNotifyPress.
+class Button : public Window {
+ public:
+  bool Create(const ControlPlace& place, const std::string& text, bool isDefault = false);
+
+ protected:
+  void OnNotification(int code) override;
+};
+
+// A check box; a click flips the state, then notifies kNotifyToggle. Setting the
+// state from code does not notify.
+class CheckBox : public Window {
+ public:
+  bool Create(const ControlPlace& place, const std::string& text, bool checked);
+  bool Checked() const;
+  void SetChecked(bool on);
+
+ protected:
+  void OnNotification(int code) override;
+};
+
+// A single- or multi-line edit. It commits (kNotifyCommit) when it loses the
+// focus; a single-line edit also gives the focus up when Enter is pressed, and
+// so commits. A multi-line edit takes Enter as a line break.
+class Edit : public Window {
+ public:
+  struct Style {
+    bool multiline = false;
+    bool autoHScroll = false;
+    bool readOnly = false;  // a text block: no border, no scroll bar, not a tab stop
+  };
+  bool Create(const ControlPlace& place, const std::string& text, Style style);
+  void SetInt(int value);
+
+ protected:
+  void OnNotification(int code) override;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  bool multiline_ = false;
+};
+
+// A group frame drawn around controls. A non-empty title is shown as "  %s  ";
+// a frame headed by a check box has none and the box sits on its top line.
+class GroupFrame : public Window {
+ public:
+  bool Create(const ControlPlace& place, const std::string& title);
+};
+
+// A text that opens its target through the shell when clicked, drawn in blue and
+// underlined, with the hand cursor. A target holding "@" opens as "mailto:".
+class LinkLabel : public Window {
+ public:
+  bool Create(const ControlPlace& place, const std::string& text, const std::string& target);
+  // Opens the target ("ShellExecuteEx に失敗" when the shell refuses).
+  bool Open() const;
+
+ protected:
+  void OnNotification(int code) override;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void Paint();
+  std::string target_;
+  SharedRef<SharedFont> font_;
+  SharedRef<SharedCursor> hand_;
+};
+
+class RadioItem;
+
+// A fixed list of radio buttons with one selected index. A change of selection
+// by the user notifies the window with the group's id and kNotifySelect; the
+// items are enabled and disabled together.
+class RadioGroup {
+ public:
+  // Creates the items, one per rectangle, with ids id * 100 + index (the group's
+  // own id is the one notified). `selected` is checked.
+  bool Create(Window& parent, int id, const std::vector<std::string>& labels, const std::vector<RECT>& rects,
+              int selected);
+  int Selected() const { return selected_; }
+  // Selects from code, without notifying.
+  void Select(int index);
+  void Enable(bool on);
+  int Count() const { return static_cast<int>(items_.size()); }
+  HWND Item(int index) const;
+  RECT ItemBounds(int index) const;
+  RadioGroup();
+  ~RadioGroup();
+
+ private:
+  friend class RadioItem;
+  void Clicked(int index);
+
+  Window* parent_ = nullptr;
+  int id_ = 0;
+  int selected_ = 0;
+  std::vector<std::unique_ptr<RadioItem>> items_;
+};
