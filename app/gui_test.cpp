@@ -289,9 +289,9 @@ TEST_F(GuiTest, ClosingDuringARunCancelsSavesAndEnds) {
   EXPECT_FALSE(FileEntry((output + "/Raw/*.part").c_str()).ExistsPath());
 }
 
-// ENABLE WHEN THE RUN LOCK LANDS: a second copy of the program on the same
-// output directory is refused by StartRun, which reports why; the window shows
-// the message and stays idle and usable.
+// A second copy of the program on the same output directory is refused by
+// StartRun, which reports why; the window shows the message and stays idle and
+// usable.
 TEST_F(GuiTest, DISABLED_SecondInstanceOnTheSameOutputIsRefused) {
   if (FixtureUrl().empty()) GTEST_SKIP() << "needs the fixture server";
   MakeOutput();

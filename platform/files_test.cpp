@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/diagnostics.h"
 #include "platform/encoding.h"
+#include "platform/file_lock.h"
 #include "platform/process.h"
 #include "platform/testing/test_support.h"
 
@@ -296,6 +298,18 @@ TEST_F(HomeFixture, ReplaceFileContentsPassesOverTemporariesOfKilledRuns) {
   EXPECT_TRUE(ReplaceFileContents(path, "new"));
   EXPECT_EQ(ReadTestFile(At("page.html")), "new");
   EXPECT_EQ(ReadTestFile(At(FormatString("page.html.tmp%u_0", CurrentProcessId()))), "stale");
+}
+
+TEST_F(HomeFixture, AFileLockIsHeldUntilItsOwnerGoes) {
+  FilePath path(At("_run.lock").c_str());
+  auto first = std::make_unique<FileLock>();
+  EXPECT_EQ(first->Lock(path), FileLock::kLocked);
+  FileLock second;
+  EXPECT_EQ(second.Lock(path), FileLock::kBusy);
+  first.reset();
+  EXPECT_EQ(second.Lock(path), FileLock::kLocked);
+  FileLock third;
+  EXPECT_EQ(third.Lock(FilePath(At("missing/_run.lock").c_str())), FileLock::kFailed);
 }
 
 TEST_F(HomeFixture, ReplaceFileContentsLeavesNoTemporary) {
