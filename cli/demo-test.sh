@@ -1,7 +1,7 @@
 #!/bin/sh
-# velkora demo into OUTDIR: it must finish, print the pages it made, and an All
-# view must open in a browser (headless Chromium takes a screenshot of it when
-# Chromium is installed).
+# velkora demo into OUTDIR: it must finish, print the pages it made, and
+# All.html must open in a browser (headless Chromium takes a screenshot of it
+# when Chromium is installed).
 #   demo-test.sh VELKORA OUTDIR
 set -u
 velkora=$1
@@ -11,8 +11,10 @@ fail() { echo "demo-test: $*" >&2; exit 1; }
 rm -rf "$out"
 "$velkora" demo --out "$out" >"$out.stdout" 2>"$out.stderr" || fail "demo failed: $(tail -5 "$out.stderr")"
 grep -q '^Demo home: ' "$out.stdout" || fail "no home printed"
-page=$(sed -n 's/^All view: //p' "$out.stdout" | tail -n 1)
-[ -n "$page" ] && [ -s "$page" ] || fail "no All view printed: $(cat "$out.stdout")"
+page=$(sed -n 's/^All.html: //p' "$out.stdout")
+[ -n "$page" ] && [ -s "$page" ] || fail "no All.html printed: $(cat "$out.stdout")"
+for summary in Port Xls; do grep -q "^$summary.html: " "$out.stdout" || fail "no $summary.html printed"; done
+grep -q '^All view: ' "$out.stdout" || fail "no All view printed"
 grep -q '^Port view: ' "$out.stdout" || fail "no Port view printed"
 grep -q '^Xls view: ' "$out.stdout" || fail "no Xls view printed"
 company=$(sed -n 's/^Company page: //p' "$out.stdout")
@@ -27,12 +29,12 @@ if command -v chromium >/dev/null 2>&1; then
   profile=$(mktemp -d)
   timeout 120 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
     --disable-background-networking --disable-component-update --disable-sync \
-    --user-data-dir="$profile" --window-size=1000,700 --screenshot="$out/all-view.png" \
+    --user-data-dir="$profile" --window-size=1000,700 --screenshot="$out/all.png" \
     "file://$page" >/dev/null 2>&1
   rm -rf "$profile"
   # A page with rows of Japanese text compresses to well over 10 KB; a blank
   # or error page to much less.
-  size=$(wc -c <"$out/all-view.png" 2>/dev/null || echo 0)
+  size=$(wc -c <"$out/all.png" 2>/dev/null || echo 0)
   [ "$size" -gt 10000 ] || fail "the screenshot of $page is blank ($size bytes)"
 fi
 exit 0

@@ -79,9 +79,10 @@ void PrintResults(const std::string& home, uint32_t first, uint32_t last) {
   PrintOut("Demo home: " + home + "\n");
   std::string company = home + "html" + kPathSeparator + "Indiv" + kPathSeparator + "7203.html";
   if (FileEntry(company.c_str()).ExistsPath()) PrintOut("Company page: " + company + "\n");
-  std::string summary = home + "html" + kPathSeparator + "All.html";
-  FileEntry all(summary.c_str());
-  if (all.ExistsPath()) PrintOut("All.html: " + summary + "\n");
+  for (const char* page : {"All.html", "Port.html", "Xls.html"}) {
+    std::string summary = home + "html" + kPathSeparator + page;
+    if (FileEntry(summary.c_str()).ExistsPath()) PrintOut(std::string(page) + ": " + summary + "\n");
+  }
   for (const char* view : {"All", "Port", "Xls"}) {
     for (uint32_t day = first; day <= last; day = NextDay(day)) {
       std::string path = home + "html" + kPathSeparator + view + kPathSeparator + FormatString("%u.html", day);

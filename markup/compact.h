@@ -3,12 +3,14 @@
 // and a list of one item needs no allocation of its own.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "markup/block_pool.h"
 
@@ -129,6 +131,26 @@ class NodeList {
     return many_[index];
   }
   T* Append(std::unique_ptr<T> item) { return Insert(size_, std::move(item)); }
+  // Takes `items`, in order, and puts them at `index` (clamped to size()),
+  // moving the items after it once however many go in.
+  void InsertAll(size_t index, std::vector<std::unique_ptr<T>>& items) {
+    if (items.empty()) return;
+    if (index > size_) index = size_;
+    Reserve(size_ + items.size());
+    std::memmove(many_ + index + items.size(), many_ + index, (size_ - index) * sizeof(T*));
+    for (size_t i = 0; i < items.size(); ++i) many_[index + i] = items[i].release();
+    size_ += static_cast<uint32_t>(items.size());
+    items.clear();
+  }
+  // Destroys `count` items from `index` on (both clamped to the list).
+  void Erase(size_t index, size_t count) {
+    if (index >= size_) return;
+    count = std::min(count, size_ - index);
+    T** items = capacity_ == 0 ? &one_ : many_;
+    for (size_t i = 0; i < count; ++i) delete items[index + i];
+    std::memmove(items + index, items + index + count, (size_ - index - count) * sizeof(T*));
+    size_ -= static_cast<uint32_t>(count);
+  }
   // Removes the item at `index` and hands it to the caller.
   std::unique_ptr<T> Release(size_t index) {
     T** items = capacity_ == 0 ? &one_ : many_;
@@ -148,9 +170,12 @@ class NodeList {
 
  private:
   // Makes room for one more item in the array form.
-  void Grow() {
-    if (size_ < capacity_) return;
+  void Grow() { Reserve(size_ + 1); }
+  // Makes room for `wanted` items in the array form, at least doubling.
+  void Reserve(size_t wanted) {
+    if (wanted <= capacity_) return;
     uint32_t capacity = capacity_ == 0 ? 2 : capacity_ * 2;
+    while (capacity < wanted) capacity *= 2;
     T** items = static_cast<T**>(AllocatePooled(capacity * sizeof(T*)));
     if (size_ != 0) std::memcpy(items, begin(), size_ * sizeof(T*));
     if (capacity_ != 0) FreePooled(many_, capacity_ * sizeof(T*));

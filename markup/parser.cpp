@@ -108,6 +108,12 @@ void TreeBuilder::CopyTokenFields(const RawToken& from, MarkupToken& to) const {
 }
 
 TreeBuilder::Outcome TreeBuilder::ContentStep() {
+  // The content of a raw-text element is one piece even when it begins with
+  // markup (a title whose first word was highlighted): only its end tag ends it.
+  // Read as a child element instead, the markup would be written back after
+  // the rest of the text.
+  bool raw = open_.size() > 1 && parser_.KeepsRawText(*Top(), open_[open_.size() - 2]);
+  if (current_.Is('<') && raw && hasNext_ && !next_.Is('/')) return RawText();
   if (current_.Is('<')) {
     if (!Advance()) return EndedEarly();
     if (current_.Is('?') || current_.Is('!')) return SkipDeclaration();
@@ -115,7 +121,7 @@ TreeBuilder::Outcome TreeBuilder::ContentStep() {
     return StartTag();
   }
   if (open_.size() == 1) return Fail(current_, kContentOutside);
-  if (parser_.KeepsRawText(*Top(), open_[open_.size() - 2])) return RawText();
+  if (raw) return RawText();
   auto text = std::make_unique<MarkupText>(current_.text);
   CopyTokenFields(current_, *text);
   Top()->AppendText(std::move(text));

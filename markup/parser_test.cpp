@@ -278,6 +278,14 @@ TEST(MarkupParserTest, DateCellKeepsRawText) {
   // The blank after the first token is not kept.
   auto first = parser.Parse("<td id=\"date\">a b</td>");
   EXPECT_EQ(first->children()[0]->FirstText()->text(), "ab");
+  // Content that begins with markup is raw text as well (never a child that
+  // would be written back after the rest), and an empty cell stays empty.
+  auto marked = parser.Parse("<tr><td id=\"date\"><b>x</b>y<b>z</b></td><td id=\"date\"></td></tr>");
+  ASSERT_NE(marked, nullptr);
+  const MarkupElement* markedCell = marked->children()[0]->children()[0];
+  EXPECT_TRUE(markedCell->children().empty());
+  EXPECT_EQ(markedCell->FirstText()->text(), "<b>x</b>y<b>z</b>");
+  EXPECT_TRUE(marked->children()[0]->children()[1]->texts().empty());
 
   MessageRecorder recorder;
   EXPECT_EQ(parser.Parse("<td id=\"date\">\n2024 </td"), nullptr);

@@ -83,6 +83,10 @@ MarkupElement* MarkupElement::InsertChild(size_t index, std::unique_ptr<MarkupEl
   return children_.Insert(index, std::move(child));
 }
 
+void MarkupElement::InsertChildren(size_t index, std::vector<std::unique_ptr<MarkupElement>> children) {
+  children_.InsertAll(index, children);
+}
+
 MarkupElement* MarkupElement::InsertChildBefore(const MarkupElement* sibling,
                                                 std::unique_ptr<MarkupElement> child) {
   return children_.Insert(children_.IndexOf(sibling), std::move(child));

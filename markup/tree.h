@@ -147,6 +147,11 @@ class MarkupElement {
   // child of this element; at the end when `sibling` is not one. Returns it.
   MarkupElement* InsertChildBefore(const MarkupElement* sibling, std::unique_ptr<MarkupElement> child);
   MarkupElement* InsertChildAfter(const MarkupElement* sibling, std::unique_ptr<MarkupElement> child);
+  // Takes `children`, in order, and puts them at `index` (clamped to the end),
+  // moving the children after it once however many go in.
+  void InsertChildren(size_t index, std::vector<std::unique_ptr<MarkupElement>> children);
+  // Destroys `count` children from `index` on (clamped to the children).
+  void RemoveChildren(size_t index, size_t count) { children_.Erase(index, count); }
   // Takes `child` out of this element and hands it over; null when it is not a
   // child of this element.
   std::unique_ptr<MarkupElement> DetachChild(const MarkupElement* child);

@@ -136,6 +136,34 @@ TEST(MarkupTreeTest, InsertDetachAndMoveRows) {
   EXPECT_FALSE(detached->RemoveAttribute(attribute));
 }
 
+TEST(MarkupTreeTest, ManyChildrenGoInAndOutAtOnce) {
+  MarkupElement table("table");
+  std::vector<std::unique_ptr<MarkupElement>> rows;
+  table.InsertChildren(5, std::move(rows));  // nothing to insert
+  EXPECT_TRUE(table.children().empty());
+  for (const char* name : {"b", "c"}) rows.push_back(std::make_unique<MarkupElement>(name));
+  table.InsertChildren(5, std::move(rows));  // into an empty list, at its end
+  table.AddChild("e");
+  for (const char* name : {"x", "y", "z"}) rows.push_back(std::make_unique<MarkupElement>(name));
+  table.InsertChildren(0, std::move(rows));
+  for (const char* name : {"d"}) rows.push_back(std::make_unique<MarkupElement>(name));
+  table.InsertChildren(5, std::move(rows));
+  EXPECT_EQ(Written(table), "<table>\n\t<x />\n\t<y />\n\t<z />\n\t<b />\n\t<c />\n\t<d />\n\t<e />\n</table>\n");
+  table.RemoveChildren(0, 3);
+  table.RemoveChildren(3, 100);
+  table.RemoveChildren(9, 1);  // past the end: nothing
+  EXPECT_EQ(Written(table), "<table>\n\t<b />\n\t<c />\n\t<d />\n</table>\n");
+  // A thousand at once into the middle of a thousand.
+  for (int i = 0; i < 1000; ++i) table.AddChild("p");
+  for (int i = 0; i < 1000; ++i) rows.push_back(std::make_unique<MarkupElement>("q"));
+  table.InsertChildren(2, std::move(rows));
+  ASSERT_EQ(table.children().size(), 2003u);
+  EXPECT_EQ(table.children()[1]->name(), "c");
+  EXPECT_EQ(table.children()[2]->name(), "q");
+  EXPECT_EQ(table.children()[1001]->name(), "q");
+  EXPECT_EQ(table.children()[1002]->name(), "d");
+}
+
 TEST(MarkupTreeTest, ReportErrorShowsLineAndText) {
   MessageRecorder recorder;
   auto document = ParseOrFail("<a>\n<b>\n15</b>\n</a>");

@@ -11,6 +11,11 @@
 #include "settings/lists.h"
 #include "settings/tickers.h"
 
+// The three views: which companies a page shows and how their names are
+// highlighted (the portfolio page marks nothing, the spreadsheet page only the
+// portfolio's companies, the all page both kinds).
+enum class PageView { kPort = 0, kXls = 1, kAll = 2 };
+
 // The company store's lookups.
 class CompanyLookup {
  public:

@@ -28,5 +28,4 @@ void ScheduleStore::Release() {
   table_.reset();
 }
 
-void MakeSummaryPage(WorkTask&, SummaryView, const char*, const char*) {}
-void MakeSchedulePage(WorkTask&, SummaryView, const char*, const char*) {}
+void MakeSchedulePage(WorkTask&, PageView, const char*, const char*) {}

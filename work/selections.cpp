@@ -31,6 +31,16 @@ TickerBits& RunSelections::Indiv() {
   return *indivPresent_;
 }
 
+PageSelections RunSelections::ForPages() const {
+  PageSelections pages;
+  pages.portfolio = &lists_.portfolio;
+  pages.xls = xlsPresent_.get();
+  pages.indiv = indivPresent_.get();
+  pages.ignoreTitles = &ignoreTitles_;
+  pages.keywords = &highlightKeywords_;
+  return pages;
+}
+
 void RunSelections::Release() {
   xlsPresent_.reset();
   indivPresent_.reset();

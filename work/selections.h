@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "pages/page_inputs.h"
 #include "settings/lists.h"
 #include "settings/tickers.h"
 
@@ -44,6 +45,9 @@ class RunSelections {
   TickerBits& Indiv();  // allocated on first use
   const TickerBits* IndivOrNull() const { return indivPresent_.get(); }
   bool HasIndiv(int ticker) const { return HasTicker(indivPresent_.get(), ticker); }
+
+  // What the page builders may read of the selections.
+  PageSelections ForPages() const;
 
   // Drops what the run collected (the lists stay the application's).
   void Release();

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "pages/page_inputs.h"
+
 class HttpDownloader;
 class MarkupElement;
 class RawDay;
@@ -44,8 +46,7 @@ void ScanIndivPages(RunSelections& selections);
 // could not be written.
 bool AddDayToIndivPages(MarkupElement& table, uint32_t date);
 
-// Pages made at the end of a run (steps 12 to 18). Each gathers what the page
-// builders of pages/ read, lends it to them read-only and saves the result.
-enum class SummaryView { kPort = 0, kXls = 1, kAll = 2 };
-void MakeSummaryPage(WorkTask& task, SummaryView view, const char* fileName, const char* title);
-void MakeSchedulePage(WorkTask& task, SummaryView view, const char* fileName, const char* title);
+// Pages made at the end of a run (steps 13 to 18). Each gathers what the page
+// builders of pages/ read and lends it to them read-only.
+void MakeSummaryPage(const WorkTask& task, PageView view, const char* viewName, const char* title);
+void MakeSchedulePage(WorkTask& task, PageView view, const char* fileName, const char* title);

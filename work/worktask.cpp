@@ -220,19 +220,19 @@ void WorkTask::RunStep() {
       selections.LoadHighlightKeywords(trace);
       trace.Log(2, "make Port.html\n");
       if (Flag(OptionKey::EnableHtmlPort) && selections.HasPortfolio())
-        MakeSummaryPage(*this, SummaryView::kPort, "Port.html", "ポーフォリオ - Velkora");
+        MakeSummaryPage(*this, PageView::kPort, "Port", "ポーフォリオ - Velkora");
       trace.ShowProgress(kProgressXlsPage);
       GoTo(kStepXlsPage);
       break;
     case kStepXlsPage:
       trace.Log(2, "make Xls.html\n");
-      if (Flag(OptionKey::EnableHtmlXls)) MakeSummaryPage(*this, SummaryView::kXls, "Xls.html", "xls確認 - Velkora");
+      if (Flag(OptionKey::EnableHtmlXls)) MakeSummaryPage(*this, PageView::kXls, "Xls", "xls確認 - Velkora");
       trace.ShowProgress(kProgressAllPage);
       GoTo(kStepAllPage);
       break;
     case kStepAllPage:
       trace.Log(2, "make All.html\n");
-      if (Flag(OptionKey::EnableHtmlAll)) MakeSummaryPage(*this, SummaryView::kAll, "All.html", "全て - Velkora");
+      if (Flag(OptionKey::EnableHtmlAll)) MakeSummaryPage(*this, PageView::kAll, "All", "全て - Velkora");
       CopyDisplayOptionsToStatus();
       if (schedules.Views() != 0 && schedules.PagesNeeded()) {
         trace.ShowProgress(kProgressPortSchedulePage);
@@ -244,21 +244,21 @@ void WorkTask::RunStep() {
     case kStepPortSchedulePage:
       trace.Log(2, "make PortSche.html\n");
       if (schedules.Views() & 1)
-        MakeSchedulePage(*this, SummaryView::kPort, "PortSche.html", "ポートフォリオ(決算スケジュール) - Velkora");
+        MakeSchedulePage(*this, PageView::kPort, "PortSche.html", "ポートフォリオ(決算スケジュール) - Velkora");
       trace.ShowProgress(kProgressXlsSchedulePage);
       GoTo(kStepXlsSchedulePage);
       break;
     case kStepXlsSchedulePage:
       trace.Log(2, "make XlsSche.html\n");
       if (schedules.Views() & 2)
-        MakeSchedulePage(*this, SummaryView::kXls, "XlsSche.html", "xls確認(決算スケジュール) - Velkora");
+        MakeSchedulePage(*this, PageView::kXls, "XlsSche.html", "xls確認(決算スケジュール) - Velkora");
       trace.ShowProgress(kProgressAllSchedulePage);
       GoTo(kStepAllSchedulePage);
       break;
     case kStepAllSchedulePage:
       trace.Log(2, "make AllSche.html\n");
       if (schedules.Views() & 4)
-        MakeSchedulePage(*this, SummaryView::kAll, "AllSche.html", "全て(決算スケジュール) - Velkora");
+        MakeSchedulePage(*this, PageView::kAll, "AllSche.html", "全て(決算スケジュール) - Velkora");
       Options().SetInt(OptionKey::LastStScheHtml, static_cast<int>(TodayDate()));
       GoTo(kStepFinish);
       break;

@@ -1,0 +1,335 @@
+#include "pages/summary_pages.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+#include <vector>
+
+#include "markup/tree.h"
+#include "pages/cells.h"
+#include "pages/frame.h"
+#include "pages/output.h"
+#include "pages/page_parser.h"
+#include "pages/rows.h"
+#include "platform/dates.h"
+#include "platform/diagnostics.h"
+#include "platform/files.h"
+#include "settings/markets.h"
+#include "settings/options.h"
+
+namespace {
+
+constexpr uint32_t kBeforeAnyDay = 101;  // the oldest kept day of a page without days
+
+// The options a build reads, once per page.
+struct SummaryOptions {
+  CellOptions cells;
+  bool fullName = false, mergeTime = true, remake = false;
+  bool ignoreGR = true, ignoreAim = true, ignoreForeign = false, ignoreREIT = false, ignoreETF = true;
+  uint32_t periodStart = 0;
+
+  static SummaryOptions Read() {
+    auto on = [](OptionKey key) { return Options().Flag(key); };
+    SummaryOptions options;
+    options.cells = CellOptions::Read();
+    options.fullName = on(OptionKey::UseFullConame);
+    options.mergeTime = on(OptionKey::HtmlRowMergeTime);
+    options.remake = on(OptionKey::CollectRemake);
+    options.ignoreGR = on(OptionKey::IgnoreGR);
+    options.ignoreAim = on(OptionKey::IgnoreAim);
+    options.ignoreForeign = on(OptionKey::IgnoreForeign);
+    options.ignoreREIT = on(OptionKey::IgnoreREIT);
+    options.ignoreETF = on(OptionKey::IgnoreETF);
+    options.periodStart = Options().Date(OptionKey::PeriodSt);
+    return options;
+  }
+};
+
+bool IsForeign(uint8_t market) {
+  return market == 0x14 || market == 0x18 || market == 0x1C || market == 0x1D || market == 0x1E;
+}
+
+// Whether a title is hidden by an ignore-title entry: "*word" hides titles
+// that contain the word, any other entry only the title that is exactly it.
+bool TitleIgnored(std::string_view title, const std::vector<std::string>* entries) {
+  if (!entries) return false;
+  for (const std::string& entry : *entries) {
+    if (!entry.empty() && entry[0] == '*') {
+      if (title.find(std::string_view(entry).substr(1)) != std::string_view::npos) return true;
+    } else if (title == entry) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Wraps every occurrence of `keyword` in the title in a mark element. Matches
+// start on a character boundary and never inside a tag or an entity that an
+// earlier keyword or the page put there, so the markup stays whole.
+std::string MarkKeyword(const std::string& title, const std::string& keyword) {
+  std::string marked;
+  for (size_t at = 0; at < title.size();) {
+    char c = title[at];
+    if (c == '<' || c == '&') {
+      size_t end = title.find(c == '<' ? '>' : ';', at);
+      end = end == std::string::npos ? title.size() : end + 1;
+      marked.append(title, at, end - at);
+      at = end;
+    } else if (title.compare(at, keyword.size(), keyword) == 0) {
+      marked += "<mark>" + keyword + "</mark>";
+      at += keyword.size();
+    } else {
+      size_t length = IsShiftJisLead(static_cast<unsigned char>(c)) && at + 1 < title.size() ? 2 : 1;
+      marked.append(title, at, length);
+      at += length;
+    }
+  }
+  return marked;
+}
+
+// The text piece that holds a row's title: the first text of the title cell's
+// link, or of the cell itself.
+MarkupText* TitleText(MarkupElement& row) {
+  MarkupElement* cell = row.FindCellById("title", false);
+  if (!cell) return nullptr;
+  if (MarkupElement* link = cell->FindChild("a", false)) cell = link;
+  return cell->FirstText();
+}
+
+// One page being built: the existing page's table with its bounds, and the
+// rows of the new days waiting to go in.
+class SummaryBuilder {
+ public:
+  SummaryBuilder(const SummaryInputs& inputs, const SummaryOptions& options) : in_(inputs), opt_(options) {}
+  bool Build();
+
+ private:
+  enum class Existing { kMerge, kRebuild, kUnreadable };
+  Existing OpenExisting(const std::string& path);
+  bool NewDayWrittenLate(const std::string& path) const;
+  void NewFrame();
+  void AddDay(uint32_t date);
+  void RemoveDay(uint32_t date);
+  bool Decorate(MarkupElement& row, MarkupElement* lower);
+  void MergeWithLower(MarkupElement& row, MarkupElement& lower) const;
+  void Splice();
+  // The link cells' ids with whether each is on.
+  std::array<std::pair<const char*, bool>, 5> LinkChoices() const {
+    return {{{"gmo", opt_.cells.gmo}, {"kcom", opt_.cells.kcom}, {"sbi", opt_.cells.sbi}, {"ifis", opt_.cells.ifis},
+             {"yahoo", opt_.cells.yahoo}}};
+  }
+
+  const SummaryInputs& in_;
+  const SummaryOptions& opt_;
+  std::unique_ptr<MarkupDocument> page_;
+  MarkupElement* table_ = nullptr;
+  uint32_t oldest_ = kBeforeAnyDay;  // O: the oldest day the page keeps
+  uint32_t newest_ = kNoDate;        // N: the day of its top row
+  // Rows in the order they were put in: `above_` go on top of the page, each
+  // above the one before; `below_` below its bottom row (days older than O).
+  std::vector<std::unique_ptr<MarkupElement>> above_;
+  std::vector<std::unique_ptr<MarkupElement>> below_;
+};
+
+void SummaryBuilder::NewFrame() {
+  page_ = BuildPageFrame(in_.title, kStyleSheetFile, table_);
+  oldest_ = kBeforeAnyDay;
+  newest_ = kNoDate;
+}
+
+SummaryBuilder::Existing SummaryBuilder::OpenExisting(const std::string& path) {
+  std::string text;
+  if (!ReadAll(path.c_str(), text)) return Existing::kRebuild;
+  PageParser parser;
+  parser.quiet = true;
+  page_ = parser.ParseHandedOver(std::move(text));
+  if (!page_) return Existing::kUnreadable;
+  table_ = page_->FindChild("table", true);
+  // A page without rows, or whose top row has no readable date, is rebuilt:
+  // it could not tell which days it holds.
+  if (!table_ || table_->children().empty()) return Existing::kRebuild;
+  newest_ = RowDate(*table_->children().front());
+  if (newest_ == 0) return Existing::kRebuild;
+  // Days before PeriodSt go, from the bottom up.
+  size_t rows = table_->children().size();
+  for (size_t i = rows; i-- > 0;) {
+    uint32_t date = RowDate(*table_->children()[i]);
+    if (date == 0) continue;
+    if (date >= opt_.periodStart) {
+      oldest_ = date;
+      break;
+    }
+    table_->RemoveChildren(i, table_->children().size() - i);
+  }
+  if (oldest_ == kBeforeAnyDay) return Existing::kRebuild;
+  return NewDayWrittenLate(path) ? Existing::kRebuild : Existing::kMerge;
+}
+
+// Whether a day the page holds already (O <= D < N) has a day file written
+// after the page: a day whose download failed and came later, or views rebuilt
+// after a list was edited. Merging would skip it for good.
+bool SummaryBuilder::NewDayWrittenLate(const std::string& path) const {
+  uint64_t pageWritten = 0;
+  if (!FileEntry(path.c_str()).LastWriteStamp(pageWritten)) return true;
+  for (uint32_t date = oldest_; date < newest_ && date <= in_.endDate; date = NextDay(date)) {
+    uint64_t dayWritten = 0;
+    if (FileEntry(DayFilePath(in_.viewName, date).c_str()).LastWriteStamp(dayWritten) && dayWritten > pageWritten)
+      return true;
+  }
+  return false;
+}
+
+// Removes the group of a day from the top part of the page: from its date
+// cell down to the next date cell.
+void SummaryBuilder::RemoveDay(uint32_t date) {
+  const NodeList<MarkupElement>& rows = table_->children();
+  size_t first = 0;
+  while (first < rows.size() && RowDate(*rows[first]) != date) ++first;
+  size_t end = first + 1;
+  while (end < rows.size() && !rows[end]->FindCellById("date", false)) ++end;
+  table_->RemoveChildren(first, end - first);
+}
+
+void SummaryBuilder::AddDay(uint32_t date) {
+  std::string text;
+  if (!ReadAll(DayFilePath(in_.viewName, date).c_str(), text)) return;
+  PageParser parser;
+  std::unique_ptr<MarkupDocument> day = parser.ParseHandedOver(std::move(text));
+  MarkupElement* dayTable = day ? day->FindChild("table", true) : nullptr;
+  if (!dayTable) return;
+  // The day is read: now its old group may go.
+  if (date == newest_) RemoveDay(date);
+  std::vector<std::unique_ptr<MarkupElement>>& into = date < oldest_ ? below_ : above_;
+  size_t start = into.size();
+  MarkupElement* lower = nullptr;
+  while (!dayTable->children().empty()) {
+    std::unique_ptr<MarkupElement> row = dayTable->DetachChild(dayTable->children().front());
+    if (!Decorate(*row, lower)) continue;
+    lower = row.get();
+    into.push_back(std::move(row));
+  }
+  size_t kept = into.size() - start;
+  if (kept == 0) return;
+  auto cell = std::make_unique<MarkupElement>("td");
+  cell->AddAttribute("id", "date");
+  cell->AddRowspan(static_cast<int32_t>(kept));
+  FormatDateCell(date, *cell, true);
+  into.back()->InsertChild(0, std::move(cell));  // the group's top row
+}
+
+// The twelve steps of one row; false when a filter drops it. `lower` is the row
+// of the same day decorated just before, which stands directly below this one.
+bool SummaryBuilder::Decorate(MarkupElement& row, MarkupElement* lower) {
+  const CompanyLookup& companies = *in_.companies;
+  int ticker = RowTicker(row);
+  MarkupElement* name = row.FindCellById("coname", false);
+  std::string_view stored = companies.NameOf(ticker);
+  if (name && opt_.fullName && stored.size() >= 2) {
+    name->ClearTexts();
+    name->AddText(stored);
+  }
+  if (name && opt_.cells.inPortHighlight && in_.view != PageView::kPort)
+    HighlightName(*name, in_.view, in_.selections, ticker);
+  // The market of the row's own text when the profile does not know it (yet).
+  MarkupElement* marketCell = row.FindCellById("market", false);
+  uint8_t market = companies.Loaded() ? companies.MarketOf(ticker) : 0;
+  if (market == 0 && marketCell) market = MarketCodeOfName(CellText(*marketCell));
+  uint8_t industry = companies.Loaded() ? companies.IndustryOf(ticker) : 0;
+  MarkupText* title = TitleText(row);
+  if ((opt_.ignoreGR && market == 0x50) || (opt_.ignoreAim && market == 0x15) ||
+      (opt_.ignoreForeign && IsForeign(market)) || (opt_.ignoreREIT && industry == 34) ||
+      (opt_.ignoreETF && industry == 35) ||
+      TitleIgnored(title ? title->text() : std::string_view(), in_.selections.ignoreTitles))
+    return false;
+  if (title && in_.selections.keywords) {
+    std::string marked(title->text());
+    for (const std::string& keyword : *in_.selections.keywords)
+      if (!keyword.empty()) marked = MarkKeyword(marked, keyword);
+    title->SetText(marked);
+  }
+  MarkupElement* industryCell = row.FindCellById("industry", false);
+  if (!opt_.cells.industry && industryCell) row.RemoveChild(industryCell);
+  if (opt_.cells.industry && !industryCell)
+    row.InsertChildAfter(marketCell ? marketCell : name, TextCell("industry", IndustryName(industry)));
+  if (opt_.cells.market) {
+    if (!marketCell) marketCell = row.InsertChildAfter(name, TextCell("market", ""));
+    marketCell->ClearTexts();
+    marketCell->AddText(MarketName(market));
+  } else if (marketCell) {
+    row.RemoveChild(marketCell);
+  }
+  for (const auto& [id, on] : LinkChoices())
+    if (MarkupElement* cell = row.FindCellById(id, false); cell && !on) row.RemoveChild(cell);
+  InsertLinkCells(row, name, opt_.cells, ticker, market, in_.gmoServer);
+  if (lower) MergeWithLower(row, *lower);
+  MarkupElement* tickerCell = row.FindCellById("ticker", false);
+  if (tickerCell && !tickerCell->FindChild("a", false) && in_.selections.HasIndiv(ticker)) LinkTickerToIndiv(*tickerCell);
+  return true;
+}
+
+// Joins this row's cells with the row below it: the ticker and its own cells
+// for the same company, the name for the same name, the time for the same time.
+void SummaryBuilder::MergeWithLower(MarkupElement& row, MarkupElement& lower) const {
+  auto join = [&](const char* id, int span) {
+    MarkupElement* mine = row.FindCellById(id, false);
+    MarkupElement* theirs = lower.FindCellById(id, false);
+    if (!mine || !theirs) return;
+    mine->SetRowspan(span);
+    lower.RemoveChild(theirs);
+  };
+  auto spanOf = [](MarkupElement& of, const char* id) {
+    MarkupElement* cell = of.FindCellById(id, false);
+    return cell ? CellRowspan(*cell) + 1 : 2;
+  };
+  if (RowTicker(row) == RowTicker(lower)) {
+    int span = spanOf(lower, "ticker");
+    join("ticker", span);
+    for (const auto& [id, on] : LinkChoices())
+      if (on) join(id, span);
+    if (opt_.cells.market) join("market", span);
+    if (opt_.cells.industry) join("industry", span);
+  }
+  MarkupElement* name = row.FindCellById("coname", false);
+  MarkupElement* lowerName = lower.FindCellById("coname", false);
+  if (name && lowerName && CellText(*name) == CellText(*lowerName)) join("coname", spanOf(lower, "coname"));
+  MarkupElement* time = row.FindCellById("time", false);
+  MarkupElement* lowerTime = lower.FindCellById("time", false);
+  if (opt_.mergeTime && time && lowerTime && CellText(*time) == CellText(*lowerTime)) join("time", spanOf(lower, "time"));
+}
+
+// Puts the new rows in: those of older days below the page's bottom row, the
+// others on top, each group in the reverse of the order it was put in.
+void SummaryBuilder::Splice() {
+  std::reverse(below_.begin(), below_.end());
+  table_->InsertChildren(table_->children().size(), std::move(below_));
+  std::reverse(above_.begin(), above_.end());
+  table_->InsertChildren(0, std::move(above_));
+}
+
+bool SummaryBuilder::Build() {
+  std::string path = FormatString("%s/%s.html", Options().Text(OptionKey::HtmlDataDir).c_str(), in_.viewName);
+  bool merging = !in_.displayOptionsChanged && !opt_.remake && FileEntry(path.c_str()).ExistsPath();
+  if (merging) {
+    Existing existing = OpenExisting(path);
+    if (existing == Existing::kUnreadable) {
+      ReportError("既存のまとめhtml<%s>のパースに失敗", path.c_str());
+      return false;
+    }
+    merging = existing == Existing::kMerge;
+  }
+  if (!merging) NewFrame();
+  for (uint32_t date = opt_.periodStart; date <= in_.endDate; date = NextDay(date)) {
+    if (merging && date >= oldest_ && date < newest_) continue;  // already on the page
+    if (FileEntry(DayFilePath(in_.viewName, date).c_str()).ExistsPath()) AddDay(date);
+  }
+  Splice();
+  return SavePage(path.c_str(), *page_);
+}
+
+}  // namespace
+
+bool BuildSummaryPage(const SummaryInputs& inputs) {
+  SummaryOptions options = SummaryOptions::Read();
+  SummaryBuilder builder(inputs, options);
+  return builder.Build();
+}
