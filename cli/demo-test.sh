@@ -13,7 +13,10 @@ rm -rf "$out"
 grep -q '^Demo home: ' "$out.stdout" || fail "no home printed"
 page=$(sed -n 's/^All.html: //p' "$out.stdout")
 [ -n "$page" ] && [ -s "$page" ] || fail "no All.html printed: $(cat "$out.stdout")"
-for summary in Port Xls; do grep -q "^$summary.html: " "$out.stdout" || fail "no $summary.html printed"; done
+for summary in Port Xls PortSche XlsSche; do
+  grep -q "^$summary.html: " "$out.stdout" || fail "no $summary.html printed"
+done
+grep -q '<td id="ticker">' "$out/html/PortSche.html" || fail "the portfolio's schedule page is empty"
 grep -q '^All view: ' "$out.stdout" || fail "no All view printed"
 grep -q '^Port view: ' "$out.stdout" || fail "no Port view printed"
 grep -q '^Xls view: ' "$out.stdout" || fail "no Xls view printed"

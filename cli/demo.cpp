@@ -58,6 +58,10 @@ void WriteDemoOptions(const std::string& home, int port) {
   for (OptionKey link : {OptionKey::HtmlInsertYahoo, OptionKey::HtmlInsertIfis, OptionKey::HtmlInsertGMO,
                          OptionKey::HtmlInsertKCom, OptionKey::HtmlInsertSBI})
     Options().SetFlag(link, true);
+  // Schedules of the portfolio and the spreadsheet companies (the all page
+  // would ask for the report page of every one of 9000 codes).
+  for (OptionKey schedule : {OptionKey::EnableStSche, OptionKey::EnableStSchePort, OptionKey::EnableStScheXls})
+    Options().SetFlag(schedule, true);
   Options().SetText(OptionKey::PortList, kSamplePortfolio);
   Options().SetInt(OptionKey::DebugLogLevel, 1);
 }
@@ -79,7 +83,7 @@ void PrintResults(const std::string& home, uint32_t first, uint32_t last) {
   PrintOut("Demo home: " + home + "\n");
   std::string company = home + "html" + kPathSeparator + "Indiv" + kPathSeparator + "7203.html";
   if (FileEntry(company.c_str()).ExistsPath()) PrintOut("Company page: " + company + "\n");
-  for (const char* page : {"All.html", "Port.html", "Xls.html"}) {
+  for (const char* page : {"All.html", "Port.html", "Xls.html", "PortSche.html", "XlsSche.html"}) {
     std::string summary = home + "html" + kPathSeparator + page;
     if (FileEntry(summary.c_str()).ExistsPath()) PrintOut(std::string(page) + ": " + summary + "\n");
   }

@@ -3,10 +3,14 @@
 // task itself.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "markup/tree.h"
 
 #include "settings/lists.h"
 #include "settings/tickers.h"
@@ -42,4 +46,48 @@ struct PageSelections {
   }
   bool HasXls(int ticker) const { return HasTicker(xls, ticker); }
   bool HasIndiv(int ticker) const { return HasTicker(indiv, ticker); }
+};
+
+// Status of a schedule entry.
+enum ScheduleStatus : int {
+  kScheduleProvisional = 0,  // no date published: a guess
+  kScheduleExact = 1,
+  kScheduleEarly = 2,   // "上旬": day 9
+  kScheduleMiddle = 3,  // "中旬": day 19
+  kScheduleLate = 4,    // "下旬": the last day
+  kScheduleVacant = 5,  // no company: the date of the next check
+  kScheduleNone = 6,    // ETF or ETN: 99991231
+  kScheduleMonthly = 7, // a monthly item of the schedule pages (never stored)
+};
+
+// One announcement of a company: the expected one (entry 0 of its slot) or a
+// past one (entries 1 to 4, newest first).
+struct ScheduleEntry {
+  uint32_t date = 0;   // yyyymmdd; 0 nothing known
+  int16_t time = 0;    // hhmm once announced, 0 before
+  uint16_t flags = 0;  // bits 0-3 status, 4-5 quarter (0 first .. 3 full year), 6-15 kept as they are
+
+  int Status() const { return flags & 0xF; }
+  int Quarter() const { return flags >> 4 & 3; }
+  void SetStatus(int status) { flags = static_cast<uint16_t>((flags & ~0xFu) | (status & 0xF)); }
+  void SetQuarter(int quarter) { flags = static_cast<uint16_t>((flags & ~0x30u) | (quarter & 3) << 4); }
+  bool Vague() const { return Status() >= kScheduleEarly && Status() <= kScheduleLate; }
+};
+using ScheduleSlot = std::array<ScheduleEntry, 5>;
+
+// A company of the user's monthly list ("_monthly.txt"): the day its figures
+// appear, the time once they did.
+struct MonthlyEntry {
+  int ticker = 0;
+  uint32_t date = 0;
+  int time = 0;
+  std::string title;
+  std::string url;
+};
+
+// A disclosure row of a converted day that announced results or monthly
+// figures: the company and a copy of the row's title cell.
+struct AnnouncedRow {
+  int ticker = 0;
+  std::unique_ptr<MarkupElement> titleCell;
 };

@@ -186,8 +186,12 @@ std::string ReportPage(const FixtureCompany& company, uint64_t seed, uint32_t to
   std::string html = ReportHead(Escape(*company.fullName ? company.fullName : company.name) + "【" + code + "】");
   html += "<div class=\"stockname\"><h1>" + code + " " + Escape(name) + "</h1></div>\n";
   html += "<div id=\"stock_name\" class=\"stock_name\">\n";
+  uint64_t hash = seed;
+  for (const char* c = company.code; *c; ++c) hash = hash * 31u + static_cast<unsigned char>(*c);
   if (company.etf)
     html += "<p>ETF/ETN の銘柄には決算予定がありません</p>\n";
+  else if (hash % 7 == 3)
+    html += "<p>次回の決算発表予定日は未定です</p>\n";  // no date published yet
   else
     html += ScheduleBlock(company, seed, today);
   return html + "</div>\n</body>\n</html>\n";

@@ -56,7 +56,8 @@ std::string QuoteNotFoundPage();
 
 // Earnings report page: the next announcement is deterministic from seed and
 // code, 5 to 94 days after `today` (yyyymmdd), sometimes only as a part of a
-// month ("中旬"). An ETF page shows "ETF/ETN" and no schedule.
+// month ("中旬"), sometimes not published yet (no schedule block). An ETF page
+// shows "ETF/ETN" and no schedule.
 std::string ReportPage(const FixtureCompany& company, uint64_t seed, uint32_t today);
 // Report page of a vacant code: no company block at all.
 std::string VacantReportPage(const std::string& code);

@@ -113,33 +113,6 @@ TEST_F(PipelineTest, IgnoredCompaniesLeaveEveryView) {
   }
 }
 
-TEST_F(PipelineTest, ReportsAreRecordedOnlyForPastDaysAndNotForCorrections) {
-  SetEnvironment("VELKORA_TODAY", "20240410");
-  std::vector<ListRow> rows = {{u8"15:00", u8"72030", u8"トヨタ", u8"2024年3月期 決算短信", u8"東"},
-                               {u8"15:00", u8"13010", u8"極洋", u8"（訂正）決算短信の一部訂正", u8"東"},
-                               {u8"15:00", u8"99830", u8"ファーストリテイリング", u8"3月度 国内ユニクロ 月次", u8"東"}};
-  Serve(20240409, 1, ListPage(20240409, 1, rows));
-  Serve(20240411, 1, ListPage(20240411, 1, rows));
-  MessageRecorder messages;
-  for (uint32_t day : {20240409u, 20240411u}) {
-    Options().SetInt(OptionKey::PeriodSt, static_cast<int>(day));
-    ASSERT_TRUE(home_->controller.StartWorkTask(day, day, 0));
-    while (home_->controller.Task()->Step() != kStepSaveSchedules) home_->controller.OnIdle();
-    ScheduleStore& schedules = home_->controller.Task()->schedules;
-    if (day == 20240409) {
-      ASSERT_EQ(schedules.ReportedRows().size(), 1u);
-      EXPECT_EQ(schedules.ReportedRows()[0].ticker, 7203);
-      ASSERT_EQ(schedules.MonthlyReportedRows().size(), 1u);
-      EXPECT_EQ(schedules.MonthlyReportedRows()[0].ticker, 9983);
-    } else {
-      EXPECT_TRUE(schedules.ReportedRows().empty());
-      EXPECT_TRUE(schedules.MonthlyReportedRows().empty());
-    }
-    home_->controller.CancelWorkTask();
-  }
-  UnsetEnvironment("VELKORA_TODAY");
-}
-
 TEST_F(PipelineTest, MissingNameFileSendsEveryDayThroughThePass) {
   Serve(20240408, 1, ListPage(20240408, 1, {{u8"15:00", u8"72030", u8"トヨタ", u8"お知らせ", u8"東"}}));
   MessageRecorder messages;

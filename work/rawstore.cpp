@@ -79,18 +79,15 @@ int ReportKind(const MarkupElement& titleCell) {
   return kind;
 }
 
-// Remembers earnings-report and monthly-report rows of a day that has passed; the
-// schedule pages use them. What is updated in the schedule store arrives with it.
+// Records the earnings reports and monthly figures of a day that has passed in
+// the schedule store.
 void RecordReports(uint32_t date, ScheduleStore& schedules, MarkupElement& table) {
   if (date > TodayDate()) return;
   for (const MarkupElement* row : table.children()) {
     const MarkupElement* title = row->FindCellById("title", false);
     if (!title) continue;
     int kind = ReportKind(*title);
-    if (kind == 0) continue;
-    if (!schedules.Loaded()) schedules.Load();
-    ReportedRow reported{RowTicker(*row), title->Clone()};
-    (kind == 1 ? schedules.ReportedRows() : schedules.MonthlyReportedRows()).push_back(std::move(reported));
+    if (kind != 0) schedules.RecordAnnouncement(kind, FirstIntOf(*row, "ticker"), FirstIntOf(*row, "time"), date, *title);
   }
 }
 
@@ -185,9 +182,10 @@ bool ConvertDay(WorkTask& task, const std::string& path, int mask) {
   RemoveIgnoredRows(task.selections, *table);
   RecordReports(date, task.schedules, *table);
   RowPass(task.selections, task.companies, *table, mask);
-  // What the day taught the company store is on disk before the day's views
-  // are: a view newer than its raw day is never converted again.
+  // What the day taught the stores is on disk before the day's views are: a
+  // view newer than its raw day is never converted again.
   task.companies.SaveChanges();
+  task.schedules.SaveChanges();
   return SaveViews(task, *document, *table, mask);
 }
 

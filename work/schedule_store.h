@@ -1,14 +1,16 @@
 // The schedule store: per ticker the expected date of the next earnings
-// announcement and the last four ("_schedule.dat"), the user's monthly list
-// ("_monthly.txt"), and what this run decided to download and rebuild.
+// announcement and the last four ("_schedule.dat", 9000 slots of 5 entries of
+// 8 bytes), the user's monthly list ("_monthly.txt"), what this run decided to
+// download and rebuild, and the announcements seen in the converted days.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "markup/tree.h"
+#include "pages/page_inputs.h"
 #include "settings/tickers.h"
 #include "work/turn.h"
 
@@ -17,11 +19,18 @@ class HttpDownloader;
 class RunSelections;
 class RunTrace;
 
-// An earnings-report or monthly-report row seen while converting a day.
-struct ReportedRow {
-  int ticker = 0;
-  std::unique_ptr<MarkupElement> titleCell;
-};
+// What a report page says of a company's next announcement, applied to its
+// entry 0 with `today` (yyyymmdd) and the re-check span of vacant numbers.
+// Returns false when the page is one of the site refusing the client ("403
+// Forbidden"), which ends the downloads.
+enum class ReportOutcome { kUpdated, kVacant, kRefused };
+ReportOutcome ReadReportPage(std::string_view page, uint32_t today, int recheckEmptyDays, ScheduleEntry& entry);
+
+// The monthly list: the top-level elements of the text that carry `ticker`
+// and `date` (the day of the month), each dated this month or, when the day has
+// passed, the next, and moved off a weekend. Elements that do not read are left
+// out.
+std::vector<MonthlyEntry> ReadMonthlyList(const std::string& text, uint32_t today);
 
 class ScheduleStore {
  public:
@@ -33,15 +42,25 @@ class ScheduleStore {
   // End of step 5: whether downloads are due, which pages to build, whether
   // they must be rebuilt.
   void Decide(bool displayOptionsChanged);
-  // Reads "_schedule.dat" (on first need).
+  // Reads "_schedule.dat" (on first need): a file of another version is not
+  // read, a short one leaves the rest empty.
   void Load();
-  bool Loaded() const { return table_ != nullptr; }
+  bool Loaded() const { return !slots_.empty(); }
   // Step 6: picks the tickers to download; true when there is one.
   bool SelectDownloads(const RunSelections& selections, CompanyStore& companies, RunTrace& trace);
   // Step 7, one turn: downloads the report page of the next picked ticker.
   Turn FetchNext(CompanyStore& companies, HttpDownloader& downloader, RunTrace& trace);
-  // Step 10: writes "_schedule.dat" when it is loaded.
+  // Step 10: writes "_schedule.dat" when it is loaded, and LastStSche when
+  // downloads were due.
   void Save(RunTrace& trace);
+  // The same without the log line and the status key, whenever what a day
+  // taught the store must reach the disk before the day's views do.
+  void SaveChanges();
+
+  // An earnings report (kind 1) or monthly figures (kind 2) of a company in
+  // the rows of a converted day: the announcement's time is recorded and the
+  // row kept for the schedule pages.
+  void RecordAnnouncement(int kind, int ticker, int time, uint32_t date, const MarkupElement& titleCell);
 
   // Schedule pages to build (bits 1 Port, 2 Xls, 4 All), whether downloads are
   // due, and whether the pages must be rebuilt.
@@ -52,24 +71,31 @@ class ScheduleStore {
   // rebuild.
   bool WorkDue() const { return views_ != 0 && (fetch_ || pagesNeeded_); }
 
-  // Rows of the day's disclosures that announced results or monthly figures.
-  std::vector<ReportedRow>& ReportedRows() { return reported_; }
-  std::vector<ReportedRow>& MonthlyReportedRows() { return monthlyReported_; }
+  // What the schedule pages read.
+  const std::vector<ScheduleSlot>& Slots() const { return slots_; }
+  const std::vector<MonthlyEntry>& Monthly() const { return monthly_; }
+  const std::vector<AnnouncedRow>& ReportedRows() const { return reported_; }
+  const std::vector<AnnouncedRow>& MonthlyReportedRows() const { return monthlyReported_; }
 
   // Frees the tables and lists of the run.
   void Release();
 
  private:
+  ScheduleEntry* EntryOf(int ticker);
+  // Moves a slot's entries one place down and guesses the next announcement.
+  void Rotate(ScheduleSlot& slot);
+
   uint8_t refetch_ = 0;
   uint8_t views_ = 0;
   bool fetch_ = false;
   bool pagesNeeded_ = false;
-  std::unique_ptr<uint8_t[]> table_;  // 9000 slots of 40 bytes when loaded
-  std::unique_ptr<TickerBits> request_;
+  bool dirty_ = false;  // changed since the last write
+  std::vector<ScheduleSlot> slots_;  // 9000 when loaded
+  TickerBits request_;
   int fetchCursor_ = 0;
   uint32_t toFetch_ = 0;
   uint32_t fetched_ = 0;
-  std::vector<ReportedRow> reported_;
-  std::vector<ReportedRow> monthlyReported_;
-  std::vector<std::string> monthly_;
+  std::vector<AnnouncedRow> reported_;
+  std::vector<AnnouncedRow> monthlyReported_;
+  std::vector<MonthlyEntry> monthly_;
 };

@@ -49,4 +49,4 @@ bool AddDayToIndivPages(MarkupElement& table, uint32_t date);
 // Pages made at the end of a run (steps 13 to 18). Each gathers what the page
 // builders of pages/ read and lends it to them read-only.
 void MakeSummaryPage(const WorkTask& task, PageView view, const char* viewName, const char* title);
-void MakeSchedulePage(WorkTask& task, PageView view, const char* fileName, const char* title);
+void MakeSchedulePage(const WorkTask& task, PageView view, const char* fileName, const char* title);

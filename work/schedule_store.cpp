@@ -1,0 +1,228 @@
+#include "work/schedule_store.h"
+
+#include <algorithm>
+
+#include "pages/output.h"
+#include "platform/dates.h"
+#include "platform/diagnostics.h"
+#include "platform/files.h"
+#include "settings/options.h"
+#include "work/company_store.h"
+#include "work/run_trace.h"
+#include "work/selections.h"
+
+namespace {
+
+constexpr size_t kEntryBytes = 8;
+constexpr size_t kSlotBytes = 5 * kEntryBytes;
+constexpr size_t kTableBytes = kTickerCount * kSlotBytes;
+
+uint32_t Get32(const char* p) {
+  const auto* b = reinterpret_cast<const unsigned char*>(p);
+  return b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
+}
+uint16_t Get16(const char* p) {
+  const auto* b = reinterpret_cast<const unsigned char*>(p);
+  return static_cast<uint16_t>(b[0] | b[1] << 8);
+}
+void Put32(std::string& out, uint32_t v) {
+  for (int i = 0; i < 4; ++i) out += static_cast<char>(v >> (8 * i) & 0xFF);
+}
+void Put16(std::string& out, uint16_t v) {
+  out += static_cast<char>(v & 0xFF);
+  out += static_cast<char>(v >> 8);
+}
+
+// The table from the file's bytes (little-endian); bytes missing at its end
+// leave their entries empty.
+void ReadTable(const std::string& bytes, std::vector<ScheduleSlot>& slots) {
+  for (size_t at = 0; at + kEntryBytes <= std::min(bytes.size(), kTableBytes); at += kEntryBytes) {
+    ScheduleEntry& entry = slots[at / kSlotBytes][at % kSlotBytes / kEntryBytes];
+    entry.date = Get32(bytes.data() + at);
+    entry.time = static_cast<int16_t>(Get16(bytes.data() + at + 4));
+    entry.flags = Get16(bytes.data() + at + 6);
+  }
+}
+
+std::string WriteTable(const std::vector<ScheduleSlot>& slots) {
+  std::string bytes;
+  bytes.reserve(kTableBytes);
+  for (const ScheduleSlot& slot : slots) {
+    for (const ScheduleEntry& entry : slot) {
+      Put32(bytes, entry.date);
+      Put16(bytes, static_cast<uint16_t>(entry.time));
+      Put16(bytes, entry.flags);
+    }
+  }
+  return bytes;
+}
+
+// Whether the weekday `weekday` falls on one of the days from today back to,
+// but not including, `last`, looking back at most seven days.
+bool WeekdayPassed(uint32_t today, uint32_t last, int weekday) {
+  uint32_t day = today;
+  for (int i = 0; i < 7 && day > last; ++i, day = AddDays(day, -1))
+    if (DayOfWeek(day) == weekday) return true;
+  return false;
+}
+
+}  // namespace
+
+ScheduleEntry* ScheduleStore::EntryOf(int ticker) {
+  std::optional<size_t> index = TickerIndex(ticker);
+  return index && Loaded() ? &slots_[*index][0] : nullptr;
+}
+
+void ScheduleStore::LoadMonthlyList(RunTrace& trace) {
+  std::string path = OutputPath(kMonthlyFile);
+  std::string text;
+  if (!FileEntry(path.c_str()).ExistsPath() || !ReadAll(path.c_str(), text)) return;
+  trace.Log(2, "make monthly schedule\n");
+  monthly_ = ReadMonthlyList(text, TodayDate());
+}
+
+void ScheduleStore::Decide(bool displayOptionsChanged) {
+  uint32_t today = TodayDate();
+  uint32_t last = Options().Date(OptionKey::LastStSche);
+  if (refetch_ != 0) {
+    fetch_ = true;
+  } else {
+    switch (Options().Int(OptionKey::StScheCycle)) {
+      case 0: fetch_ = true; break;
+      case 1: fetch_ = today >= AddDays(last, Options().Int(OptionKey::StScheDaySpan)); break;
+      default: fetch_ = last < today && WeekdayPassed(today, last, Options().Int(OptionKey::StScheDayOfWeek)); break;
+    }
+  }
+  views_ = 0;
+  if (Options().Flag(OptionKey::EnableStSche)) {
+    if (Options().Flag(OptionKey::EnableStSchePort)) views_ |= 1;
+    if (Options().Flag(OptionKey::EnableStScheXls)) views_ |= 2;
+    if (Options().Flag(OptionKey::EnableStScheAll)) views_ |= 4;
+  }
+  pagesNeeded_ = fetch_ || Options().Date(OptionKey::LastStScheHtml) < today || displayOptionsChanged;
+}
+
+void ScheduleStore::Load() {
+  slots_.assign(kTickerCount, ScheduleSlot{});
+  std::string path = OutputPath(kScheduleFile);
+  if (Options().Int(OptionKey::ScheduleDat) != 2 || !FileEntry(path.c_str()).ExistsPath()) return;
+  std::string bytes;
+  if (!ReadAll(path.c_str(), bytes) || bytes.empty()) {
+    ReportError("ファイル<%s>の読み込みに失敗", path.c_str());
+    return;
+  }
+  ReadTable(bytes, slots_);
+  for (ScheduleSlot& slot : slots_) {
+    int status = slot[0].Status();
+    if (refetch_ == 2 || (refetch_ == 1 && status != kScheduleVacant && status != kScheduleNone)) slot[0] = {};
+  }
+  dirty_ = refetch_ != 0;
+}
+
+void ScheduleStore::Rotate(ScheduleSlot& slot) {
+  std::copy_backward(slot.begin(), slot.end() - 1, slot.end());
+  ScheduleEntry& next = slot[0];
+  next.date = AddDays(slot[1].date, 30);
+  next.time = 0;
+  next.SetQuarter((slot[1].Quarter() + 1) % 4);
+  next.SetStatus(kScheduleProvisional);
+  pagesNeeded_ = true;
+  dirty_ = true;
+}
+
+bool ScheduleStore::SelectDownloads(const RunSelections& selections, CompanyStore& companies, RunTrace& trace) {
+  request_.reset();
+  if (!Loaded()) Load();
+  trace.Log(2, "check schedule need\n");
+  uint32_t today = TodayDate();
+  bool recheckEmpty = Options().Flag(OptionKey::StScheRecheckEmptyEnable);
+  bool recheckVague = Options().Flag(OptionKey::StScheRecheckAboutEnable);
+  uint32_t vagueHorizon = AddDays(today, Options().Int(OptionKey::StScheRecheckAboutDay));
+  for (int ticker = kFirstTicker; ticker <= kLastTicker; ++ticker) {
+    if (selections.HasIgnoreList() && selections.Ignored(ticker)) continue;
+    if (!(views_ & 4) && !((views_ & 1) && selections.InPortfolio(ticker)) && !((views_ & 2) && selections.HasXls(ticker)))
+      continue;
+    ScheduleSlot& slot = slots_[*TickerIndex(ticker)];
+    ScheduleEntry& entry = slot[0];
+    if (companies.Loaded() && companies.IndustryOf(ticker) == 35) {
+      entry.date = kNoDate;
+      entry.SetQuarter(0);
+      entry.SetStatus(kScheduleNone);
+      dirty_ = true;
+      continue;
+    }
+    if (entry.date != 0 && entry.date < today && entry.time != 0) {
+      Rotate(slot);  // announced
+      continue;
+    }
+    if (entry.date != 0 && entry.date <= AddDays(today, -31)) {
+      entry.time = 2359;  // long past without a disclosure: taken as announced
+      entry.SetStatus(kScheduleExact);
+      Rotate(slot);
+      continue;
+    }
+    int status = entry.Status();
+    if ((status == kScheduleVacant || status == kScheduleNone) && !recheckEmpty) continue;
+    if (!fetch_) continue;
+    if (entry.date != 0) {
+      if (!entry.Vague() && (entry.date > today || slot[1].date > AddDays(today, -45))) continue;
+      if (entry.Vague() && (!recheckVague || entry.date > vagueHorizon)) continue;
+    }
+    AddTicker(request_, ticker);
+    companies.RequestName(ticker);
+  }
+  toFetch_ = static_cast<uint32_t>(request_.count());
+  fetchCursor_ = 0;
+  fetched_ = 0;
+  return toFetch_ > 0;
+}
+
+void ScheduleStore::RecordAnnouncement(int kind, int ticker, int time, uint32_t date, const MarkupElement& titleCell) {
+  if (!Loaded()) Load();
+  if (kind == 1) {
+    ScheduleEntry* entry = EntryOf(ticker);
+    if (!entry || !(entry->date > AddDays(date, -30) || entry->Vague())) return;
+    if (entry->time == 0) pagesNeeded_ = true;
+    entry->time = static_cast<int16_t>(time);
+    if (entry->Vague()) {
+      entry->date = date;
+      entry->SetStatus(kScheduleExact);
+    }
+    dirty_ = true;
+    reported_.push_back({ticker, titleCell.Clone()});
+    return;
+  }
+  if (AddDays(TodayDate(), -15) > date) return;
+  auto monthly = std::find_if(monthly_.begin(), monthly_.end(), [&](const MonthlyEntry& m) { return m.ticker == ticker; });
+  if (monthly == monthly_.end()) return;
+  pagesNeeded_ = true;
+  monthly->time = time;
+  monthlyReported_.push_back({ticker, titleCell.Clone()});
+}
+
+void ScheduleStore::Save(RunTrace& trace) {
+  if (!Loaded()) return;
+  trace.Log(2, "write _schedule.dat\n");
+  dirty_ = true;
+  SaveChanges();
+  if (fetch_) Options().SetInt(OptionKey::LastStSche, static_cast<int>(TodayDate()));
+}
+
+void ScheduleStore::SaveChanges() {
+  if (!Loaded() || !dirty_) return;
+  FilePath path;
+  if (!path.SetPath(OutputPath(kScheduleFile).c_str())) return;
+  if (!ReplaceFileContents(path, WriteTable(slots_))) {
+    ReportError("ファイル<%s>の書き込みに失敗", path.Text());
+    return;
+  }
+  dirty_ = false;
+  Options().SetInt(OptionKey::ScheduleDat, 2);
+}
+
+void ScheduleStore::Release() {
+  reported_.clear();
+  monthlyReported_.clear();
+  monthly_.clear();
+  slots_.clear();
+}
