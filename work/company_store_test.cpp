@@ -11,16 +11,6 @@
 
 namespace {
 
-// How many requests the fixture server has answered.
-long RequestCount() {
-  HttpDownloader http;
-  http.Open();
-  char buffer[32] = {};
-  http.OpenUrl((FixtureUrl() + "/count").c_str());
-  http.Read(buffer, sizeof buffer - 1);
-  return std::atol(buffer);
-}
-
 std::string NameFile(const std::vector<std::pair<int, std::string>>& names) {
   std::vector<std::string> lines(9000);
   for (const auto& [ticker, name] : names) lines[static_cast<size_t>(ticker - 1001)] = name;
@@ -91,9 +81,9 @@ TEST_F(CompanyStoreTest, NamesAndProfilesComeFromTheQuotePages) {
 
   // The day again: nothing is requested ("-" never again, the rest known).
   FileEntry(home_->Output("All/20240412.html").c_str()).Delete();
-  long before = RequestCount();
+  long before = FixtureRequestCount();
   home_->Run(20240412, 20240412);
-  EXPECT_EQ(RequestCount() - before, 0);
+  EXPECT_EQ(FixtureRequestCount() - before, 0);
   EXPECT_EQ(ReadTestFile(home_->Output("_coname.txt")), names);
 
   // Re-fetching the companies deletes and rebuilds both files.

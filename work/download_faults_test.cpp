@@ -16,17 +16,6 @@ namespace {
 
 const std::vector<ListRow> kOneRow = {{u8"10:00", u8"99840", u8"ソフトバンク", u8"お知らせ", u8"東"}};
 
-// How many requests the fixture server has answered (its counters do not count
-// themselves).
-long RequestCount() {
-  HttpDownloader http;
-  http.Open();
-  char buffer[32] = {};
-  http.OpenUrl((FixtureUrl() + "/count").c_str());
-  http.Read(buffer, sizeof buffer - 1);
-  return std::atol(buffer);
-}
-
 TEST_F(PipelineTest, AFailedDayIsReportedAndFetchedAgainSinceTheLastDownload) {
   SetEnvironment("VELKORA_TODAY", "20240410");
   for (uint32_t day : {20240409u, 20240410u}) Serve(day, 1, ListPage(day, 1, kOneRow));
@@ -118,17 +107,17 @@ TEST_F(PipelineTest, DaysTheServiceNoLongerHasAreNotRequested) {
   Serve(20240301, 1, ListPage(20240301, 1, kOneRow));
   Options().SetInt(OptionKey::DebugLogLevel, 2);
   MessageRecorder messages;
-  long before = RequestCount();
+  long before = FixtureRequestCount();
   std::string log = home_->Run(20240101, 20240301);
-  EXPECT_EQ(RequestCount() - before, 1);
+  EXPECT_EQ(FixtureRequestCount() - before, 1);
   EXPECT_NE(log.find("skip old days(20240101-20240229)\n"), std::string::npos);
   EXPECT_EQ(log.find("download TDNet html(20240229"), std::string::npos);
   EXPECT_TRUE(TestPathExists(home_->Output("Raw/20240301.html")));
   EXPECT_FALSE(TestPathExists(home_->Output("Raw/20240229.html")));
   // A period wholly before them requests nothing and stores nothing.
-  before = RequestCount();
+  before = FixtureRequestCount();
   home_->Run(19000101, 20240101);
-  EXPECT_EQ(RequestCount() - before, 0);
+  EXPECT_EQ(FixtureRequestCount() - before, 0);
   EXPECT_TRUE(messages.messages.empty());
 }
 

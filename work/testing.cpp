@@ -98,3 +98,12 @@ std::string PipelineTest::RowLine(const char* time, const char* ticker, const ch
       "id=\"title\"><a href=\"%s%s\" target=\"_blank\">%s</a></td></tr>\n",
       time, ticker, name, market, base_.c_str(), link, title);
 }
+
+long FixtureRequestCount() {
+  HttpDownloader http;
+  http.Open();
+  char buffer[32] = {};
+  http.OpenUrl((FixtureUrl() + "/count").c_str());
+  http.Read(buffer, sizeof buffer - 1);
+  return std::atol(buffer);
+}

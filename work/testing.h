@@ -49,6 +49,10 @@ class PipelineHome {
   bool setToday_ = false;
 };
 
+// How many requests the fixture server has answered so far (its counters do
+// not count themselves).
+long FixtureRequestCount();
+
 // A UTF-8 literal as bytes (the fixture server's pages are UTF-8).
 inline std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
