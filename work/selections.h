@@ -30,10 +30,8 @@ class RunSelections {
 
   // The lines of "_ignoreTitle.txt" (when EnableIgnoreTitleList is on).
   void LoadIgnoreTitles();
-  const std::vector<std::string>& IgnoreTitles() const { return ignoreTitles_; }
   // The keywords of KeyHighlightList (when EnableKeyHighlightList is on).
   void LoadHighlightKeywords(RunTrace& trace);
-  const std::vector<std::string>& HighlightKeywords() const { return highlightKeywords_; }
 
   // Companies with a file in XlsCheckDir: allocated (empty) at the start of every run.
   void ResetXls() { xlsPresent_ = std::make_unique<TickerBits>(); }
@@ -43,7 +41,6 @@ class RunSelections {
   // Companies that have, or are getting, a company page; absent until needed.
   bool IndivKnown() const { return indivPresent_ != nullptr; }
   TickerBits& Indiv();  // allocated on first use
-  const TickerBits* IndivOrNull() const { return indivPresent_.get(); }
   bool HasIndiv(int ticker) const { return HasTicker(indivPresent_.get(), ticker); }
 
   // What the page builders may read of the selections.
