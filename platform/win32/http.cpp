@@ -2,16 +2,21 @@
 // connection; every request bypasses the local cache.
 //
 // WinINet's calls block without an overall time limit, and closing a handle
-// from another thread does not reliably end a blocked call. So each blocking
-// call of a page runs on a thread of its own while the caller waits in steps of
-// 100 ms; when the page's deadline passes or AbortDownloads is called, the
-// caller gives up on it. The call then finishes by itself, later, on its own
-// copy of what it needs (the page state is shared), and frees it.
+// from another thread does not reliably end a blocked call. So each page is
+// fetched whole, request and body, on a thread of its own while the caller
+// waits in steps of 100 ms; when the page's deadline passes or AbortDownloads
+// is called, the caller gives up on it. The fetch then finishes by itself,
+// later, on the page state it shares, and frees it. Read hands out the body
+// from memory, so the caller sees the same split as before: no response at all
+// is an OpenUrl failure, a body that broke off is a Read failure after the
+// bytes that did arrive. (One thread does the whole page: WinINet under Wine
+// may wait for ever when a request opened on one thread is read on another.)
 #include "platform/http.h"
 
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <functional>
@@ -75,25 +80,50 @@ SharedHandle Share(HINTERNET handle, DWORD owner = GetCurrentThreadId()) {
   });
 }
 
-// One page: its request and what its last call produced. Shared between the
-// downloader and the thread of the call in flight.
+// Bodies beyond this are cut: no caller reads more than a few MiB.
+constexpr size_t kBodyLimit = 16u << 20;
+
+// One page: its request and its body. Shared between the downloader and the
+// thread that fetches it.
 struct Page {
   DWORD owner = GetCurrentThreadId();  // the downloader's thread
   SharedHandle session;
-  SharedHandle request;
   HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  bool responded = false;  // a status line arrived
   int status = 0;
-  int announcedLength = -1;
-  std::string chunk;  // the bytes of the last Read
-  bool readOk = false;
+  std::string body;
+  bool broken = false;  // the body broke off before its end
+  size_t readPos = 0;   // where the next Read continues
 
   ~Page() { CloseHandle(done); }
 };
 
+// Fetches the page whole: the request, its status, and the body up to the
+// limit. WinINet may end a body quietly when the server closes the connection
+// before the announced length; that is a broken transfer all the same.
+void Fetch(Page& page, const std::wstring& url) {
+  HINTERNET handle = InternetOpenUrlW(page.session.get(), url.c_str(), nullptr, 0,
+                                      INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+  if (!handle) return;
+  SharedHandle request = Share(handle, page.owner);
+  // Some WinINet versions hand out a request for a connection that closed
+  // without a status line; no response at all is a failed attempt.
+  page.status = QueryNumber(handle, HTTP_QUERY_STATUS_CODE);
+  if (page.status <= 0) return;
+  page.responded = true;
+  int announced = QueryNumber(handle, HTTP_QUERY_CONTENT_LENGTH);
+  char buffer[65536];
+  DWORD count = 0;
+  BOOL ok = TRUE;
+  while (page.body.size() < kBodyLimit && (ok = InternetReadFile(handle, buffer, sizeof buffer, &count)) && count != 0)
+    page.body.append(buffer, std::min<size_t>(count, kBodyLimit - page.body.size()));
+  page.broken = !ok || (announced >= 0 && page.body.size() < static_cast<size_t>(announced) &&
+                        page.body.size() < kBodyLimit);
+}
+
 // Runs `call` on its own thread and waits for it until `deadline` or an abort.
 // False when the wait was given up: the call finishes later on its own.
 bool RunBounded(const std::shared_ptr<Page>& page, std::function<void(Page&)> call, Clock::time_point deadline) {
-  ResetEvent(page->done);
   std::thread([page, call = std::move(call)] {
     call(*page);
     SetEvent(page->done);
@@ -116,8 +146,6 @@ struct HttpDownloader::Impl {
   std::wstring agent;
   SharedHandle session;
   std::shared_ptr<Page> page;  // the open request, or null
-  Clock::time_point deadline;
-  int delivered = 0;  // body bytes handed out so far
 };
 
 HttpDownloader::HttpDownloader() : impl_(std::make_unique<Impl>()) {}
@@ -141,25 +169,14 @@ bool HttpDownloader::Open() {
 bool HttpDownloader::OpenUrl(const char* url) {
   CloseUrl();
   if (!impl_->session || aborted) return false;
-  impl_->deadline = Clock::now() + std::chrono::seconds(deadlineSeconds_);
+  Clock::time_point deadline = Clock::now() + std::chrono::seconds(deadlineSeconds_);
   std::wstring wideUrl = FromShiftJis(url);
-  for (int attempt = 0; attempt < attempts_ && !aborted && Clock::now() < impl_->deadline; ++attempt) {
+  for (int attempt = 0; attempt < attempts_ && !aborted && Clock::now() < deadline; ++attempt) {
     auto page = std::make_shared<Page>();
     page->session = impl_->session;
-    auto open = [wideUrl](Page& p) {
-      HINTERNET request = InternetOpenUrlW(p.session.get(), wideUrl.c_str(), nullptr, 0,
-                                           INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-      if (!request) return;
-      p.request = Share(request, p.owner);
-      p.status = QueryNumber(request, HTTP_QUERY_STATUS_CODE);
-      p.announcedLength = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH);
-    };
-    if (!RunBounded(page, open, impl_->deadline)) break;
-    // Some WinINet versions hand out a request for a connection that closed
-    // without a status line; no response at all is a failed attempt.
-    if (page->request && page->status > 0) {
+    if (!RunBounded(page, [wideUrl](Page& p) { Fetch(p, wideUrl); }, deadline)) break;
+    if (page->responded) {
       impl_->page = page;
-      impl_->delivered = 0;
       return true;
     }
   }
@@ -169,33 +186,18 @@ bool HttpDownloader::OpenUrl(const char* url) {
 
 bool HttpDownloader::Read(char* buffer, int capacity) {
   total_ = 0;
-  std::shared_ptr<Page> page = impl_->page;
-  auto read = [capacity](Page& p) {
-    p.chunk.assign(capacity > 0 ? static_cast<size_t>(capacity) : 0, '\0');
-    DWORD count = 0;
-    size_t total = 0;
-    BOOL ok = InternetReadFile(p.request.get(), p.chunk.data(), static_cast<DWORD>(p.chunk.size()), &count);
-    while (ok && count != 0) {
-      total += count;
-      ok = InternetReadFile(p.request.get(), p.chunk.data() + total, static_cast<DWORD>(p.chunk.size() - total),
-                            &count);
-    }
-    p.chunk.resize(total);
-    p.readOk = ok != FALSE;
-  };
-  bool finished = page && RunBounded(page, read, impl_->deadline);
-  if (finished) {
-    total_ = static_cast<int>(page->chunk.size());
-    std::memcpy(buffer, page->chunk.data(), page->chunk.size());
-    impl_->delivered += total_;
-  } else if (page) {
-    impl_->page.reset();  // given up: the read finishes on its own
+  Page* page = impl_->page.get();
+  if (!page) {
+    if (!aborted) ReportError("InternetReadFile に失敗");
+    return false;
   }
-  // WinINet may end a body quietly when the server closes the connection before
-  // the announced length; that is a broken transfer all the same.
-  bool cutShort = finished && page->readOk && total_ < capacity && page->announcedLength >= 0 &&
-                  impl_->delivered < page->announcedLength;
-  if (!finished || !page->readOk || cutShort) {
+  size_t wanted = capacity > 0 ? static_cast<size_t>(capacity) : 0;
+  size_t count = std::min(wanted, page->body.size() - page->readPos);
+  std::memcpy(buffer, page->body.data() + page->readPos, count);
+  page->readPos += count;
+  total_ = static_cast<int>(count);
+  // A full buffer ends the read before the break is noticed.
+  if (page->broken && page->readPos == page->body.size() && count < wanted) {
     if (!aborted) ReportError("InternetReadFile に失敗");
     return false;
   }
