@@ -94,6 +94,7 @@ struct Page {
   std::string body;
   bool broken = false;  // the body broke off before its end
   size_t readPos = 0;   // where the next Read continues
+  std::atomic<bool> abandoned{false};  // the caller gave up: stop as soon as possible
 
   ~Page() { CloseHandle(done); }
 };
@@ -102,7 +103,10 @@ struct Page {
 // limit. WinINet may end a body quietly when the server closes the connection
 // before the announced length; that is a broken transfer all the same.
 void Fetch(Page& page, const std::wstring& url) {
-  HINTERNET handle = InternetOpenUrlW(page.session.get(), url.c_str(), nullptr, 0,
+  // A connection of its own for every page: a kept-alive connection taken up
+  // again could leave a response waiting for ever under Wine's WinINet.
+  static const wchar_t kHeaders[] = L"Connection: close\r\n";
+  HINTERNET handle = InternetOpenUrlW(page.session.get(), url.c_str(), kHeaders, static_cast<DWORD>(-1),
                                       INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
   if (!handle) return;
   SharedHandle request = Share(handle, page.owner);
@@ -112,11 +116,18 @@ void Fetch(Page& page, const std::wstring& url) {
   if (page.status <= 0) return;
   page.responded = true;
   int announced = QueryNumber(handle, HTTP_QUERY_CONTENT_LENGTH);
+  // Only what has arrived is read each time, so a fetch given up on (a server
+  // that trickles) notices it between two pieces and ends.
   char buffer[65536];
-  DWORD count = 0;
   BOOL ok = TRUE;
-  while (page.body.size() < kBodyLimit && (ok = InternetReadFile(handle, buffer, sizeof buffer, &count)) && count != 0)
+  while (page.body.size() < kBodyLimit && !page.abandoned) {
+    DWORD available = 0, count = 0;
+    ok = InternetQueryDataAvailable(handle, &available, 0, 0);
+    if (!ok || available == 0) break;
+    ok = InternetReadFile(handle, buffer, std::min<DWORD>(available, sizeof buffer), &count);
+    if (!ok || count == 0) break;
     page.body.append(buffer, std::min<size_t>(count, kBodyLimit - page.body.size()));
+  }
   page.broken = !ok || (announced >= 0 && page.body.size() < static_cast<size_t>(announced) &&
                         page.body.size() < kBodyLimit);
 }
@@ -130,7 +141,10 @@ bool RunBounded(const std::shared_ptr<Page>& page, std::function<void(Page&)> ca
   }).detach();
   while (WaitForSingleObject(page->done, 100) == WAIT_TIMEOUT) {
     if (waitHook) waitHook();
-    if (aborted || Clock::now() >= deadline) return false;
+    if (aborted || Clock::now() >= deadline) {
+      page->abandoned = true;
+      return false;
+    }
   }
   return true;
 }
