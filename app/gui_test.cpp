@@ -21,6 +21,12 @@ std::string Wine(std::string path) {
 
 std::wstring Wide(uint32_t number) { return std::to_wstring(number); }
 
+// The observer of a run that shows nothing.
+class QuietObserver : public WorkObserver {
+ public:
+  void ShowProgress(int, int, int) override {}
+};
+
 }  // namespace
 
 // The test runs once per locale; make sure Wine really used it.
@@ -289,24 +295,35 @@ TEST_F(GuiTest, ClosingDuringARunCancelsSavesAndEnds) {
   EXPECT_FALSE(FileEntry((output + "/Raw/*.part").c_str()).ExistsPath());
 }
 
-// A second copy of the program on the same output directory is refused by
-// StartRun, which reports why; the window shows the message and stays idle and
-// usable.
-TEST_F(GuiTest, DISABLED_SecondInstanceOnTheSameOutputIsRefused) {
+// A second copy of the program on the same output directory (here a controller
+// of its own, holding the directory's lock) makes the run command refuse with a
+// message box; the window stays idle and runs once the other copy is done.
+TEST_F(GuiTest, SecondInstanceOnTheSameOutputIsRefused) {
   if (FixtureUrl().empty()) GTEST_SKIP() << "needs the fixture server";
   MakeOutput();
   Preset(K::TdnetBaseUrl, FixtureUrl() + "/fail/slow/300/inbs/");
   StartApp();
+  // The other copy shows its progress nowhere: with this window as its
+  // observer, its start would put the window into its running state, and the
+  // click below would fall on a disabled button.
+  QuietObserver quiet;
   UserLists otherLists;
-  WorkObserver& quiet = *app_;  // progress of the other run is not this window's
-  WorkController other(quiet, otherLists);
-  ASSERT_TRUE(other.StartRun(20240401, 20240402, 0, false));
-  Click(80);
+  auto other = std::make_unique<WorkController>(quiet, otherLists);
+  ASSERT_TRUE(other->StartRun(20240401, 20240402, 0, false));
+  ASSERT_TRUE(Enabled(80));
+  std::wstring seen = ShownInABox([&] { Click(80); });
+  EXPECT_NE(seen.find(L"は別の実行が使用中です"), std::wstring::npos) << Sjis(seen);
   EXPECT_FALSE(Controller().Running());
-  EXPECT_FALSE(messages_->messages.empty());
   EXPECT_TRUE(Enabled(80));
   EXPECT_FALSE(Enabled(81));
-  other.CancelWorkTask();
+  EXPECT_TRUE(Enabled(3));
+  EXPECT_EQ(Text(1), L"----");
+  other.reset();  // the other copy ends and lets the directory go
+  Click(80);
+  EXPECT_TRUE(Controller().Running());
+  Click(81);
+  EXPECT_FALSE(Controller().Running());
+  EXPECT_TRUE(messages_->messages.empty()) << messages_->Texts().front();
 }
 
 // The picture of the main window for the documentation: the test announces the
