@@ -2,17 +2,22 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "platform/crash.h"
 #include "platform/diagnostics.h"
+#include "platform/http.h"
 #include "platform/win32/wide.h"
 
 VelkoraApp::VelkoraApp() {
   MoveLegacyOptionFile();
   options_ = std::make_unique<OptionStore>();
   controller_ = std::make_unique<WorkController>(*this, lists_);
+  SetDownloadWaitHook(&VelkoraApp::OnDownloadWait);
 }
 
 VelkoraApp::~VelkoraApp() {
+  SetDownloadWaitHook(nullptr);
   if (controller_->Running()) controller_->CancelWorkTask();
   controller_.reset();
   lists_.portfolio.Clear();
@@ -45,7 +50,39 @@ void VelkoraApp::OnIdle(bool mayWait) {
     UiApplication::OnIdle(mayWait);
     return;
   }
+  inStep_ = true;
   controller_->OnIdle();
+  inStep_ = false;
+  FinishAfterStep();
+}
+
+void VelkoraApp::OnDownloadWait() {
+  auto* app = dynamic_cast<VelkoraApp*>(UiApplication::Current());
+  if (!app || GetCurrentThreadId() != app->thread_ || !app->inStep_ || app->inWait_) return;
+  // Paints, moves and clicks go on; the idle turn does not run from here, so
+  // no step starts inside this one, and the main window defers a cancel or a
+  // close to CancelAfterStep.
+  app->inWait_ = true;
+  app->DispatchWaiting();
+  app->inWait_ = false;
+}
+
+void VelkoraApp::CancelAfterStep(bool close) {
+  AbortDownloads();
+  if (close) {
+    afterStep_ = AfterStep::kClose;
+  } else if (afterStep_ == AfterStep::kNothing) {
+    afterStep_ = AfterStep::kCancel;
+  }
+}
+
+void VelkoraApp::FinishAfterStep() {
+  AfterStep request = std::exchange(afterStep_, AfterStep::kNothing);
+  if (request == AfterStep::kClose && main_ && main_->Exists()) {
+    SendMessageW(main_->Handle(), WM_CLOSE, 0, 0);
+  } else if (request == AfterStep::kCancel && controller_->Running()) {
+    controller_->CancelWorkTask();
+  }
 }
 
 void VelkoraApp::ShowProgress(int code, int a, int b) {

@@ -1,6 +1,8 @@
 // The application object: owns the option store, the user's two code lists, the
 // run controller and the main window, and gives the running work task one turn
-// whenever no window message is waiting.
+// whenever no window message is waiting. While a turn waits for a download, the
+// windows' messages are handled from inside it, and a cancel or a close asked
+// for then gives up the download and takes effect when the turn returns.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +24,8 @@ class VelkoraApp : public UiApplication, public WorkObserver {
   // Ends a run still going, forgets the lists, closes the option store, then the
   // windows go.
   ~VelkoraApp() override;
+  VelkoraApp(const VelkoraApp&) = delete;
+  VelkoraApp& operator=(const VelkoraApp&) = delete;
 
   // Makes the main window and shows it with `showCode`. False after reporting
   // "MakeMainWindow() に失敗" when it could not be made.
@@ -36,11 +40,30 @@ class VelkoraApp : public UiApplication, public WorkObserver {
   void RunStarted() override;
   void RunFinished() override;
 
+  // Whether a work step is on the stack (its download handling the windows'
+  // messages): a command that would end the task must not run now.
+  bool InStep() const { return inStep_; }
+  // Gives up the download in progress and cancels the run (with `close`, then
+  // closes the main window as its close box does) once the step returns.
+  void CancelAfterStep(bool close);
+
  protected:
   // With a run: one turn of it. Without: sleeps until the next message.
   void OnIdle(bool mayWait) override;
 
  private:
+  enum class AfterStep { kNothing, kCancel, kClose };
+
+  // The download wait hook: handles the waiting messages when the download
+  // is a step of this application's thread (never a step within a step).
+  static void OnDownloadWait();
+  // What was asked for during the step, done now that it has returned.
+  void FinishAfterStep();
+
+  DWORD thread_ = GetCurrentThreadId();
+  bool inStep_ = false;
+  bool inWait_ = false;
+  AfterStep afterStep_ = AfterStep::kNothing;
   std::unique_ptr<OptionStore> options_;
   UserLists lists_;
   std::unique_ptr<WorkController> controller_;

@@ -1,7 +1,4 @@
 // The dialogs of the main window, the message boxes and the GDI selection stack.
-#include <atomic>
-#include <thread>
-
 #include "app/dialogs.h"
 #include "app/gui_testing.h"
 #include "platform/win32/wide.h"
@@ -159,26 +156,8 @@ TEST_F(DialogTest, AboutDialogKeepsTheLogLevelRules) {
 // keeps the program's windows disabled until it is closed.
 TEST_F(DialogTest, MessagesShowInATaskModalBox) {
   StartApp();
-  messages_.reset();
-  InstallMessageBoxSink();
-  std::wstring seen;
   bool mainDisabled = false;
-  std::atomic<bool> stop{false};
-  std::thread closer([&] {
-    for (int i = 0; i < 500 && !stop; ++i, Sleep(20)) {
-      HWND box = FindWindowW(L"#32770", L"ERROR");
-      if (!box) continue;
-      seen = Text(GetDlgItem(box, 0xFFFF));
-      mainDisabled = !IsWindowEnabled(Main().Handle());
-      PostMessageW(box, WM_COMMAND, IDOK, 0);
-      return;
-    }
-  });
-  ReportError("ファイル<%s>のオープンに失敗", "株.txt");
-  stop = true;
-  closer.join();
-  SetMessageSink(nullptr);
-  messages_ = std::make_unique<MessageRecorder>();
+  std::wstring seen = ShownInABox([] { ReportError("ファイル<%s>のオープンに失敗", "株.txt"); }, &mainDisabled);
   EXPECT_EQ(seen, L"ファイル<株.txt>のオープンに失敗");
   EXPECT_TRUE(mainDisabled);
   EXPECT_TRUE(IsWindowEnabled(Main().Handle()));

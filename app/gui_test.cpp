@@ -2,12 +2,16 @@
 // fresh option file gives, edits, toggles and saving, runs against the fixture
 // server, and the loop's exit. Window texts are read back as UTF-16 and compared
 // with wide literals, so Japanese must arrive intact whatever Wine's locale.
+#include <atomic>
 #include <cstdlib>
+#include <cwchar>
 #include <map>
+#include <thread>
 
 #include "app/gui_testing.h"
 #include "platform/dates.h"
 #include "platform/files.h"
+#include "platform/http.h"
 
 namespace {
 
@@ -20,6 +24,12 @@ std::string Wine(std::string path) {
 }
 
 std::wstring Wide(uint32_t number) { return std::to_wstring(number); }
+
+// The observer of a run that shows nothing.
+class QuietObserver : public WorkObserver {
+ public:
+  void ShowProgress(int, int, int) override {}
+};
 
 }  // namespace
 
@@ -289,24 +299,35 @@ TEST_F(GuiTest, ClosingDuringARunCancelsSavesAndEnds) {
   EXPECT_FALSE(FileEntry((output + "/Raw/*.part").c_str()).ExistsPath());
 }
 
-// A second copy of the program on the same output directory is refused by
-// StartRun, which reports why; the window shows the message and stays idle and
-// usable.
-TEST_F(GuiTest, DISABLED_SecondInstanceOnTheSameOutputIsRefused) {
+// A second copy of the program on the same output directory (here a controller
+// of its own, holding the directory's lock) makes the run command refuse with a
+// message box; the window stays idle and runs once the other copy is done.
+TEST_F(GuiTest, SecondInstanceOnTheSameOutputIsRefused) {
   if (FixtureUrl().empty()) GTEST_SKIP() << "needs the fixture server";
   MakeOutput();
   Preset(K::TdnetBaseUrl, FixtureUrl() + "/fail/slow/300/inbs/");
   StartApp();
+  // The other copy shows its progress nowhere: with this window as its
+  // observer, its start would put the window into its running state, and the
+  // click below would fall on a disabled button.
+  QuietObserver quiet;
   UserLists otherLists;
-  WorkObserver& quiet = *app_;  // progress of the other run is not this window's
-  WorkController other(quiet, otherLists);
-  ASSERT_TRUE(other.StartRun(20240401, 20240402, 0, false));
-  Click(80);
+  auto other = std::make_unique<WorkController>(quiet, otherLists);
+  ASSERT_TRUE(other->StartRun(20240401, 20240402, 0, false));
+  ASSERT_TRUE(Enabled(80));
+  std::wstring seen = ShownInABox([&] { Click(80); });
+  EXPECT_NE(seen.find(L"は別の実行が使用中です"), std::wstring::npos) << Sjis(seen);
   EXPECT_FALSE(Controller().Running());
-  EXPECT_FALSE(messages_->messages.empty());
   EXPECT_TRUE(Enabled(80));
   EXPECT_FALSE(Enabled(81));
-  other.CancelWorkTask();
+  EXPECT_TRUE(Enabled(3));
+  EXPECT_EQ(Text(1), L"----");
+  other.reset();  // the other copy ends and lets the directory go
+  Click(80);
+  EXPECT_TRUE(Controller().Running());
+  Click(81);
+  EXPECT_FALSE(Controller().Running());
+  EXPECT_TRUE(messages_->messages.empty()) << messages_->Texts().front();
 }
 
 // The picture of the main window for the documentation: the test announces the
@@ -325,4 +346,82 @@ TEST_F(GuiTest, Screenshot) {
   std::string donePath = Wine(done);
   WriteTestFile(Wine(ready), geometry + "\n");
   EXPECT_TRUE(RunLoopUntil([&] { return TestPathExists(donePath); }, 30));
+}
+
+// A cancel or a close while a page downloads (a page that answers after a
+// minute): the download is given up at once and the request takes effect.
+class SlowDownloadTest : public GuiTest {
+ protected:
+  // Starts a run of today, and once the progress line shows the download (the
+  // step is then waiting for the page), posts `message` to `target` from
+  // another thread as a user's input arrives. Runs the loop until the run has
+  // ended; returns the milliseconds from the post to the end, or -1.
+  long InterruptDownload(HWND target, UINT message) {
+    HWND main = Main().Handle(), progress = Item(1);
+    std::atomic<DWORD> posted{0};
+    std::thread user([&] {
+      for (int i = 0; i < 3000; ++i, Sleep(20)) {
+        wchar_t text[256] = {};
+        InternalGetWindowText(progress, text, 256);  // sends nothing to the busy thread
+        if (!std::wcsstr(text, L"の開示をダウンロード")) continue;
+        DWORD_PTR result = 0;
+        answered_ = SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
+        posted = GetTickCount();
+        PostMessageW(target, message, 0, 0);
+        return;
+      }
+    });
+    bool ended = RunLoopUntil([&] { return !Controller().Running(); }, 180);
+    DWORD end = GetTickCount();
+    user.join();
+    return ended && posted ? static_cast<long>(end - posted) : -1;
+  }
+
+  std::string StartSlowRun() {
+    std::string output = MakeOutput();
+    Preset(K::TdnetBaseUrl, FixtureUrl() + "/fail/slow/60000/inbs/");
+    Preset(K::PeriodType, "1");
+    StartApp();
+    Click(80);
+    EXPECT_TRUE(Controller().Running());
+    return output;
+  }
+
+  bool answered_ = false;
+};
+
+TEST_F(SlowDownloadTest, CancelEndsTheDownloadInProgress) {
+  if (FixtureUrl().empty()) GTEST_SKIP() << "needs the fixture server";
+  std::string output = StartSlowRun();
+  long elapsed = InterruptDownload(Item(81), BM_CLICK);
+  ASSERT_GE(elapsed, 0) << "the run did not end";
+  EXPECT_LT(elapsed, 10000) << "the cancel waited for the page";
+  EXPECT_TRUE(answered_) << "the window did not answer during the download";
+  EXPECT_TRUE(DownloadsAborted()) << "the cancel came outside the download";
+  EXPECT_FALSE(FileEntry((output + "/Raw/*.part").c_str()).ExistsPath());
+  EXPECT_EQ(Text(1), L"----");
+  EXPECT_TRUE(Enabled(80));
+  EXPECT_FALSE(Enabled(81));
+  EXPECT_TRUE(messages_->messages.empty()) << messages_->Texts().front();
+  Click(80);  // usable: the next run starts
+  EXPECT_TRUE(Controller().Running());
+  EXPECT_FALSE(DownloadsAborted());
+  Click(81);
+  EXPECT_FALSE(Controller().Running());
+}
+
+TEST_F(SlowDownloadTest, CloseEndsTheDownloadInProgress) {
+  if (FixtureUrl().empty()) GTEST_SKIP() << "needs the fixture server";
+  std::string output = StartSlowRun();
+  long elapsed = InterruptDownload(Main().Handle(), WM_CLOSE);
+  ASSERT_GE(elapsed, 0) << "the run did not end";
+  EXPECT_LT(elapsed, 10000) << "the close waited for the page";
+  EXPECT_TRUE(answered_);
+  EXPECT_TRUE(DownloadsAborted());
+  EXPECT_FALSE(Main().Exists());
+  EXPECT_EQ(Window::TopLevelCount(), 0);
+  EXPECT_EQ(app_->Run(), 0);
+  EXPECT_GE(Options().RawInt("WindowSize_Main", "x", -1), 0) << "the window's place was not saved";
+  EXPECT_FALSE(FileEntry((output + "/Raw/*.part").c_str()).ExistsPath());
+  EXPECT_TRUE(messages_->messages.empty()) << messages_->Texts().front();
 }

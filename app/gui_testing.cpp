@@ -1,5 +1,8 @@
 #include "app/gui_testing.h"
 
+#include <atomic>
+#include <thread>
+
 #include "platform/files.h"
 #include "platform/win32/wide.h"
 
@@ -94,4 +97,30 @@ bool GuiTest::Reported(const std::string& part) const {
     if (text.find(part) != std::string::npos) return true;
   }
   return false;
+}
+
+std::wstring GuiTest::ShownInABox(const std::function<void()>& action, bool* mainDisabled) {
+  messages_.reset();
+  InstallMessageBoxSink();
+  std::wstring seen;
+  bool disabled = false;
+  std::atomic<bool> stop{false};
+  HWND main = Main().Handle();
+  std::thread closer([&] {
+    for (int i = 0; i < 500 && !stop; ++i, Sleep(20)) {
+      HWND box = FindWindowW(L"#32770", L"ERROR");
+      if (!box) continue;
+      seen = Text(GetDlgItem(box, 0xFFFF));
+      disabled = !IsWindowEnabled(main);
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      return;
+    }
+  });
+  action();
+  stop = true;
+  closer.join();
+  SetMessageSink(nullptr);
+  messages_ = std::make_unique<MessageRecorder>();
+  if (mainDisabled) *mainDisabled = disabled;
+  return seen;
 }

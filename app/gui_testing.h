@@ -57,6 +57,13 @@ class GuiTest : public ::testing::Test {
   // Whether the messages reported so far include one containing `part` (Shift_JIS).
   bool Reported(const std::string& part) const;
 
+  // What a user sees of the messages `action` reports: runs it with the
+  // program's own sink (task-modal boxes) while another thread presses OK on
+  // the first box captioned "ERROR". Returns that box's text (empty when none
+  // showed within 10 seconds) and sets `mainDisabled` to whether the main
+  // window was disabled while it showed. The recorder is back afterwards.
+  std::wstring ShownInABox(const std::function<void()>& action, bool* mainDisabled = nullptr);
+
   TempDir home_;
   std::unique_ptr<MessageRecorder> messages_;
   std::unique_ptr<VelkoraApp> app_;

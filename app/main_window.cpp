@@ -341,6 +341,11 @@ void MainWindow::Run() {
 }
 
 void MainWindow::Cancel() {
+  // Destroying the task now would pull it from under the step on the stack.
+  if (app_.InStep()) {
+    app_.CancelAfterStep(false);
+    return;
+  }
   // The controller returns the window to its idle state and the idle progress text.
   app_.Controller().CancelWorkTask();
 }
@@ -360,6 +365,11 @@ void MainWindow::SaveAllOptions() {
 }
 
 void MainWindow::OnClose() {
+  // The window must outlive the step on the stack: closed again once it returns.
+  if (app_.InStep()) {
+    app_.CancelAfterStep(true);
+    return;
+  }
   if (app_.Controller().Running()) Cancel();
   SaveAllOptions();
   CloseAllBut(this);

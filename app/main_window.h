@@ -42,6 +42,10 @@ class MainWindow : public DialogWindow {
   void EnterIdle();
   // Writes every control-backed option in the fixed order ("実行" and closing).
   void SaveAllOptions();
+  // "キャンセル": ends the run and returns to the idle state; during a work step
+  // (a download handling messages), gives up the download and cancels once the
+  // step returns.
+  void Cancel();
 
   // The control of a table number, or null (tests drive the window through these).
   Window* Control(int number) const;
@@ -104,7 +108,6 @@ class MainWindow : public DialogWindow {
   void OpenPage(const char* name);
   void Run();
   bool ReadPeriod(uint32_t& first, uint32_t& last);
-  void Cancel();
   template <class D, class... Args>
   void OpenDialog(Args&&... args);
 

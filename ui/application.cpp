@@ -61,11 +61,26 @@ bool UiApplication::LoopTurn(bool mayWait) {
   // Only a quit message carries an exit code; any other message's parameter
   // would make a normal close end with a random status.
   if (message.message == WM_QUIT) exitCode_ = static_cast<int>(message.wParam);
+  Dispatch(message);
+  return true;
+}
+
+void UiApplication::DispatchWaiting(int limit) {
+  MSG message{};
+  for (int i = 0; i < limit && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    Dispatch(message);
+  }
+}
+
+void UiApplication::Dispatch(MSG& message) {
   if (!FilterMessage(message)) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  return true;
 }
 
 bool UiApplication::FilterMessage(MSG& message) {

@@ -31,8 +31,14 @@ class UiApplication {
   // the next message. False when retrieval failed ("GetMessage() が -1 を返しました").
   bool LoopTurn(bool mayWait);
   int ExitCode() const { return exitCode_; }
+  // Handles the messages already waiting (at most `limit`), as LoopTurn does but
+  // without idle turns; a quit message is put back for the loop. For code that
+  // keeps the loop waiting a while (a download) and its windows painted.
+  void DispatchWaiting(int limit = 100);
 
  protected:
+  // Filters, translates and dispatches one retrieved message.
+  void Dispatch(MSG& message);
   // Offers the message to each registered filter; true when one handled it.
   virtual bool FilterMessage(MSG& message);
   // No message is waiting. The default sleeps until one arrives when `mayWait`.

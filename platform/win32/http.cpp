@@ -22,7 +22,7 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>  // also the clocks: <chrono> itself does not build with the Shift_JIS execution charset
+#include <thread>  // the clocks: <chrono> itself does not build with the Shift_JIS execution charset
 
 #include "platform/diagnostics.h"
 
@@ -132,13 +132,31 @@ void Fetch(Page& page, const std::wstring& url) {
                         page.body.size() < kBodyLimit);
 }
 
+// One blocking call and its page, owned by the thread that makes the call.
+struct BoundedCall {
+  std::shared_ptr<Page> page;
+  std::function<void(Page&)> call;
+};
+
+DWORD WINAPI RunBoundedCall(void* argument) {
+  std::unique_ptr<BoundedCall> bounded(static_cast<BoundedCall*>(argument));
+  bounded->call(*bounded->page);
+  SetEvent(bounded->page->done);
+  return 0;
+}
+
 // Runs `call` on its own thread and waits for it until `deadline` or an abort.
-// False when the wait was given up: the call finishes later on its own.
+// False when the wait was given up (or no thread could be made): the call
+// finishes later on its own.
 bool RunBounded(const std::shared_ptr<Page>& page, std::function<void(Page&)> call, Clock::time_point deadline) {
-  std::thread([page, call = std::move(call)] {
-    call(*page);
-    SetEvent(page->done);
-  }).detach();
+  // A system thread rather than a detached std::thread: under Wine the thread
+  // library now and then lost a detached thread made while the previous one was
+  // ending, so the call never ran and the page waited out its whole deadline.
+  auto bounded = std::make_unique<BoundedCall>(BoundedCall{page, std::move(call)});
+  HANDLE thread = CreateThread(nullptr, 0, RunBoundedCall, bounded.get(), 0, nullptr);
+  if (!thread) return false;
+  bounded.release();
+  CloseHandle(thread);
   while (WaitForSingleObject(page->done, 100) == WAIT_TIMEOUT) {
     if (waitHook) waitHook();
     if (aborted || Clock::now() >= deadline) {
