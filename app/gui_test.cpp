@@ -225,7 +225,9 @@ TEST_F(GuiTest, RunRefusesPeriodsThatAreNotDates) {
     Type(13, L"20240410");
     Click(80);
     EXPECT_FALSE(Controller().Running()) << Sjis(text);
-    EXPECT_TRUE(Reported("<" + Sjis(text) + ">")) << Sjis(text);
+    std::string quoted = "<";
+    quoted.append(Sjis(text)).append(">");
+    EXPECT_TRUE(Reported(quoted)) << Sjis(text);
     EXPECT_TRUE(Enabled(80));
     EXPECT_FALSE(Enabled(81));
   }
