@@ -76,7 +76,7 @@ if [ -z "$emulator" ]; then
   # 2. Ctrl-C at moments spread over a slowed run.
   for delay in 0.05 0.1 0.2 0.3 0.45 0.6 0.8 1.0 1.3; do
     fresh
-    v set TdnetBaseUrl "$VELKORA_FIXTURE_URL/fail/slow/40/inbs/"
+    v set TdnetBaseUrl "$VELKORA_FIXTURE_URL/fail/slow/40/inbs/" && v set QuoteBaseUrl "$VELKORA_FIXTURE_URL/fail/slow/20"
     "$velkora" --home "$home" run --from 20240326 --to 20240327 2>>"$out/runs.txt" &
     pid=$!
     sleep "$delay"
@@ -84,10 +84,10 @@ if [ -z "$emulator" ]; then
     wait "$pid"
     status=$?
     [ "$status" = 130 ] || [ "$status" = 0 ] || fail "a run cancelled after ${delay}s ended with $status"
-    v set TdnetBaseUrl "$VELKORA_FIXTURE_URL/inbs/"
+    v set TdnetBaseUrl "$VELKORA_FIXTURE_URL/inbs/" && v set QuoteBaseUrl "$VELKORA_FIXTURE_URL"
     run || fail "the run after a cancel at ${delay}s failed"
     snapshot "$out/after.txt"
-    cmp -s "$out/reference.txt" "$out/after.txt" || fail "a cancel at ${delay}s left other files"
+    cmp -s "$out/reference.txt" "$out/after.txt" || fail "a cancel at ${delay}s left other files: diff $out/reference.txt $out/after.txt"
   done
   # A download that would take a minute does not hold up a cancel.
   fresh

@@ -214,7 +214,15 @@ TreeBuilder::Outcome TreeBuilder::RawText() {
   auto text = std::make_unique<MarkupText>();
   text->SetLine(current_.line);
   text->SetQuiet(parser_.quiet);
-  scratch_.assign(current_.text);  // the blank after the first token is not kept
+  // A blank between two tokens is kept as one blank; the blank after the first
+  // token and the one before the end tag are not.
+  scratch_.assign(current_.text);
+  bool blank = false;
+  auto append = [&](const RawToken& token) {
+    if (blank) scratch_ += ' ';
+    scratch_.append(token.text);
+    blank = token.spaceAfter;
+  };
   for (;;) {
     if (!Advance()) return EndedEarly();
     if (current_.Is('<') && hasNext_ && next_.Is('/')) {
@@ -223,11 +231,9 @@ TreeBuilder::Outcome TreeBuilder::RawText() {
       if (!hasNext_) return EndedEarly();
       if (next_.text == element->name()) break;
       // Not this element's end tag: both symbols are content.
-      scratch_.append(lessThan.text);
-      if (lessThan.spaceAfter) scratch_ += ' ';
+      append(lessThan);
     }
-    scratch_.append(current_.text);
-    if (current_.spaceAfter) scratch_ += ' ';
+    append(current_);
   }
   text->SetText(scratch_);
   element->AppendText(std::move(text));

@@ -278,6 +278,10 @@ TEST(MarkupParserTest, DateCellKeepsRawText) {
   // The blank after the first token is not kept.
   auto first = parser.Parse("<td id=\"date\">a b</td>");
   EXPECT_EQ(first->children()[0]->FirstText()->text(), "ab");
+  // Nor the blank before the end tag: a cell read back as written stays the
+  // same, merge after merge.
+  auto written = parser.Parse("<td id=\"date\">\n\t2024/03/26<br />(火)\n\t\t\t\t</td>");
+  EXPECT_EQ(written->children()[0]->FirstText()->text(), "2024/03/26<br />(火)");
   // Content that begins with markup is raw text as well (never a child that
   // would be written back after the rest), and an empty cell stays empty.
   auto marked = parser.Parse("<tr><td id=\"date\"><b>x</b>y<b>z</b></td><td id=\"date\"></td></tr>");
