@@ -27,6 +27,12 @@ TEST(XlsScan, FourDigitsThenDotXlsSelect) {
   EXPECT_TRUE(selections.HasXls(6758));
   EXPECT_TRUE(selections.HasXls(9984));
 
+  // A directory chosen with its trailing separator ("D:\\xls\\") is the same.
+  Options().SetText(OptionKey::XlsCheckDir, home.Home() + "xls" + std::string(1, kPathSeparator));
+  selections.ResetXls();
+  ScanXlsDirectory(selections, trace);
+  EXPECT_EQ(selections.Xls()->count(), 3u);
+
   MessageRecorder messages;
   Options().SetText(OptionKey::XlsCheckDir, home.Home() + "nothing");
   selections.ResetXls();
