@@ -95,6 +95,6 @@ bool ConvertUtf8ToShiftJis(const char* utf8, std::string& result) {
     result.clear();
     return false;
   }
-  result = Utf8ToShiftJis(utf8);
+  result = Utf8ToShiftJis(ApplyShiftJisBestFit(utf8));
   return true;
 }
