@@ -208,7 +208,8 @@ TreeBuilder::Outcome TreeBuilder::RawText() {
   auto text = std::make_unique<MarkupText>();
   text->SetLine(current_.line);
   text->SetQuiet(parser_.quiet);
-  scratch_.assign(current_.text);  // the blank after the first token is not kept
+  scratch_.assign(current_.text);
+  if (current_.spaceAfter) scratch_ += ' ';  // names and titles keep every blank between words
   for (;;) {
     if (!Advance()) return EndedEarly();
     if (current_.Is('<') && hasNext_ && next_.Is('/')) {

@@ -275,9 +275,9 @@ TEST(MarkupParserTest, DateCellKeepsRawText) {
   EXPECT_EQ(date->FirstText()->text(), "2024/03/31<br />(日) q </ <td");
   EXPECT_EQ(date->FirstText()->kind(), TokenKind::Word);
   EXPECT_EQ(row->FindCellById("time", false)->texts().size(), 3u);
-  // The blank after the first token is not kept.
+  // The blank after the first token is kept like every other.
   auto first = parser.Parse("<td id=\"date\">a b</td>");
-  EXPECT_EQ(first->children()[0]->FirstText()->text(), "ab");
+  EXPECT_EQ(first->children()[0]->FirstText()->text(), "a b");
 
   MessageRecorder recorder;
   EXPECT_EQ(parser.Parse("<td id=\"date\">\n2024 </td"), nullptr);
