@@ -52,6 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string value;
   IniFindValue(text, "Option", "PortList", value);
   IniParseInt(value, 7);
+  if (IniFindValue(text, "Option", "DebugLogLevel", value)) IniParseInt(value, 0);
   std::string edited = IniSetValue(text, "Status", "LastDownload", "20240401");
   Check(IniFindValue(edited, "Status", "LastDownload", value) && value == "20240401");
   edited = IniSetValue(IniTextAsShiftJis(text, "fuzz"), "Option", "PeriodType", "3");
@@ -61,7 +62,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WriteBytes(path, data, size);
   OptionStore store(path);
   std::string portList = store.Text(OptionKey::PortList);
-  store.Int(OptionKey::DebugLogLevel);
   store.Date(OptionKey::LastDownload);
   // Blanks around a value are not part of it, as with the profile functions.
   if (store.SetText(OptionKey::PortList, portList))
