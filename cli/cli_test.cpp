@@ -56,6 +56,23 @@ TEST_F(CommandLineTest, PortfolioFormatErrorIsRefused) {
   EXPECT_EQ(Velkora({"set", "PortList", "7203, 6758"}), kExitOk);
 }
 
+// set stores what it is given or refuses: a value that would read back cut,
+// a number outside the option's range, a number that is no company code.
+TEST_F(CommandLineTest, ValuesThatWouldNotReadBackAreRefused) {
+  ASSERT_EQ(Velkora({"set", "PortList", "7203"}), kExitOk);
+  std::string codes;
+  for (int i = 0; i < 700; ++i) codes += std::to_string(1301 + i) + ", ";  // 4200 bytes
+  EXPECT_EQ(Velkora({"set", "PortList", codes}), kExitReported);
+  EXPECT_EQ(Velkora({"set", "GMOServer", std::string(2048, 'g')}), kExitReported);
+  const char* refused[][2] = {{"DebugLogLevel", "5"}, {"DebugLogLevel", "-1"}, {"StScheDaySpan", "-1"},
+                              {"StScheCycle", "3"},   {"PortList", "7203, 10000"}, {"IgnoreList", "70000"}};
+  for (const auto& [key, value] : refused) EXPECT_EQ(Velkora({"set", key, value}), kExitReported) << key << "=" << value;
+  EXPECT_EQ(OptionFile(), "[Option]\r\nPortList=7203\r\n");
+  // The longest value that reads back whole is stored.
+  EXPECT_EQ(Velkora({"set", "GMOServer", std::string(2047, 'g')}), kExitOk);
+  EXPECT_EQ(Velkora({"set", "DebugLogLevel", "2"}), kExitOk);
+}
+
 TEST_F(CommandLineTest, SavedListsRemoveTheViewsBuiltFromThem) {
   ASSERT_EQ(Velkora({"set", "HtmlDataDir", home / "out"}), kExitOk);
   for (const char* view : {"All", "Port", "Xls", "Indiv"}) WriteTestFile(home / "out/" + view + "/20240329.html", "x");

@@ -214,15 +214,21 @@ TreeBuilder::Outcome TreeBuilder::RawText() {
   auto text = std::make_unique<MarkupText>();
   text->SetLine(current_.line);
   text->SetQuiet(parser_.quiet);
-  // A blank between two tokens is kept as one blank; the blank after the first
-  // token and the one before the end tag are not.
-  scratch_.assign(current_.text);
+  // A blank between two tokens is kept as one blank (names and titles keep
+  // every blank between words); the one before the end tag is not.
+  scratch_.clear();
   bool blank = false;
+  // A quoted token keeps its quotes: an attribute of markup inside the element
+  // is written back as it was, and so is a quoted word of a title.
   auto append = [&](const RawToken& token) {
     if (blank) scratch_ += ' ';
+    bool quoted = token.kind == TokenKind::Quoted;
+    if (quoted) scratch_ += '"';
     scratch_.append(token.text);
+    if (quoted) scratch_ += '"';
     blank = token.spaceAfter;
   };
+  append(current_);
   for (;;) {
     if (!Advance()) return EndedEarly();
     if (current_.Is('<') && hasNext_ && next_.Is('/')) {

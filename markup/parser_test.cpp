@@ -272,12 +272,12 @@ TEST(MarkupParserTest, DateCellKeepsRawText) {
   const MarkupElement* row = document->children()[0];
   const MarkupElement* date = row->FindCellById("date", false);
   ASSERT_EQ(date->texts().size(), 1u);
-  EXPECT_EQ(date->FirstText()->text(), "2024/03/31<br />(日) q </ <td");
+  EXPECT_EQ(date->FirstText()->text(), "2024/03/31<br />(日) \"q\" </ <td");
   EXPECT_EQ(date->FirstText()->kind(), TokenKind::Word);
   EXPECT_EQ(row->FindCellById("time", false)->texts().size(), 3u);
-  // The blank after the first token is not kept.
+  // The blank after the first token is kept like every other.
   auto first = parser.Parse("<td id=\"date\">a b</td>");
-  EXPECT_EQ(first->children()[0]->FirstText()->text(), "ab");
+  EXPECT_EQ(first->children()[0]->FirstText()->text(), "a b");
   // Nor the blank before the end tag: a cell read back as written stays the
   // same, merge after merge.
   auto written = parser.Parse("<td id=\"date\">\n\t2024/03/26<br />(火)\n\t\t\t\t</td>");

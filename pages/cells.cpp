@@ -29,21 +29,29 @@ std::string CellText(const MarkupElement& cell) {
 }
 
 void HighlightName(MarkupElement& cell, PageView view, const PageSelections& selections, int ticker) {
-  // Out of whatever was around it.
-  while (!cell.children().empty()) {
-    MarkupElement* inner = cell.children().front();
-    while (!inner->texts().empty()) cell.AppendText(inner->DetachText(inner->texts().front()));
-    cell.RemoveChild(inner);
+  // The bare name, out of whatever was around it: an element, or a span kept
+  // as text (a name cell is read back as one piece).
+  std::string name = CellText(cell);
+  while (!cell.children().empty()) cell.RemoveChild(cell.children().front());
+  size_t open = name.find('>');
+  size_t close = name.rfind("</span>");
+  if (name.starts_with("<span") && open != std::string::npos && close != std::string::npos && close > open) {
+    name = name.substr(open + 1, close - open - 1);
+    while (!name.empty() && name.front() == ' ') name.erase(0, 1);
+    while (!name.empty() && name.back() == ' ') name.pop_back();
   }
   const char* mark = nullptr;
   if (view != PageView::kPort && selections.InPortfolio(ticker))
     mark = "in_port";
   else if (view == PageView::kAll && selections.HasXls(ticker))
     mark = "in_xls";
-  if (!mark) return;
-  MarkupElement* span = cell.AddChild("span");
-  span->AddAttribute("class", mark);
-  while (!cell.texts().empty()) span->AppendText(cell.DetachText(cell.texts().front()));
+  cell.ClearTexts();
+  // The span is written as text, as it is read back, so a merged page keeps
+  // the bytes of a page built at once.
+  if (mark)
+    cell.AddText(std::string("<span class=\"").append(mark).append("\">").append(name).append("</span>"));
+  else if (!name.empty())
+    cell.AddText(name);
 }
 
 std::unique_ptr<MarkupElement> TextCell(const char* id, std::string_view text) {

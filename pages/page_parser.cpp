@@ -8,6 +8,6 @@ bool HasId(const MarkupElement& element, const char* id) {
 }
 
 bool PageParser::KeepsRawText(const MarkupElement& element, const MarkupElement* parent) const {
-  if (element.name() == "td") return HasId(element, "date");
+  if (element.name() == "td") return HasId(element, "date") || HasId(element, "coname");
   return element.name() == "a" && parent && parent->name() == "td" && HasId(*parent, "title");
 }

@@ -3,9 +3,10 @@
 
 #include "markup/parser.h"
 
-// Keeps the content of a date cell (td id="date") and of a title link (an "a"
-// whose parent is td id="title") as one text piece, so dates and titles are
-// written back exactly as they were read.
+// Keeps the content of a date cell (td id="date"), a name cell (td id="coname")
+// and a title link (an "a" whose parent is td id="title") as one text piece, so
+// dates, names and titles are written back as they were read ("M&amp;A" stays
+// one word; a span around a highlighted name keeps its quoted class).
 class PageParser : public MarkupParser {
  public:
   bool KeepsRawText(const MarkupElement& element, const MarkupElement* parent) const override;

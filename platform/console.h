@@ -5,8 +5,11 @@
 #include <vector>
 
 // The program's arguments (without the program name) as Shift_JIS, converted from
-// the system's own encoding (UTF-8 on Linux, UTF-16 on Windows).
-std::vector<std::string> CommandLineArguments(int argc, char** argv);
+// the system's own encoding (UTF-8 on Linux, UTF-16 on Windows). False when an
+// argument is not valid text of that encoding or holds a character that code
+// page 932 lacks, since it would be used changed ("?" in a path); `bad` is then
+// its position (1 for the first argument).
+bool CommandLineArguments(int argc, char** argv, std::vector<std::string>& arguments, int& bad);
 
 // Writes Shift_JIS text to standard output or standard error as UTF-8.
 void PrintOut(const std::string& sjis);

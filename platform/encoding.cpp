@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/sjis.h"
+
 namespace {
 
 // Byte length of a UTF-8 character judged by its lead byte alone, as the page
@@ -52,15 +54,16 @@ size_t WellFormedLength(std::string_view text, size_t i, unsigned& code) {
   return length;
 }
 
-bool IsShiftJisTrail(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
 }  // namespace
 
-void FixUtf8ForShiftJis(char* text) {
-  unsigned char* p = reinterpret_cast<unsigned char*>(text);
-  while (*p) {
+namespace {
+
+// The four fix-ups over [p, end).
+void FixUpRange(unsigned char* p, const unsigned char* end) {
+  while (p < end) {
     size_t length = LeadLength(*p);
-    if (length == 3 && p[1] && p[2]) {
+    if (length == 3 && end - p >= 3) {
       for (const FixUp& f : kFixUps) {
         if (std::memcmp(p, f.from, 3) == 0) {
           std::memcpy(p, f.to, 3);
@@ -68,9 +71,63 @@ void FixUtf8ForShiftJis(char* text) {
         }
       }
     }
-    // Step over the character but never over the terminator of a cut-off one.
-    for (size_t k = 0; k < length && *p; ++k) ++p;
+    // Step over the character but never past the end of a cut-off one.
+    for (size_t k = 0; k < length && p < end; ++k) ++p;
   }
+}
+
+// The best fits of code page 932, each as the UTF-8 of the character that the
+// code page maps exactly to the same bytes.
+struct BestFit {
+  unsigned code;
+  const char* utf8;
+};
+
+constexpr BestFit kBestFits[] = {
+    {0x00A5, "\\"},            // yen sign -> 0x5C
+    {0x203E, "~"},             // overline -> 0x7E
+    {0x00A2, "\xEF\xBF\xA0"},  // cent sign -> fullwidth cent sign, 0x8191
+    {0x00A3, "\xEF\xBF\xA1"},  // pound sign -> fullwidth pound sign, 0x8192
+    {0x00AC, "\xEF\xBF\xA2"},  // not sign -> fullwidth not sign, 0x81CA
+};
+
+}  // namespace
+
+void FixUtf8ForShiftJis(char* text) {
+  unsigned char* p = reinterpret_cast<unsigned char*>(text);
+  FixUpRange(p, p + std::strlen(text));
+}
+
+std::string ApplyShiftJisBestFit(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) {
+    unsigned code = 0;
+    size_t length = WellFormedLength(utf8, i, code);
+    const char* replacement = nullptr;
+    for (const BestFit& fit : kBestFits)
+      if (length != 0 && code == fit.code) replacement = fit.utf8;
+    if (replacement) {
+      out += replacement;
+    } else {
+      out.append(utf8.substr(i, length == 0 ? 1 : length));
+    }
+    i += length == 0 ? 1 : length;
+  }
+  return out;
+}
+
+std::string DownloadedPageToShiftJis(std::string_view utf8) {
+  std::string fixed(utf8);
+  unsigned char* p = reinterpret_cast<unsigned char*>(fixed.data());
+  FixUpRange(p, p + fixed.size());
+  return Utf8ToShiftJis(ApplyShiftJisBestFit(fixed));
+}
+
+bool Utf8ToShiftJisExactly(std::string_view text, std::string& sjis) {
+  if (SanitizeUtf8(text) != text) return false;
+  sjis = Utf8ToShiftJis(text);
+  return ShiftJisToUtf8(sjis) == text;
 }
 
 std::string SanitizeUtf8(std::string_view text) {
@@ -112,12 +169,4 @@ std::string SanitizeShiftJis(std::string_view text) {
     ++i;
   }
   return out;
-}
-
-std::string DownloadedPageToShiftJis(std::string_view utf8) {
-  std::string text(utf8);
-  FixUtf8ForShiftJis(text.data());
-  std::string result;
-  ConvertUtf8ToShiftJis(text.c_str(), result);
-  return result;
 }

@@ -182,6 +182,19 @@ bool FilePath::SetName(const char* name) {
   return SetNormalised(text.c_str(), text.size());
 }
 
+std::string files_os::WithoutTrailingSeparators(const FilePath& path) {
+  std::string text = path.Text();
+  // The root keeps its separator: "/" or "\\", or "D:\\".
+  size_t root = text.size() >= 3 && text[1] == ':' ? 3 : 1;
+  std::vector<size_t> positions = SeparatorPositions(text);  // never a trail byte
+  size_t end = text.size();
+  while (end > root && !positions.empty() && positions.back() + 1 == end) {
+    --end;
+    positions.pop_back();
+  }
+  return text.substr(0, end);
+}
+
 // ---- FileFinder ----
 
 struct FileFinder::Impl {

@@ -112,7 +112,8 @@ class FileEntry {
   FilePath& MutablePath() { return path_; }
 
   // Whether a file or directory exists; the name may hold "*" and "?", matched
-  // like the system's own wildcards with ASCII case ignored.
+  // like the system's own wildcards with ASCII case ignored. A path ending in
+  // separators (one or more) is looked up without them, a root as itself.
   bool ExistsPath() const;
   // Deletes the file; with `toRecycleBin` only the silent notice "ゴミ箱に入れる"
   // is raised and nothing is deleted.

@@ -26,6 +26,10 @@ bool StampToLocalTime(uint64_t stamp, LocalTime& time);
 // Seconds from a FindData::writeTime stamp to now (negative for a future stamp).
 int64_t SecondsSinceStamp(uint64_t stamp);
 
+// The text of a path without its trailing separators, however many ("D:\\kabu\\\\"
+// gives "D:\\kabu"); a root keeps its one ("D:\\", "/").
+std::string WithoutTrailingSeparators(const FilePath& path);
+
 // One directory listing on a pattern (a directory plus a name with wildcards).
 class DirectoryScan {
  public:

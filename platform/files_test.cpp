@@ -181,6 +181,19 @@ TEST_F(HomeFixture, ExistsPathWithWildcards) {
   EXPECT_TRUE(FileEntry(temp_.Path().c_str()).ExistsPath());
 }
 
+// "D:\kabu\" as an option holds it, with the separator that callers add, and
+// drive roots ("Z:\" is Wine's view of "/").
+TEST_F(HomeFixture, DirectoriesEndingInSeparatorsExist) {
+  WriteTestFile(At("kabu/7203.xls"), "x");
+  std::string s(1, kPathSeparator);
+  std::string root = kPathSeparator == '\\' ? "Z:\\" : "/";
+  for (const std::string& path : {At("kabu") + s, At("kabu") + s + s, At("kabu") + s + "/" + s, temp_.Path() + s, root,
+                                   root + s, At("kabu/7203.xls") + s})
+    EXPECT_TRUE(FileEntry(path.c_str()).ExistsPath()) << path;
+  for (const std::string& path : {At("none") + s, At("none") + s + s, At("kabu/none") + s})
+    EXPECT_FALSE(FileEntry(path.c_str()).ExistsPath()) << path;
+}
+
 TEST_F(HomeFixture, DeleteDirRemovesDeepTree) {
   for (const char* name : {"t/1.txt", "t/a/2.txt", "t/a/b/3.txt", "t/a/b/c/4.txt", "t/a/b/c/.dot", "t/x/y/z/5.txt"})
     WriteTestFile(At(name), "x");

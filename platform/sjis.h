@@ -10,6 +10,10 @@ inline bool IsShiftJisLead(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+// Whether `byte` can be the second byte of a two-byte character (0x40-0xFC but
+// 0x7F): a line break or a comma after a lead byte is still one.
+inline bool IsShiftJisTrail(unsigned char byte) { return byte >= 0x40 && byte <= 0xFC && byte != 0x7F; }
+
 inline bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
 inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/diagnostics.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
 
 namespace {
@@ -148,6 +149,7 @@ bool ReadQuietly(const FilePath& path, std::string& text) {
   MessageSink previous = SetMessageSink([](int, const std::string&) {});
   bool ok = ReadAll(path.Text(), text);
   SetMessageSink(previous);
+  if (ok) text = IniTextAsShiftJis(text, path.Text());
   return ok;
 }
 
@@ -163,6 +165,20 @@ bool IsReadOnlyFile(const FilePath& path) {
 }
 
 }  // namespace
+
+std::string IniTextAsShiftJis(std::string_view text, const char* path) {
+  constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+  if (!text.starts_with(kUtf8Mark)) return std::string(text);
+  // An editor saved the file as UTF-8: read it as such, and say once that the
+  // next write turns it back into Shift_JIS.
+  static bool warned = false;
+  if (!warned) {
+    warned = true;
+    MessageSeverity = kSeverityWarning;
+    ReportMessage("オプションファイル<%s>は UTF-8 で保存されています。次に設定を保存するとき Shift_JIS で書き直します", path);
+  }
+  return Utf8ToShiftJis(text.substr(kUtf8Mark.size()));
+}
 
 bool IniFindValue(std::string_view text, std::string_view section, std::string_view key, std::string& value) {
   KeyPlace place = LocateKey(text, section, key);
@@ -206,12 +222,15 @@ int IniParseInt(std::string_view value, int fallback) {
     negative = value.front() == '-';
     value.remove_prefix(1);
   }
-  uint32_t number = 0;  // wraps on overflow, as the original's 32-bit arithmetic does
+  // A hand-edited value beyond the 32-bit range does not read: the fallback.
+  int64_t number = 0;
   for (char c : value) {
     if (c < '0' || c > '9') break;
-    number = number * 10 + static_cast<uint32_t>(c - '0');
+    number = number * 10 + (c - '0');
+    if (number > int64_t{INT32_MAX} + 1) return fallback;
   }
-  if (negative) number = 0u - number;
+  if (negative) number = -number;
+  if (number > INT32_MAX) return fallback;
   return static_cast<int>(number);
 }
 

@@ -7,8 +7,8 @@
 // quotes is read without them; the first matching section, and in it the first
 // matching key, win. Every other line (comments starting with ";", blank lines,
 // anything odd) is kept byte for byte when a value is written. Lines that the
-// engine writes end in CR LF. All text is Shift_JIS; a trail byte is never taken
-// for a bracket.
+// engine writes end in CR LF. All text is Shift_JIS (a file saved as UTF-8 with
+// a byte-order mark is read as UTF-8); a trail byte is never taken for a bracket.
 #pragma once
 
 #include <string>
@@ -32,8 +32,14 @@ std::string IniSetValue(std::string_view text, std::string_view section, std::st
 
 // Reads an integer the way GetPrivateProfileInt does: an empty value gives
 // `fallback`; otherwise an optional sign and the leading decimal digits (0 when
-// there are none; overflow wraps like the 32-bit original).
+// there are none). Digits beyond the 32-bit range give `fallback`.
 int IniParseInt(std::string_view value, int fallback);
+
+// The text of a file as the engine reads it: Shift_JIS as it is, or, after a
+// leading UTF-8 byte-order mark (a file an editor saved as UTF-8), the rest
+// converted from UTF-8, with a warning once per process naming `path`, since
+// the next write stores the file as Shift_JIS.
+std::string IniTextAsShiftJis(std::string_view text, const char* path);
 
 // ---- Operations on a file ----
 

@@ -106,7 +106,9 @@ TEST(IniParseInt, FollowsGetPrivateProfileInt) {
     int value;
   } cases[] = {
       {"", -9}, {"12", 12}, {"-7", -7}, {"+3", 3}, {"12abc", 12}, {"abc", 0}, {" 8 ", 8}, {"5", 5},
-      {"0x10", 0}, {"-", 0},
+      {"0x10", 0}, {"-", 0}, {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
+      // Beyond the 32-bit range: the fallback, never a wrapped value.
+      {"2147483648", -9}, {"99999999999999999999", -9}, {"-2147483649", -9}, {"4294967296", -9},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(IniParseInt(c.text, -9), c.value) << c.text;

@@ -41,6 +41,12 @@ struct UserLists {
 // text that does not begin with a number, or a real number, reports the error
 // "ＩＤリストのフォーマットエラー", leaves `list` absent and returns false.
 bool ParseTickerList(const char* text, TickerList& list);
+// The largest company code.
+constexpr int kMaxTickerCode = 9999;
+// ParseTickerList for a text about to be saved: a number outside 0..9999 is no
+// code the list could mean (70000 would be kept as 4464) and is refused too, with
+// "ＩＤリストの<%d>は銘柄コードではありません (0～9999)".
+bool ParseTickerListToSave(const char* text, TickerList& list);
 
 // The highlight keywords of a stored (escaped) keyword list: unescaped, LFs and
 // single-byte spaces removed, split at commas and line breaks. Trailing

@@ -67,6 +67,32 @@ TEST(ParseTickerList, ZeroEndsTheListForScanners) {
   EXPECT_FALSE(list.Contains(0));
 }
 
+// What is saved must mean company codes: 70000 would be kept as 4464.
+TEST(ParseTickerListToSave, RefusesNumbersThatAreNoCodes) {
+  MessageRecorder recorder;
+  TickerList list;
+  EXPECT_TRUE(ParseTickerListToSave("7203, 9999\n0", list));
+  EXPECT_TRUE(list.Contains(9999));
+  EXPECT_FALSE(ParseTickerListToSave("7203, 10000", list));
+  EXPECT_FALSE(list.Present());
+  EXPECT_FALSE(ParseTickerListToSave("70000", list));
+  EXPECT_FALSE(ParseTickerListToSave("-5, 7203", list));
+  EXPECT_FALSE(ParseTickerListToSave("abc", list));
+  EXPECT_EQ(recorder.Texts(), (std::vector<std::string>{"ＩＤリストの<10000>は銘柄コードではありません (0～9999)",
+                                                        "ＩＤリストの<70000>は銘柄コードではありません (0～9999)",
+                                                        "ＩＤリストの<-5>は銘柄コードではありません (0～9999)",
+                                                        "ＩＤリストのフォーマットエラー"}));
+  EXPECT_TRUE(ParseTickerList("70000", list));  // a run still reads what the file holds
+}
+
+// Found by fuzzing: a lead byte without its trail byte took the line feed after
+// it into the keyword.
+TEST(SplitKeywords, LineBreakAfterALoneLeadByteStillSeparates) {
+  EXPECT_EQ(SplitKeywords("a\xF2&cr;b,c\x81,d"), (std::vector<std::string>{"a\xF2", "b", "c\x81", "d"}));
+  std::string crash = "*\x92\xF9\x90\xB3\r\n\x8C\x8E\xF2\n\n";
+  for (const std::string& keyword : SplitKeywords(crash)) EXPECT_EQ(keyword.find_first_of("\r\n"), std::string::npos);
+}
+
 TEST(ParseTickerList, ReadsTheFormTheWebPortfolioStepWrites) {
   std::string text;
   std::vector<uint16_t> expected;

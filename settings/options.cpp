@@ -24,6 +24,7 @@ constexpr const char* kStatus = "Status";
 constexpr const char* kFileVer = "FileVer";
 constexpr const char* kServer = "Server";
 constexpr const char* kEnterPath = "入力して下さい";
+constexpr int kMaxDays = 9999;  // the day counts of the schedule options
 
 constexpr OptionInfo Row(K key, const char* name, const char* section, T type, const char* fallback) {
   return OptionInfo{key, name, section, type, fallback, kNoMin, kNoMax};
@@ -52,13 +53,13 @@ constexpr std::array<OptionInfo, static_cast<size_t>(K::Count)> kOptions = {{
     Row(K::EnableIgnoreList, "EnableIgnoreList", kOption, T::Flag, "0"),
     Row(K::EnableIgnoreTitleList, "EnableIgnoreTitleList", kOption, T::Flag, "0"),
     Row(K::EnableKeyHighlightList, "EnableKeyHighlightList", kOption, T::Flag, "0"),
-    Row(K::StScheCycle, "StScheCycle", kOption, T::Integer, "2"),
-    Row(K::StScheDaySpan, "StScheDaySpan", kOption, T::Integer, "1"),
+    Ranged(K::StScheCycle, "StScheCycle", "2", 0, 2),
+    Ranged(K::StScheDaySpan, "StScheDaySpan", "1", 0, kMaxDays),
     Ranged(K::StScheDayOfWeek, "StScheDayOfWeek", "6", 0, 6),
     Row(K::StScheRecheckAboutEnable, "StScheRecheckAboutEnable", kOption, T::Flag, "1"),
-    Row(K::StScheRecheckAboutDay, "StScheRecheckAboutDay", kOption, T::Integer, "10"),
+    Ranged(K::StScheRecheckAboutDay, "StScheRecheckAboutDay", "10", 0, kMaxDays),
     Row(K::StScheRecheckEmptyEnable, "StScheRecheckEmptyEnable", kOption, T::Flag, "0"),
-    Row(K::StScheRecheckEmptyDay, "StScheRecheckEmptyDay", kOption, T::Integer, "90"),
+    Ranged(K::StScheRecheckEmptyDay, "StScheRecheckEmptyDay", "90", 0, kMaxDays),
     Row(K::StScheInMarketHighlight, "StScheInMarketHighlight", kOption, T::Flag, "1"),
     Row(K::CollectRemake, "CollectRemake", kOption, T::Flag, "0"),
     Row(K::TickerRemake, "TickerRemake", kOption, T::Flag, "0"),
@@ -83,7 +84,7 @@ constexpr std::array<OptionInfo, static_cast<size_t>(K::Count)> kOptions = {{
     Row(K::WebPortUrl, "WebPortUrl", kOption, T::EscapedText, "http://"),
     Row(K::WebPortPreWordEnable, "WebPortPreWordEnable", kOption, T::Flag, "0"),
     Row(K::WebPortPreWord, "WebPortPreWord", kOption, T::EscapedText, ">"),
-    Row(K::DebugLogLevel, "DebugLogLevel", kOption, T::Integer, "0"),
+    Ranged(K::DebugLogLevel, "DebugLogLevel", "0", 0, 2),
     Row(K::LastDownload, "LastDownload", kStatus, T::TextDate, ""),
     Row(K::LastStSche, "LastStSche", kStatus, T::TextDate, ""),
     Row(K::LastStScheHtml, "LastStScheHtml", kStatus, T::TextDate, ""),
@@ -198,12 +199,25 @@ int OptionStore::Int(OptionKey key) const {
 }
 
 uint32_t OptionStore::Date(OptionKey key) const {
-  if (InfoOf(key).type != T::TextDate) return static_cast<uint32_t>(Int(key));
-  std::string text = Text(key);
-  if (text.empty() || !IsAsciiDigit(text.front())) return kNever;
   uint32_t date = 0;
-  for (size_t i = 0; i < text.size() && IsAsciiDigit(text[i]); ++i) date = date * 10 + static_cast<uint32_t>(text[i] - '0');
-  return date;
+  if (ReadDate(key, date)) return date;
+  const OptionInfo& info = InfoOf(key);
+  return info.type == T::TextDate ? kNever : static_cast<uint32_t>(DefaultInt(info));
+}
+
+bool OptionStore::ReadDate(OptionKey key, uint32_t& date) const {
+  const OptionInfo& info = InfoOf(key);
+  std::string text = info.type == T::TextDate ? Text(key) : Raw(info.section, info.name, info.defaultText);
+  // The leading digits, which must be a yyyymmdd day: a hand-edited value of
+  // any length never overflows, it just does not read.
+  size_t digits = 0;
+  while (digits < text.size() && IsAsciiDigit(text[digits])) ++digits;
+  if (digits != 8) return false;
+  uint32_t value = 0;
+  for (size_t i = 0; i < digits; ++i) value = value * 10 + static_cast<uint32_t>(text[i] - '0');
+  if (!IsValidDate(value)) return false;
+  date = value;
+  return true;
 }
 
 std::string OptionStore::Text(OptionKey key) const {
@@ -224,8 +238,14 @@ bool OptionStore::SetFlag(OptionKey key, bool on) { return SetInt(key, on ? 1 : 
 
 bool OptionStore::SetText(OptionKey key, std::string_view text) {
   const OptionInfo& info = InfoOf(key);
-  if (info.type == T::EscapedText) return SetRaw(info.section, info.name, EscapeEntities(text));
-  return SetRaw(info.section, info.name, text);
+  std::string stored = info.type == T::EscapedText ? EscapeEntities(text) : std::string(text);
+  // A longer value would read back cut, in the middle of a code or a word.
+  if (stored.size() > kMaxOptionText) {
+    ReportError("オプション<%s>の値が長すぎます (保存する形で %u バイト、上限 %u バイト)", info.name,
+                static_cast<unsigned>(stored.size()), static_cast<unsigned>(kMaxOptionText));
+    return false;
+  }
+  return SetRaw(info.section, info.name, stored);
 }
 
 std::string OptionStore::Raw(std::string_view section, std::string_view key, std::string_view fallback) const {
@@ -263,8 +283,7 @@ bool OptionStore::WriteFromText(const OptionInfo& info, std::string_view text) {
     ReportError("オプション<%s>の値<%s>は不正です", info.name, value.c_str());
     return false;
   }
-  if (info.type == T::EscapedText) return SetText(info.key, text);
-  return SetRaw(info.section, info.name, text);
+  return SetText(info.key, text);
 }
 
 OptionStore& Options() {

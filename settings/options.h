@@ -91,17 +91,23 @@ class OptionStore {
   const std::string& Path() const { return path_; }
 
   // Typed reads with the key's default. Flag: any non-zero integer is on. Int:
-  // PeriodType outside 0..3 and StScheDayOfWeek outside 0..6 give the default.
-  // Date: text dates give 19000101 unless they begin with a digit, then their
-  // leading digits. Text: the stored value cut at kMaxOptionText bytes, then
-  // unescaped for escaped keys; works for every key.
+  // a value beyond the 32-bit range, or outside the key's range (PeriodType
+  // 0..3, StScheDayOfWeek 0..6, DebugLogLevel 0..2, ...), gives the default.
+  // Date: the leading digits when they are a valid yyyymmdd day; otherwise
+  // 19000101 for text dates and the default for the others. Text: the stored
+  // value cut at kMaxOptionText bytes, then unescaped for escaped keys; works
+  // for every key.
   bool Flag(OptionKey key) const;
   int Int(OptionKey key) const;
   uint32_t Date(OptionKey key) const;
   std::string Text(OptionKey key) const;
+  // Whether the key holds a readable date (as Date reads it); sets `date`.
+  bool ReadDate(OptionKey key, uint32_t& date) const;
 
   // Typed writes. Each returns false after reporting the failure; the file keeps
-  // its old value. SetText escapes first for escaped keys.
+  // its old value. SetText escapes first for escaped keys, and refuses with
+  // "オプション<%s>の値が長すぎます ..." a value whose stored form is longer
+  // than kMaxOptionText bytes (it would read back cut).
   bool SetInt(OptionKey key, int value);
   bool SetFlag(OptionKey key, bool on);
   bool SetText(OptionKey key, std::string_view text);
@@ -115,8 +121,8 @@ class OptionStore {
   std::string ReadAsText(const OptionInfo& info) const;
   // Writes a value given as text after checking it against the key's type
   // (integers in range, flags "0"/"1", valid yyyymmdd dates, no line breaks in
-  // plain texts). Bad input is reported as "オプション<%s>の値<%s>は不正です"
-  // and leaves the file untouched.
+  // plain texts) and its length (as SetText). Bad input is reported as
+  // "オプション<%s>の値<%s>は不正です" and leaves the file untouched.
   bool WriteFromText(const OptionInfo& info, std::string_view text);
 
  private:

@@ -103,6 +103,46 @@ TEST(OptionStore, HandEditedValues) {
   EXPECT_EQ(f.store.ReadAsText(InfoOf(K::EnableHtmlXls)), "1");
 }
 
+TEST(OptionStore, HandEditedNumbersBeyondTheirRangeReadAsDefaults) {
+  StoreFixture f;
+  WriteTestFile(f.path,
+                "[Option]\r\nPeriodSt=99999999999999999999\r\nPeriodEd=20241399\r\nDebugLogLevel=5\r\n"
+                "StScheDaySpan=4294967297\r\nStScheRecheckEmptyDay=-1\r\nEnableHtmlAll=99999999999\r\n"
+                "[Status]\r\nLastStSche=99999999999999999999\r\nLastStScheHtml=2024\r\n"
+                "LastUpdateIndiv=-20240101\r\nLastDownload=20240229x\r\n");
+  EXPECT_EQ(f.store.Date(K::PeriodSt), 20010101u);
+  EXPECT_EQ(f.store.Date(K::PeriodEd), 20010101u);
+  EXPECT_EQ(f.store.Int(K::DebugLogLevel), 0);
+  EXPECT_EQ(f.store.Int(K::StScheDaySpan), 1);
+  EXPECT_EQ(f.store.Int(K::StScheRecheckEmptyDay), 90);
+  EXPECT_TRUE(f.store.Flag(K::EnableHtmlAll));  // the default, 1
+  EXPECT_EQ(f.store.Date(K::LastStSche), 19000101u);
+  EXPECT_EQ(f.store.Date(K::LastStScheHtml), 19000101u);
+  EXPECT_EQ(f.store.Date(K::LastUpdateIndiv), 19000101u);
+  uint32_t date = 0;
+  EXPECT_TRUE(f.store.ReadDate(K::LastDownload, date));
+  EXPECT_EQ(date, 20240229u);
+  EXPECT_FALSE(f.store.ReadDate(K::LastStSche, date));
+}
+
+// An editor saved the file as UTF-8 with a byte-order mark: every value is
+// kept, a warning says once that the file goes back to Shift_JIS.
+TEST(OptionStore, Utf8FileWithByteOrderMarkKeepsItsValues) {
+  StoreFixture f;
+  WriteTestFile(f.path, "\xEF\xBB\xBF[Option]\r\nHtmlDataDir=D:\\\xE6\xA0\xAA\\\r\nPeriodType=1\r\n"
+                        "KeyHighlightList=\xE6\xB1\xBA\xE7\xAE\x97\r\n");
+  MessageRecorder recorder;
+  EXPECT_EQ(f.store.Text(K::HtmlDataDir), "D:\\株\\");
+  EXPECT_EQ(f.store.Int(K::PeriodType), 1);
+  EXPECT_EQ(f.store.Text(K::KeyHighlightList), "決算");
+  ASSERT_TRUE(f.store.SetInt(K::PeriodType, 3));
+  EXPECT_EQ(ReadTestFile(f.path), "[Option]\r\nHtmlDataDir=D:\\株\\\r\nPeriodType=3\r\nKeyHighlightList=決算\r\n");
+  ASSERT_EQ(recorder.messages.size(), 1u);
+  EXPECT_EQ(recorder.messages[0].severity, kSeverityWarning);
+  EXPECT_EQ(recorder.messages[0].text, "オプションファイル<" + f.store.Path() +
+                                           ">は UTF-8 で保存されています。次に設定を保存するとき Shift_JIS で書き直します");
+}
+
 TEST(OptionStore, EscapedTextsRoundTrip) {
   StoreFixture f;
   ASSERT_TRUE(f.store.SetText(K::PortList, "7203, 6758\r\n9984\n<a>&\"'表"));
@@ -115,11 +155,25 @@ TEST(OptionStore, EscapedTextsRoundTrip) {
 
 TEST(OptionStore, LongTextIsCutInItsStoredForm) {
   StoreFixture f;
-  ASSERT_TRUE(f.store.SetText(K::PortList, std::string(1000, '<')));  // stored as 4000 bytes
-  // 2047 stored bytes are 511 "&lt;" and a dangling "&lt".
+  // A hand-edited value of 4000 stored bytes: 2047 of them are 511 "&lt;" and
+  // a dangling "&lt".
+  ASSERT_TRUE(f.store.SetRaw("Option", "PortList", EscapeEntities(std::string(1000, '<'))));
   EXPECT_EQ(f.store.Text(K::PortList), std::string(511, '<') + "&lt");
-  ASSERT_TRUE(f.store.SetText(K::GMOServer, std::string(3000, 'g')));
+  ASSERT_TRUE(f.store.SetRaw("Option", "GMOServer", std::string(3000, 'g')));
   EXPECT_EQ(f.store.Text(K::GMOServer).size(), kMaxOptionText);
+}
+
+TEST(OptionStore, TextsThatWouldReadBackCutAreRefused) {
+  StoreFixture f;
+  MessageRecorder recorder;
+  EXPECT_FALSE(f.store.SetText(K::PortList, std::string(512, '<')));  // 2048 stored bytes
+  EXPECT_FALSE(f.store.SetText(K::GMOServer, std::string(2048, 'g')));
+  EXPECT_FALSE(TestPathExists(f.path));
+  EXPECT_EQ(recorder.Texts(), (std::vector<std::string>{
+                                  "オプション<PortList>の値が長すぎます (保存する形で 2048 バイト、上限 2047 バイト)",
+                                  "オプション<GMOServer>の値が長すぎます (保存する形で 2048 バイト、上限 2047 バイト)"}));
+  ASSERT_TRUE(f.store.SetText(K::PortList, std::string(511, '<') + "123"));  // 2047 stored bytes
+  EXPECT_EQ(f.store.Text(K::PortList), std::string(511, '<') + "123");
 }
 
 TEST(EscapeEntities, ExamplesAndRoundTrips) {
@@ -146,14 +200,15 @@ TEST(OptionStore, WriteFromTextValidates) {
       {K::PeriodType, "abc", false}, {K::PeriodType, "9", false},      {K::PeriodType, "1", true},
       {K::EnableHtmlAll, "2", false}, {K::EnableHtmlAll, "0", true},   {K::PeriodSt, "20240230", false},
       {K::PeriodSt, "2024031", false}, {K::PeriodSt, "20240229", true}, {K::LastStSche, "20240301", true},
-      {K::StScheDaySpan, "99999999999", false}, {K::StScheDaySpan, "-3", true},
+      {K::StScheDaySpan, "99999999999", false}, {K::StScheDaySpan, "-3", false}, {K::StScheDaySpan, "30", true},
+      {K::DebugLogLevel, "5", false}, {K::DebugLogLevel, "-1", false}, {K::DebugLogLevel, "2", true},
       {K::GMOServer, "a\nb", false},  {K::WebPortPreWord, "a\nb", true},
   };
   for (const Case& c : cases) {
     const OptionInfo& info = InfoOf(c.key);
     EXPECT_EQ(f.store.WriteFromText(info, c.text), c.accepted) << info.name << "=" << c.text;
   }
-  EXPECT_EQ(recorder.messages.size(), 7u);
+  EXPECT_EQ(recorder.messages.size(), 10u);
   EXPECT_EQ(recorder.messages[0].text, "オプション<PeriodType>の値<abc>は不正です");
   EXPECT_EQ(recorder.messages[0].severity, 0);
   EXPECT_EQ(f.store.ReadAsText(InfoOf(K::PeriodType)), "1");

@@ -115,18 +115,18 @@ void WorkController::CancelWorkTask() {
 void PeriodOfType(int periodType, uint32_t& firstDay, uint32_t& lastDay) {
   uint32_t today = TodayDate();
   switch (periodType) {
-    case 0: {
-      std::string last = Options().Text(OptionKey::LastDownload);
-      firstDay = (!last.empty() && last[0] >= '0' && last[0] <= '9') ? static_cast<uint32_t>(std::stoul(last)) : today;
+    case 0:
+      // A LastDownload that is no readable day (empty, text, a hand-edited
+      // number of any size) starts today.
+      if (!Options().ReadDate(OptionKey::LastDownload, firstDay)) firstDay = today;
       lastDay = today;
       break;
-    }
     case 1:
       firstDay = lastDay = today;
       break;
     case 3:
-      firstDay = static_cast<uint32_t>(Options().Int(OptionKey::PeriodSt));
-      lastDay = static_cast<uint32_t>(Options().Int(OptionKey::PeriodEd));
+      firstDay = Options().Date(OptionKey::PeriodSt);
+      lastDay = Options().Date(OptionKey::PeriodEd);
       break;
     default:
       firstDay = AddDays(today, -7);
@@ -135,16 +135,22 @@ void PeriodOfType(int periodType, uint32_t& firstDay, uint32_t& lastDay) {
   }
 }
 
+// The application's list changes only with the option (a text too long to
+// store is refused after it parsed).
 bool SavePortfolioList(UserLists& lists, const std::string& text) {
-  if (!ParseTickerList(text.c_str(), lists.portfolio)) return false;
+  TickerList parsed;
+  if (!ParseTickerListToSave(text.c_str(), parsed)) return false;
   if (!Options().SetText(OptionKey::PortList, text)) return false;
+  lists.portfolio = parsed;
   RemoveOutputSubdir("Port");
   return true;
 }
 
 bool SaveIgnoreList(UserLists& lists, const std::string& text) {
-  if (!ParseTickerList(text.c_str(), lists.ignoreList)) return false;
+  TickerList parsed;
+  if (!ParseTickerListToSave(text.c_str(), parsed)) return false;
   if (!Options().SetText(OptionKey::IgnoreList, text)) return false;
+  lists.ignoreList = parsed;
   for (const char* view : {"All", "Port", "Xls", "Indiv"}) RemoveOutputSubdir(view);
   Options().SetInt(OptionKey::LastUpdateIndiv, static_cast<int>(kNeverDate));
   return true;

@@ -88,13 +88,16 @@ class WorkController {
 };
 
 // The period that a period type gives, as the main window fills its two date
-// fields: 0 since the last download (LastDownload, or today when it does not
-// begin with a digit) to today, 1 today, 2 the past week, 3 the stored
+// fields: 0 since the last download (LastDownload, or today when it is not a
+// readable yyyymmdd day) to today, 1 today, 2 the past week, 3 the stored
 // PeriodSt..PeriodEd.
 void PeriodOfType(int periodType, uint32_t& firstDay, uint32_t& lastDay);
 
 // Saving a list as its editor does. The portfolio and the ignore list are parsed
-// into `lists` first: a format error is shown and nothing is saved (false). A
+// first (ParseTickerListToSave): a format error or a number that is no code is
+// shown and nothing is saved (false); so is a text too long for the option file
+// (OptionStore::SetText). Once saved, the parsed list replaces the one in
+// `lists`. A
 // saved portfolio removes the Port views; a saved ignore list removes All, Port,
 // Xls and Indiv and sets LastUpdateIndiv to 19000101, so the pages are rebuilt
 // from the raw store at the next run.

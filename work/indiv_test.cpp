@@ -79,7 +79,7 @@ TEST_F(IndivTest, GroupsByDayNewestFirstAndADayAddedAgainReplacesItsGroup) {
   home_->Run(20240411, 20240411);
   home_->Run(20240409, 20240409);
   std::string newest = Row("0900", "ミカワ", "お知らせC", "2024/04/11", 1);
-  std::string april10 = Row("1100", "ミカワ", "お知らせA", "2024/04/10 ", 3) + Row("1000", "ミカワ", "お知らせB") +
+  std::string april10 = Row("1100", "ミカワ", "お知らせA", "2024/04/10", 3) + Row("1000", "ミカワ", "お知らせB") +
                         Row("0900", "ミカワ", "お知らせC");
   EXPECT_EQ(Rows(Page(7203)), newest + april10);
 
@@ -90,7 +90,7 @@ TEST_F(IndivTest, GroupsByDayNewestFirstAndADayAddedAgainReplacesItsGroup) {
   ASSERT_TRUE(home_->controller.StartRun(20240409, 20240411, 0, false));
   while (home_->controller.OnIdle()) {
   }
-  EXPECT_EQ(Rows(Page(7203)), newest + april10 + Row("1000", "ミカワ", "お知らせB", "2024/04/09 ", 1));
+  EXPECT_EQ(Rows(Page(7203)), newest + april10 + Row("1000", "ミカワ", "お知らせB", "2024/04/09", 1));
   EXPECT_FALSE(TestPathExists(home_->Output("Indiv/1301.html")));
   EXPECT_TRUE(messages.messages.empty()) << messages.Texts()[0];
 }

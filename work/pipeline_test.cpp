@@ -27,15 +27,39 @@ TEST_F(PipelineTest, RawDayFilesHoldHeaderRowsAndFooter) {
   home_->Run(20240327, 20240329);
   EXPECT_TRUE(messages.messages.empty()) << messages.messages[0].text;
   std::string expected = PageHeaderText() + RowLine("1500", "7203", "トヨタ自動車", "東", "2024年3月期決算短信") +
-                         RowLine("0905", "1301", "極", "東", "月次売上高のお知らせ") + PageFooterText();
+                         RowLine("0905", "1301", "極 洋", "東", "月次 売上高 のお知らせ") + PageFooterText();
   EXPECT_EQ(Raw(20240327), expected);
   EXPECT_EQ(Raw(20240328), "");
   EXPECT_EQ(Raw(20240329), "");
   // The views: All holds both rows, written by the markup writer.
   std::string all = ReadTestFile(home_->Output("All/20240327.html"));
   EXPECT_NE(all.find("2024年3月期決算短信"), std::string::npos);
-  EXPECT_NE(all.find("月次売上高のお知らせ"), std::string::npos);
+  EXPECT_NE(all.find("月次 売上高 のお知らせ"), std::string::npos);
   EXPECT_EQ(all.rfind("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n\n", 0), 0u);
+}
+
+// Names and titles reach the raw day whole: every word, one blank where the page
+// had blanks or a line break, none where the pieces touch, and the characters
+// that Shift_JIS users expect for the wave dash, the minus sign and the like.
+TEST_F(PipelineTest, RawDaysKeepEveryWordAndCharacterOfNamesAndTitles) {
+  Serve(20240410, 1,
+        ListPage(20240410, 1,
+                 {{u8"15:00", u8"41120", u8"アオバ\n  ケミカル", u8"Notice Concerning Dividends of Surplus", u8"東"},
+                  {u8"15:30", u8"30010", u8"M&amp;A 総研", u8"2024年2月度 月次販売実績 (15:00 公表)", u8"東"},
+                  {u8"16:00", u8"99990", u8"〜−—‖", u8"¥100 ‾ ¢ £ ¬ é", u8"東"}}));
+  MessageRecorder messages;
+  home_->Run(20240410, 20240410);
+  std::string name3 = "\x81\x60\x81\x7C\x81\x5C\x81\x61";
+  std::string title3 = "\x5C" "100 \x7E \x81\x91 \x81\x92 \x81\xCA ?";
+  std::string rows = RowLine("1500", "4112", "アオバ ケミカル", "東", "Notice Concerning Dividends of Surplus") +
+                     RowLine("1530", "3001", "M&amp;A 総研", "東", "2024年2月度 月次販売実績 (15:00 公表)") +
+                     RowLine("1600", "9999", name3.c_str(), "東", title3.c_str());
+  EXPECT_EQ(Raw(20240410), PageHeaderText() + rows + PageFooterText());
+  std::string all = ReadTestFile(home_->Output("All/20240410.html"));
+  for (const std::string& text : {std::string("アオバ ケミカル"), std::string("Notice Concerning Dividends of Surplus"),
+                                  std::string("M&amp;A 総研"), std::string("2024年2月度 月次販売実績 (15:00 公表)"),
+                                  name3, title3})
+    EXPECT_NE(all.find(text), std::string::npos) << text;
 }
 
 TEST_F(PipelineTest, ThreePageDayIsOneFileAndAMissingNamedPageKeepsNothing) {

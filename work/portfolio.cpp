@@ -88,8 +88,7 @@ void ReadWebPortfolio(RunSelections& selections, HttpDownloader& downloader, Run
     std::unique_ptr<char[]> buffer(new char[kWebPortfolioBufferSize + 1]);
     downloader.Read(buffer.get(), kWebPortfolioBufferSize);
     buffer[downloader.Total()] = '\0';
-    std::string text;
-    ConvertUtf8ToShiftJis(buffer.get(), text);
+    std::string text = DownloadedPageToShiftJis(buffer.get());
     std::string preWord = Options().Text(OptionKey::WebPortPreWord);
     Collected collected;
     if (!preWord.empty() && Options().Flag(OptionKey::WebPortPreWordEnable))

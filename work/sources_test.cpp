@@ -27,6 +27,12 @@ TEST(XlsScan, FourDigitsThenDotXlsSelect) {
   EXPECT_TRUE(selections.HasXls(6758));
   EXPECT_TRUE(selections.HasXls(9984));
 
+  // A directory chosen with its trailing separator ("D:\\xls\\") is the same.
+  Options().SetText(OptionKey::XlsCheckDir, home.Home() + "xls" + std::string(1, kPathSeparator));
+  selections.ResetXls();
+  ScanXlsDirectory(selections, trace);
+  EXPECT_EQ(selections.Xls()->count(), 3u);
+
   MessageRecorder messages;
   Options().SetText(OptionKey::XlsCheckDir, home.Home() + "nothing");
   selections.ResetXls();
@@ -66,6 +72,8 @@ TEST_F(WebPortfolioTest, DigitAndPreWordScans) {
   EXPECT_EQ(Collect("No.7203 No.abc No. 1301 No.6758", "No."), "7203, 6758");
   EXPECT_EQ(Collect(Utf8(u8"銘柄：８８８８ 9432 です")), "9432");
   EXPECT_TRUE(home_->lists.portfolio.Contains(9432));
+  // The page's wave dash is the fullwidth tilde a Shift_JIS user types.
+  EXPECT_EQ(Collect(Utf8(u8"〜7203 〜6758 ~9984"), "\x81\x60"), "7203, 6758");
 }
 
 TEST_F(WebPortfolioTest, CanonicalTextBreaksAfterEveryThirteenth) {

@@ -14,6 +14,7 @@ namespace {
 
 std::string Trimmed(std::string text) {
   while (!text.empty() && text.back() == ' ') text.pop_back();
+  while (!text.empty() && text.front() == ' ') text.erase(0, 1);
   return text;
 }
 
@@ -34,8 +35,17 @@ std::string DescribeCell(const MarkupElement& cell) {
   if (inner && inner->name() == "span") text += std::string(inner->FindAttribute("class")->text()) + ":";
   if (inner && inner->name() == "a" && name == "ticker") text += "@";
   const MarkupElement& holder = inner ? *inner : cell;
-  for (const MarkupText* piece : holder.texts()) text += Trimmed(std::string(piece->text()));
-  return text;
+  std::string pieces;
+  for (const MarkupText* piece : holder.texts()) pieces += Trimmed(std::string(piece->text()));
+  // A name cell is read as one piece: a highlighted name is "<span class="C"> N </span>".
+  static const std::string kSpan = "<span class=\"";
+  if (name == "coname" && pieces.starts_with(kSpan)) {
+    size_t classEnd = pieces.find('"', kSpan.size());
+    size_t nameEnd = pieces.rfind("</span>");
+    return text + pieces.substr(kSpan.size(), classEnd - kSpan.size()) + ":" +
+           Trimmed(pieces.substr(classEnd + 2, nameEnd - classEnd - 2));
+  }
+  return text + pieces;
 }
 
 // The rows of a page, one line each.

@@ -1,19 +1,15 @@
 // Steps 3 and 4: download every TDnet list page of a day and copy each
 // disclosure row, normalised, into the day's raw file (see work/raw_day.h for
 // how an incomplete day is kept out of the store).
-#include <cstring>
 #include <memory>
 
 #include "markup/text.h"
-#include "markup/tree.h"
 #include "pages/output.h"
 #include "platform/diagnostics.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
-#include "platform/sjis.h"
-#include "settings/markets.h"
 #include "settings/options.h"
-#include "pages/page_parser.h"
+#include "work/row_extract.h"
 #include "work/steps.h"
 #include "work/worktask.h"
 
@@ -71,128 +67,28 @@ int StatedTotal(const std::string& text) {
   return ReadNumber(cursor, &number) == kIntegerNumber && number.integer > 0 ? number.integer : 0;
 }
 
-std::string FirstTextOf(const MarkupElement* element) {
-  const MarkupText* text = element ? element->FirstText() : nullptr;
-  return text ? std::string(text->text()) : std::string();
-}
-
-// The child elements of the first row of a parsed row fragment, or false when
-// the fragment has no row or fewer than the four cells read by position (time,
-// code, name, title), which then goes through the text method.
-bool RowCells(const MarkupDocument& document, std::vector<const MarkupElement*>& cells) {
-  const MarkupElement* row = nullptr;
-  for (const MarkupElement* child : document.children())
-    if (child->name() == "tr") { row = child; break; }
-  if (!row || row->children().size() < 4) return false;
-  for (const MarkupElement* cell : row->children()) cells.push_back(cell);
-  return true;
-}
-
-void WriteRowFromTree(RawDay& day, CompanyStore& companies, const std::vector<const MarkupElement*>& cells) {
-  const MarkupElement* timeCell = cells[0];
-  const MarkupText* code = cells[1]->FirstText();
-  int ticker = (code ? code->IntValue() : 0) / 10;
-  if (ticker < 1000) return;
-  // A code of 10000..10009 gives ticker 1000: written, but it has no profile record.
-  uint8_t* marketByte = companies.MarketByte(ticker);
-  const MarkupElement* place = cells[cells.size() - 2];
-  uint8_t market = place->FirstText() ? MarketFromPlace(std::string(place->FirstText()->text()).c_str(), marketByte) : 0;
-  std::string name = FirstTextOf(cells[2]);
-  if (market == 0x10 && marketByte && name.compare(0, 4, "\x82\x6F\x81\x7C") == 0) *marketByte = 0x15;
-  day.WriteHeaderOnce();
-  BufferedFileWriter& out = day.Writer();
-  // The hours, the colon and the minutes of a time are three pieces.
-  const auto& timeTexts = timeCell->texts();
-  std::string hours = timeTexts.size() > 0 ? std::string(timeTexts[0]->text()) : "";
-  std::string minutes = timeTexts.size() > 2 ? std::string(timeTexts[2]->text()) : "";
-  out.Printf(
-      "<tr><td id=\"time\">%s%s</td><td id=\"ticker\">%04d</td><td id=\"coname\">%s</td><td id=\"market\">%s</td><td "
-      "id=\"title\">",
-      hours.c_str(), minutes.c_str(), ticker, name.c_str(), MarketName(market));
-  const MarkupElement* titleCell = cells[3];
-  const MarkupElement* link = titleCell->children().empty() ? nullptr : titleCell->children().front();
-  const MarkupAttribute* href = link ? link->FindAttribute("href") : nullptr;
-  if (href) out.Printf("<a href=\"%s%s\" target=\"_blank\">", TdnetBaseUrl().c_str(), href->c_str());
-  for (const MarkupText* text : (link ? link : titleCell)->texts()) out.Write(text->text().data(), text->text().size());
-  if (href) out.WriteText("</a>");
-  out.WriteText("</td></tr>\n");
-}
-
-// Reads a row that did not parse straight from its text.
-void WriteRowFromText(RawDay& day, RunTrace& trace, const std::string& row) {
-  trace.Log(2, "analyze by manualy\n");
-  day.WriteHeaderOnce();
-  std::string copy;
-  for (char c : row)
-    if (c != '\n' && c != '\r' && c != ':' && c != ' ' && c != '\t') copy += c;
-  int time = 0, ticker = 0, items = 0;
-  std::string name, title;
-  for (size_t at = copy.find('>'); at != std::string::npos && items < 2; at = copy.find('>', at)) {
-    ++at;
-    if (at >= copy.size() || copy[at] == '<') continue;
-    if (copy[at] >= '0' && copy[at] <= '9') {
-      const char* cursor = copy.c_str() + at;
-      NumberSlot number;
-      int kind = ReadNumber(cursor, &number);
-      int value = kind == kIntegerNumber ? number.integer : kind == kRealNumber ? static_cast<int>(number.real) : 0;
-      if (value > 9999) ticker = value / 10; else time = value;
-      at = static_cast<size_t>(cursor - copy.c_str());
-      continue;
-    }
-    size_t end = copy.find('<', at);
-    std::string item = copy.substr(at, end == std::string::npos ? std::string::npos : end - at);
-    (items++ == 0 ? name : title) = item;
-    if (end == std::string::npos) break;
-    at = end;
+// Writes the day's header before the first row reaches the raw day file.
+class RawDayOutput : public ByteOutput {
+ public:
+  explicit RawDayOutput(RawDay& day) : day_(day) {}
+  void Write(const char* bytes, size_t length) override {
+    day_.WriteHeaderOnce();
+    day_.Writer().Write(bytes, length);
   }
-  std::string link;
-  if (size_t href = copy.find("href"); href != std::string::npos && href + 6 <= copy.size()) {
-    size_t end = copy.find('"', href + 6);
-    link = copy.substr(href + 6, end == std::string::npos ? std::string::npos : end - (href + 6));
-  }
-  day.Writer().Printf(
-      "<tr><td id=\"time\">%04d</td><td id=\"ticker\">%04d</td><td id=\"coname\">%s</td><td id=\"market\">%s</td><td "
-      "id=\"title\"><a href=\"%s%s\" target=\"_blank\">%s</a></td></tr>\n",
-      time, ticker, name.c_str(), MarketName(0), TdnetBaseUrl().c_str(), link.c_str(), title.c_str());
-}
 
-void ExtractRow(RawDay& day, CompanyStore& companies, RunTrace& trace, const std::string& row) {
-  PageParser parser;
-  parser.quiet = true;
-  std::string copy = row;
-  std::unique_ptr<MarkupDocument> document = parser.Parse(std::move(copy));
-  std::vector<const MarkupElement*> cells;
-  if (document && RowCells(*document, cells))
-    WriteRowFromTree(day, companies, cells);
-  else
-    WriteRowFromText(day, trace, row);
-}
+ private:
+  RawDay& day_;
+};
 
-// Every row holding a time mark (two digits, a colon, two digits); returns how
-// many rows were found, kept or dropped.
+// Every row of the page last downloaded into the raw day file; returns how many
+// rows were found, kept or dropped.
 int ExtractRows(RawDay& day, CompanyStore& companies, RunTrace& trace) {
-  const std::string& text = day.pageText;
-  size_t from = 0;
-  size_t extracted = 0;  // end of the last row taken
-  int rows = 0;
-  while (true) {
-    size_t colon = text.find(':', from);
-    if (colon == std::string::npos) return rows;
-    from = colon + 1;
-    if (colon < 2 || colon + 2 >= text.size() || !IsAsciiDigit(text[colon - 2]) || !IsAsciiDigit(text[colon - 1]) ||
-        !IsAsciiDigit(text[colon + 1]) || !IsAsciiDigit(text[colon + 2]))
-      continue;
-    // A time outside any row (a page header's clock, say) must not swallow the
-    // next row or repeat the last one.
-    size_t start = text.rfind("<tr", colon);
-    if (start == std::string::npos || start < extracted) continue;
-    size_t end = text.find("</tr>", colon);
-    if (end == std::string::npos) return rows;
-    end += 5;
-    ExtractRow(day, companies, trace, text.substr(start, end - start));
-    ++rows;
-    from = extracted = end;
-  }
+  ListRowContext context;
+  context.baseUrl = TdnetBaseUrl();
+  context.marketByte = [&companies](int ticker) { return companies.MarketByte(ticker); };
+  context.readAsText = [&trace] { trace.Log(2, "analyze by manualy\n"); };
+  RawDayOutput out(day);
+  return ExtractListRows(day.pageText, context, out);
 }
 
 }  // namespace
@@ -217,7 +113,7 @@ PageFetch DownloadListPage(WorkTask& task) {
   if (failure.empty() && status != 404) {
     // A 404 of a day's first page is a day without a list; anything else must
     // be a list page.
-    ConvertUtf8ToShiftJis(body.c_str(), day.pageText);
+    day.pageText = DownloadedPageToShiftJis(body.c_str());
     if (!IsListPage(day.pageText, cursor.page)) failure = "一覧のページではありません";
     if (cursor.page == 1) day.ExpectRows(StatedTotal(day.pageText));
   }
@@ -250,33 +146,4 @@ PageEnd ExtractListPage(WorkTask& task) {
     if (!DownloadsAborted()) ReportError("%u の一覧のダウンロードに失敗 (%s)", cursor.curDate, failure.c_str());
   }
   return PageEnd::kDayFinished;
-}
-
-uint8_t MarketFromPlace(const char* place, uint8_t* stored) {
-  bool tokyo = false, nagoya = false, fukuoka = false, sapporo = false;
-  for (const char* p = place; p[0] && p[1]; p += 2) {
-    if (p[0] == 'G' && p[1] == 'R') {
-      if (stored) *stored = 0x50;
-      return 0x50;
-    }
-    if (std::strncmp(p, "東", 2) == 0) tokyo = true;
-    else if (std::strncmp(p, "名", 2) == 0) nagoya = true;
-    else if (std::strncmp(p, "福", 2) == 0) fukuoka = true;
-    else if (std::strncmp(p, "札", 2) == 0) sapporo = true;
-    else break;
-  }
-  if (stored) {
-    uint8_t group = *stored & 0xF0;
-    if ((group == 0x20 && nagoya) || (group == 0x30 && fukuoka) || (group == 0x40 && sapporo) || (group == 0x10 && tokyo))
-      return group;
-    if ((group == 0x20 || group == 0x30 || group == 0x40) && tokyo) {
-      *stored = 0;
-      return 0x10;
-    }
-  }
-  if (tokyo) return 0x10;
-  if (nagoya) return 0x20;
-  if (fukuoka) return 0x30;
-  if (sapporo) return 0x40;
-  return 0;
 }

@@ -78,7 +78,7 @@ class PipelineTest : public ::testing::Test {
   void Serve(uint32_t date, int page, const std::string& text);
   // The raw day file of a date.
   std::string Raw(uint32_t date);
-  // A raw row as the text method and a parsed row without blanks write it.
+  // A raw row as the tree method and the text method write it.
   std::string RowLine(const char* time, const char* ticker, const char* name, const char* market, const char* title,
                       const char* link = "140120240329500000.pdf");
 

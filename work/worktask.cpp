@@ -186,7 +186,7 @@ void WorkTask::RunStep() {
         EnsureOutputSubdir("Indiv");
         if (Flag(OptionKey::TickerRemake)) DeleteIndivPages();
       }
-      cursor.BeginConversion(static_cast<uint32_t>(Options().Int(OptionKey::PeriodSt)));
+      cursor.BeginConversion(Options().Date(OptionKey::PeriodSt));
       GoTo(kStepConvertDay);
       break;
     case kStepConvertDay:

@@ -32,6 +32,27 @@ TEST(Progress, TextsOfEveryCode) {
   EXPECT_EQ(ProgressText(20240329, -1, -1), "20240329 の開示を抽出中");
 }
 
+// A hand-edited LastDownload that is no day, of any size, starts the period
+// today instead of ending the program.
+TEST(WorkTask, PeriodSinceAnUnreadableLastDownloadStartsToday) {
+  PipelineHome home;
+  uint32_t first = 0, last = 0;
+  for (const char* text : {"99999999999999999999", "4294967296", "20241399", "2024", "abc", ""}) {
+    Options().SetText(OptionKey::LastDownload, text);
+    PeriodOfType(0, first, last);
+    EXPECT_EQ(first, TodayDate()) << text;
+    EXPECT_EQ(last, TodayDate()) << text;
+  }
+  Options().SetText(OptionKey::LastDownload, "20240401");
+  PeriodOfType(0, first, last);
+  EXPECT_EQ(first, 20240401u);
+  Options().SetText(OptionKey::PeriodSt, "99999999999999999999");
+  Options().SetText(OptionKey::PeriodEd, "20240410");
+  PeriodOfType(3, first, last);
+  EXPECT_EQ(first, 20010101u);
+  EXPECT_EQ(last, 20240410u);
+}
+
 TEST(WorkTask, OneDayRunLogsTheStepLinesOnly) {
   PipelineHome home;
   Options().SetInt(OptionKey::DebugLogLevel, 1);

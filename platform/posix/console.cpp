@@ -17,10 +17,17 @@ void OnInterrupt(int) {
 }
 }  // namespace
 
-std::vector<std::string> CommandLineArguments(int argc, char** argv) {
-  std::vector<std::string> arguments;
-  for (int i = 1; i < argc; ++i) arguments.push_back(Utf8ToShiftJis(argv[i]));
-  return arguments;
+bool CommandLineArguments(int argc, char** argv, std::vector<std::string>& arguments, int& bad) {
+  arguments.clear();
+  std::string sjis;
+  for (int i = 1; i < argc; ++i) {
+    if (!Utf8ToShiftJisExactly(argv[i], sjis)) {
+      bad = i;
+      return false;
+    }
+    arguments.push_back(sjis);
+  }
+  return true;
 }
 
 bool ErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }

@@ -43,8 +43,9 @@ size_t Utf8Length(unsigned char c) { return c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0x
 
 std::string Utf8ToShiftJis(std::string_view text) {
   std::string clean = SanitizeUtf8(text);
-  Converter toSjis("CP932", "UTF-8");
-  Converter back("UTF-8", "CP932");
+  // Opening a converter costs more than converting a page: one pair per thread.
+  thread_local Converter toSjis("CP932", "UTF-8");
+  thread_local Converter back("UTF-8", "CP932");
   std::string out, sjis, check;
   out.reserve(clean.size());
   for (size_t i = 0; i < clean.size();) {
@@ -69,7 +70,7 @@ std::string Utf8ToShiftJis(std::string_view text) {
 
 std::string ShiftJisToUtf8(std::string_view text) {
   std::string clean = SanitizeShiftJis(text);
-  Converter toUtf8("UTF-8", "CP932");
+  thread_local Converter toUtf8("UTF-8", "CP932");
   std::string out, utf8;
   out.reserve(clean.size() * 3 / 2);
   for (size_t i = 0; i < clean.size();) {
@@ -95,6 +96,6 @@ bool ConvertUtf8ToShiftJis(const char* utf8, std::string& result) {
     result.clear();
     return false;
   }
-  result = Utf8ToShiftJis(utf8);
+  result = Utf8ToShiftJis(ApplyShiftJisBestFit(utf8));
   return true;
 }

@@ -169,7 +169,7 @@ bool FileEntry::ExistsPath() const {
     return scan.First(path_, data) == files_os::DirectoryScan::kEntry;
   }
   struct stat info;
-  return StatPath(path_, info);
+  return ::stat(ShiftJisToUtf8(files_os::WithoutTrailingSeparators(path_)).c_str(), &info) == 0;
 }
 
 bool FileEntry::CopyTo(const char* destination) {

@@ -23,16 +23,26 @@ BOOL WINAPI OnConsoleControl(DWORD type) {
 
 }  // namespace
 
-std::vector<std::string> CommandLineArguments(int, char**) {
+bool CommandLineArguments(int, char**, std::vector<std::string>& arguments, int& bad) {
   // The narrow argv is in the ANSI code page, which loses Japanese text on most
   // systems; the wide command line does not.
-  std::vector<std::string> arguments;
+  arguments.clear();
+  bad = 0;
   int count = 0;
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (!wide) return arguments;
-  for (int i = 1; i < count; ++i) arguments.push_back(WideToShiftJis(wide[i]));
+  if (!wide) return true;
+  for (int i = 1; i < count; ++i) {
+    std::string sjis = WideToShiftJis(wide[i]);
+    // Exact only when it converts back (a lone surrogate or a character the
+    // code page lacks does not).
+    if (ShiftJisToWide(sjis) != wide[i]) {
+      bad = i;
+      break;
+    }
+    arguments.push_back(sjis);
+  }
   LocalFree(wide);
-  return arguments;
+  return bad == 0;
 }
 
 bool ErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }

@@ -76,7 +76,7 @@ std::string Utf8ToShiftJis(std::string_view text) {
 
 bool ConvertUtf8ToShiftJis(const char* utf8, std::string& result) {
   result.clear();
-  std::string clean = SanitizeUtf8(utf8);
+  std::string clean = SanitizeUtf8(ApplyShiftJisBestFit(utf8));
   // Lengths first (the terminator included), then the conversion into exactly that.
   int wideLength = MultiByteToWideChar(CP_UTF8, 0, clean.c_str(), -1, nullptr, 0);
   std::wstring wide(wideLength > 0 ? static_cast<size_t>(wideLength) : 0, L'\0');

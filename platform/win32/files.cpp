@@ -149,10 +149,13 @@ DirectoryScan::Result DirectoryScan::Next(FindData& data) {
 
 bool FileEntry::ExistsPath() const {
   if (path_.IsEmpty()) return false;
-  std::string text = path_.Text();
-  if (path_.IsDirectory() && text.size() > 1) text.pop_back();  // look the directory itself up
+  // A directory is looked up by its attributes without its trailing
+  // separators: FindFirstFile finds no root, nor "D:\\kabu\\" with its separator.
+  if (path_.IsDirectory())
+    return GetFileAttributesW(ShiftJisToWide(files_os::WithoutTrailingSeparators(path_)).c_str()) !=
+           INVALID_FILE_ATTRIBUTES;
   WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW(ShiftJisToWide(text).c_str(), &found);
+  HANDLE find = FindFirstFileW(ShiftJisToWide(path_.Text()).c_str(), &found);
   if (find == INVALID_HANDLE_VALUE) return false;
   FindClose(find);
   return true;

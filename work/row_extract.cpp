@@ -1,0 +1,192 @@
+// Reading the rows of a list page: the tree method for rows that parse, the
+// text method for rows that do not.
+#include "work/row_extract.h"
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "markup/text.h"
+#include "markup/tree.h"
+#include "platform/diagnostics.h"
+#include "platform/sjis.h"
+#include "settings/markets.h"
+#include "pages/page_parser.h"
+#include "work/steps.h"
+
+namespace {
+
+std::string FirstTextOf(const MarkupElement* element) {
+  const MarkupText* text = element ? element->FirstText() : nullptr;
+  return text ? std::string(text->text()) : std::string();
+}
+
+// Every text piece of an element, with one blank where the page had a blank or
+// a line break after a piece and none where the pieces touched ("M&amp;A",
+// "15:00"); nothing after the last piece.
+std::string WholeText(const MarkupElement& element) {
+  std::string whole;
+  bool blank = false;
+  for (const MarkupText* text : element.texts()) {
+    if (blank) whole += ' ';
+    whole.append(text->text());
+    blank = text->spaceAfter() || text->newlineAfter();
+  }
+  return whole;
+}
+
+void WriteText(ByteOutput& out, std::string_view text) { out.Write(text.data(), text.size()); }
+
+// The child elements of the first row of a parsed row fragment, or false when
+// the fragment has no row or fewer than the four cells read by position (time,
+// code, name, title), which then goes through the text method.
+bool RowCells(const MarkupDocument& document, std::vector<const MarkupElement*>& cells) {
+  const MarkupElement* row = nullptr;
+  for (const MarkupElement* child : document.children())
+    if (child->name() == "tr") { row = child; break; }
+  if (!row || row->children().size() < 4) return false;
+  for (const MarkupElement* cell : row->children()) cells.push_back(cell);
+  return true;
+}
+
+void WriteRowFromTree(const ListRowContext& context, ByteOutput& out, const std::vector<const MarkupElement*>& cells) {
+  const MarkupElement* timeCell = cells[0];
+  const MarkupText* code = cells[1]->FirstText();
+  int ticker = (code ? code->IntValue() : 0) / 10;
+  if (ticker < 1000) return;
+  // A code of 10000..10009 gives ticker 1000: written, but it has no profile record.
+  uint8_t* marketByte = context.marketByte ? context.marketByte(ticker) : nullptr;
+  const MarkupElement* place = cells[cells.size() - 2];
+  uint8_t market = place->FirstText() ? MarketFromPlace(std::string(place->FirstText()->text()).c_str(), marketByte) : 0;
+  if (market == 0x10 && marketByte && FirstTextOf(cells[2]).compare(0, 4, "\x82\x6F\x81\x7C") == 0) *marketByte = 0x15;
+  // The hours, the colon and the minutes of a time are three pieces.
+  const auto& timeTexts = timeCell->texts();
+  std::string hours = timeTexts.size() > 0 ? std::string(timeTexts[0]->text()) : "";
+  std::string minutes = timeTexts.size() > 2 ? std::string(timeTexts[2]->text()) : "";
+  WriteText(out, FormatString("<tr><td id=\"time\">%s%s</td><td id=\"ticker\">%04d</td><td id=\"coname\">",
+                              hours.c_str(), minutes.c_str(), ticker));
+  WriteText(out, WholeText(*cells[2]));
+  WriteText(out, FormatString("</td><td id=\"market\">%s</td><td id=\"title\">", MarketName(market)));
+  const MarkupElement* titleCell = cells[3];
+  const MarkupElement* link = titleCell->children().empty() ? nullptr : titleCell->children().front();
+  const MarkupAttribute* href = link ? link->FindAttribute("href") : nullptr;
+  if (href) {
+    WriteText(out, "<a href=\"");
+    WriteText(out, context.baseUrl);
+    WriteText(out, href->text());
+    WriteText(out, "\" target=\"_blank\">");
+  }
+  WriteText(out, WholeText(link ? *link : *titleCell));
+  if (href) WriteText(out, "</a>");
+  WriteText(out, "</td></tr>\n");
+}
+
+// Reads a row that did not parse straight from its text.
+void WriteRowFromText(const ListRowContext& context, ByteOutput& out, std::string_view row) {
+  if (context.readAsText) context.readAsText();
+  std::string copy;
+  for (char c : row)
+    if (c != '\n' && c != '\r' && c != ':' && c != ' ' && c != '\t') copy += c;
+  int time = 0, ticker = 0, items = 0;
+  std::string name, title;
+  for (size_t at = copy.find('>'); at != std::string::npos && items < 2; at = copy.find('>', at)) {
+    ++at;
+    if (at >= copy.size() || copy[at] == '<') continue;
+    if (IsAsciiDigit(copy[at])) {
+      const char* cursor = copy.c_str() + at;
+      NumberSlot number;
+      int kind = ReadNumber(cursor, &number);
+      int value = kind == kIntegerNumber ? number.integer : kind == kRealNumber ? static_cast<int>(number.real) : 0;
+      if (value > 9999) ticker = value / 10; else time = value;
+      at = static_cast<size_t>(cursor - copy.c_str());
+      continue;
+    }
+    size_t end = copy.find('<', at);
+    std::string item = copy.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    (items++ == 0 ? name : title) = item;
+    if (end == std::string::npos) break;
+    at = end;
+  }
+  std::string link;
+  if (size_t href = copy.find("href"); href != std::string::npos && href + 6 <= copy.size()) {
+    size_t end = copy.find('"', href + 6);
+    link = copy.substr(href + 6, end == std::string::npos ? std::string::npos : end - (href + 6));
+  }
+  WriteText(out, FormatString("<tr><td id=\"time\">%04d</td><td id=\"ticker\">%04d</td><td id=\"coname\">", time, ticker));
+  WriteText(out, name);
+  WriteText(out, FormatString("</td><td id=\"market\">%s</td><td id=\"title\"><a href=\"", MarketName(0)));
+  WriteText(out, context.baseUrl);
+  WriteText(out, link);
+  WriteText(out, "\" target=\"_blank\">");
+  WriteText(out, title);
+  WriteText(out, "</a></td></tr>\n");
+}
+
+void ExtractRow(const ListRowContext& context, ByteOutput& out, std::string_view row) {
+  PageParser parser;
+  parser.quiet = true;
+  std::unique_ptr<MarkupDocument> document = parser.Parse(row);
+  std::vector<const MarkupElement*> cells;
+  if (document && RowCells(*document, cells))
+    WriteRowFromTree(context, out, cells);
+  else
+    WriteRowFromText(context, out, row);
+}
+
+bool IsTimeMark(std::string_view text, size_t colon) {
+  return colon >= 2 && colon + 2 < text.size() && IsAsciiDigit(text[colon - 2]) && IsAsciiDigit(text[colon - 1]) &&
+         IsAsciiDigit(text[colon + 1]) && IsAsciiDigit(text[colon + 2]);
+}
+
+}  // namespace
+
+int ExtractListRows(std::string_view text, const ListRowContext& context, ByteOutput& out) {
+  size_t from = 0;
+  size_t extracted = 0;  // end of the last row taken
+  int rows = 0;
+  while (true) {
+    size_t colon = text.find(':', from);
+    if (colon == std::string_view::npos) return rows;
+    from = colon + 1;
+    if (!IsTimeMark(text, colon)) continue;
+    // A time outside any row (a page header's clock, say) must not swallow the
+    // next row or repeat the last one.
+    size_t start = text.rfind("<tr", colon);
+    if (start == std::string_view::npos || start < extracted) continue;
+    size_t end = text.find("</tr>", colon);
+    if (end == std::string_view::npos) return rows;
+    end += 5;
+    ExtractRow(context, out, text.substr(start, end - start));
+    ++rows;
+    from = extracted = end;
+  }
+}
+
+uint8_t MarketFromPlace(const char* place, uint8_t* stored) {
+  bool tokyo = false, nagoya = false, fukuoka = false, sapporo = false;
+  for (const char* p = place; p[0] && p[1]; p += 2) {
+    if (p[0] == 'G' && p[1] == 'R') {
+      if (stored) *stored = 0x50;
+      return 0x50;
+    }
+    if (std::strncmp(p, "東", 2) == 0) tokyo = true;
+    else if (std::strncmp(p, "名", 2) == 0) nagoya = true;
+    else if (std::strncmp(p, "福", 2) == 0) fukuoka = true;
+    else if (std::strncmp(p, "札", 2) == 0) sapporo = true;
+    else break;
+  }
+  if (stored) {
+    uint8_t group = *stored & 0xF0;
+    if ((group == 0x20 && nagoya) || (group == 0x30 && fukuoka) || (group == 0x40 && sapporo) || (group == 0x10 && tokyo))
+      return group;
+    if ((group == 0x20 || group == 0x30 || group == 0x40) && tokyo) {
+      *stored = 0;
+      return 0x10;
+    }
+  }
+  if (tokyo) return 0x10;
+  if (nagoya) return 0x20;
+  if (fukuoka) return 0x30;
+  if (sapporo) return 0x40;
+  return 0;
+}

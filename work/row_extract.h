@@ -1,0 +1,31 @@
+// The rows of one TDnet list page, read and written in the raw day file's form.
+// Needs no work task: the pipeline (step 4) and the fuzz target both use it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+class ByteOutput;
+
+// What the extraction needs from its caller.
+struct ListRowContext {
+  // The list base URL the links of the rows are written under.
+  std::string baseUrl;
+  // The stored market byte of a ticker's profile, which a row may update;
+  // null (or an empty function) when no profile is kept for it.
+  std::function<uint8_t*(int ticker)> marketByte;
+  // Told of each row that did not parse and went through the text method.
+  std::function<void()> readAsText;
+};
+
+// Finds every row of a Shift_JIS list page that holds a time mark (two digits,
+// a colon, two digits) and writes each kept row to `out` as one raw day line,
+// in a single burst of Write calls (so an output may write a header before the
+// first). A parsed row gives its time, ticker, whole name, market, link and
+// whole title, the name's and title's pieces joined by one blank where the page
+// had a blank or a line break between them; a row that does not parse is read
+// from its text without blanks; a row whose code is below 10000 is dropped.
+// Returns how many rows were found, kept or dropped.
+int ExtractListRows(std::string_view pageText, const ListRowContext& context, ByteOutput& out);
