@@ -276,10 +276,9 @@ TEST_F(GuiTest, CompleteRunEndsWithTheControlsUsable) {
   EXPECT_EQ(Text(1), L"----");
   for (uint32_t day : {20240325u, 20240326u, 20240327u})
     EXPECT_TRUE(TestPathExists(output + "/All/" + std::to_string(day) + ".html")) << day;
-  // ENABLE WHEN THE SUMMARY PAGES LAND: the run ends with All.html, and its
-  // "開く" button becomes usable.
-  // EXPECT_TRUE(TestPathExists(output + "/All.html"));
-  // EXPECT_TRUE(Enabled(8));
+  // The run ends with All.html, and its "開く" button becomes usable.
+  EXPECT_TRUE(TestPathExists(output + "/All.html"));
+  EXPECT_TRUE(Enabled(8));
   EXPECT_TRUE(messages_->messages.empty()) << messages_->Texts().front();
 }
 
