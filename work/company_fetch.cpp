@@ -81,7 +81,7 @@ void CompanyStore::Apply(int ticker, const QuoteFacts& facts) {
   }
 }
 
-Turn CompanyStore::FetchNext(HttpDownloader& downloader, RunTrace& trace) {
+Turn CompanyStore::FetchNextCompany(HttpDownloader& downloader, RunTrace& trace) {
   // The last slot (10000) stands for no ticker and is never fetched.
   while (fetchCursor_ < kTickerCount - 1 && (*names_)[static_cast<size_t>(fetchCursor_)] != "*") ++fetchCursor_;
   if (fetchCursor_ >= kTickerCount - 1) {

@@ -59,7 +59,7 @@ bool WriteOutputFile(const char* name, const std::string& contents) {
 
 }  // namespace
 
-void CompanyStore::Load(RunTrace& trace) {
+void CompanyStore::LoadCompanyStore(RunTrace& trace) {
   if (WantsProfile()) {
     trace.Log(2, "make _coprof.dat\n");
     // A file shorter than the table leaves the rest zero, as a missing one does.
@@ -149,7 +149,7 @@ void CompanyStore::Release() {
   profile_.reset();
 }
 
-void CompanyStore::Save(RunTrace& trace) {
+void CompanyStore::SaveCompanyStore(RunTrace& trace) {
   if (names_ && namesDirty_) trace.Log(2, "write _coname.txt\n");
   if (profile_ && profileDirty_) trace.Log(2, "write _coprof.dat\n");
   SaveChanges();

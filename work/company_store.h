@@ -36,10 +36,10 @@ class CompanyStore : public CompanyLookup {
   // needs markets or industries, the name table when the profile is loaded or
   // full names or schedules are wanted. A name left requested ("*") by an
   // earlier run counts as requested again.
-  void Load(RunTrace& trace);
+  void LoadCompanyStore(RunTrace& trace);
   // Writes "_coname.txt" and "_coprof.dat" when they are loaded and changed
   // (step 12).
-  void Save(RunTrace& trace);
+  void SaveCompanyStore(RunTrace& trace);
   // The same without the log lines, whenever what was learnt must reach the
   // disk before the run goes on (the end of each downloaded or converted day).
   void SaveChanges();
@@ -76,7 +76,7 @@ class CompanyStore : public CompanyLookup {
   // Step 11, one turn: downloads the quote page of the next requested name and
   // takes the name, market and industry from it. Done once the cursor has
   // passed the last ticker (the profile is then marked changed).
-  Turn FetchNext(HttpDownloader& downloader, RunTrace& trace);
+  Turn FetchNextCompany(HttpDownloader& downloader, RunTrace& trace);
   // Frees both tables at the end of the run.
   void Release();
 

@@ -172,7 +172,7 @@ std::vector<MonthlyEntry> ReadMonthlyList(const std::string& text, uint32_t toda
   return list;
 }
 
-Turn ScheduleStore::FetchNext(CompanyStore& companies, HttpDownloader& downloader, RunTrace& trace) {
+Turn ScheduleStore::FetchNextSchedule(CompanyStore& companies, HttpDownloader& downloader, RunTrace& trace) {
   while (fetchCursor_ < kTickerCount && !request_.test(static_cast<size_t>(fetchCursor_))) ++fetchCursor_;
   if (fetchCursor_ >= kTickerCount) return Turn::kDone;
   int ticker = fetchCursor_ + kFirstTicker;

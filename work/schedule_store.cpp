@@ -81,7 +81,7 @@ void ScheduleStore::LoadMonthlyList(RunTrace& trace) {
   monthly_ = ReadMonthlyList(text, TodayDate());
 }
 
-void ScheduleStore::Decide(bool displayOptionsChanged) {
+void ScheduleStore::DecideScheduleWork(bool displayOptionsChanged) {
   uint32_t today = TodayDate();
   uint32_t last = Options().Date(OptionKey::LastStSche);
   if (refetch_ != 0) {
@@ -102,7 +102,7 @@ void ScheduleStore::Decide(bool displayOptionsChanged) {
   pagesNeeded_ = fetch_ || Options().Date(OptionKey::LastStScheHtml) < today || displayOptionsChanged;
 }
 
-void ScheduleStore::Load() {
+void ScheduleStore::LoadScheduleStore() {
   slots_.assign(kTickerCount, ScheduleSlot{});
   std::string path = OutputPath(kScheduleFile);
   if (Options().Int(OptionKey::ScheduleDat) != 2 || !FileEntry(path.c_str()).ExistsPath()) return;
@@ -130,9 +130,9 @@ void ScheduleStore::Rotate(ScheduleSlot& slot) {
   dirty_ = true;
 }
 
-bool ScheduleStore::SelectDownloads(const RunSelections& selections, CompanyStore& companies, RunTrace& trace) {
+bool ScheduleStore::SelectScheduleDownloads(const RunSelections& selections, CompanyStore& companies, RunTrace& trace) {
   request_.reset();
-  if (!Loaded()) Load();
+  if (!Loaded()) LoadScheduleStore();
   trace.Log(2, "check schedule need\n");
   uint32_t today = TodayDate();
   bool recheckEmpty = Options().Flag(OptionKey::StScheRecheckEmptyEnable);
@@ -178,7 +178,7 @@ bool ScheduleStore::SelectDownloads(const RunSelections& selections, CompanyStor
 }
 
 void ScheduleStore::RecordAnnouncement(int kind, int ticker, int time, uint32_t date, const MarkupElement& titleCell) {
-  if (!Loaded()) Load();
+  if (!Loaded()) LoadScheduleStore();
   if (kind == 1) {
     ScheduleEntry* entry = EntryOf(ticker);
     if (!entry || !(entry->date > AddDays(date, -30) || entry->Vague())) return;
@@ -200,7 +200,7 @@ void ScheduleStore::RecordAnnouncement(int kind, int ticker, int time, uint32_t 
   monthlyReported_.push_back({ticker, titleCell.Clone()});
 }
 
-void ScheduleStore::Save(RunTrace& trace) {
+void ScheduleStore::SaveScheduleStore(RunTrace& trace) {
   if (!Loaded()) return;
   trace.Log(2, "write _schedule.dat\n");
   dirty_ = true;

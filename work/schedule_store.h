@@ -41,18 +41,18 @@ class ScheduleStore {
   void LoadMonthlyList(RunTrace& trace);
   // End of step 5: whether downloads are due, which pages to build, whether
   // they must be rebuilt.
-  void Decide(bool displayOptionsChanged);
+  void DecideScheduleWork(bool displayOptionsChanged);
   // Reads "_schedule.dat" (on first need): a file of another version is not
   // read, a short one leaves the rest empty.
-  void Load();
+  void LoadScheduleStore();
   bool Loaded() const { return !slots_.empty(); }
   // Step 6: picks the tickers to download; true when there is one.
-  bool SelectDownloads(const RunSelections& selections, CompanyStore& companies, RunTrace& trace);
+  bool SelectScheduleDownloads(const RunSelections& selections, CompanyStore& companies, RunTrace& trace);
   // Step 7, one turn: downloads the report page of the next picked ticker.
-  Turn FetchNext(CompanyStore& companies, HttpDownloader& downloader, RunTrace& trace);
+  Turn FetchNextSchedule(CompanyStore& companies, HttpDownloader& downloader, RunTrace& trace);
   // Step 10: writes "_schedule.dat" when it is loaded, and LastStSche when
   // downloads were due.
-  void Save(RunTrace& trace);
+  void SaveScheduleStore(RunTrace& trace);
   // The same without the log line and the status key, whenever what a day
   // taught the store must reach the disk before the day's views do.
   void SaveChanges();

@@ -101,21 +101,21 @@ TEST(ScheduleDecision, AChosenWeekdayThatPassedMakesDownloadsDue) {
   store.SetInt(OptionKey::LastStScheHtml, 20240407);
   SetEnvironment("VELKORA_TODAY", "20240407");           // the Sunday after
   ScheduleStore schedules(0);
-  schedules.Decide(false);
+  schedules.DecideScheduleWork(false);
   EXPECT_TRUE(schedules.FetchDue());
   store.SetInt(OptionKey::LastStSche, 20240407);  // a second run that Sunday
-  schedules.Decide(false);
+  schedules.DecideScheduleWork(false);
   EXPECT_FALSE(schedules.FetchDue());
   EXPECT_FALSE(schedules.PagesNeeded());
-  schedules.Decide(true);  // a display option changed: the pages are made again
+  schedules.DecideScheduleWork(true);  // a display option changed: the pages are made again
   EXPECT_TRUE(schedules.PagesNeeded());
   SetEnvironment("VELKORA_TODAY", "20240412");  // Friday: the Saturday is not past yet
   store.SetInt(OptionKey::LastStSche, 20240407);
-  schedules.Decide(false);
+  schedules.DecideScheduleWork(false);
   EXPECT_FALSE(schedules.FetchDue());
   store.SetInt(OptionKey::StScheCycle, 1);
   store.SetInt(OptionKey::StScheDaySpan, 5);
-  schedules.Decide(false);
+  schedules.DecideScheduleWork(false);
   EXPECT_TRUE(schedules.FetchDue());
   UnsetEnvironment("VELKORA_TODAY");
 }

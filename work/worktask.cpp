@@ -90,7 +90,7 @@ bool WorkTask::PrepareRun() {
   for (const char* subdir : {"All", "Port", "Xls", "Indiv", "Images"}) RemoveStaleTemporaryFiles(OutputSubdirPath(subdir));
   RemoveStaleTemporaryFiles(HomeDirectory());  // the option file's
   selections.LoadIgnoreTitles();
-  companies.Load(trace);
+  companies.LoadCompanyStore(trace);
   schedules.LoadMonthlyList(trace);
   WriteStyleSheetIfMissing(outputDirectory);
   selections.ResetXls();
@@ -166,7 +166,7 @@ void WorkTask::RunStep() {
         workStep_ = kStepDownloadPage;
         break;
       }
-      schedules.Decide(displayOptionsChanged);
+      schedules.DecideScheduleWork(displayOptionsChanged);
       if (schedules.WorkDue()) {
         trace.ShowProgress(kProgressScheduleCheck);
         GoTo(kStepSelectSchedules);
@@ -175,10 +175,10 @@ void WorkTask::RunStep() {
       }
       break;
     case kStepSelectSchedules:
-      GoTo(schedules.SelectDownloads(selections, companies, trace) ? kStepFetchSchedule : kStepBeginConversion);
+      GoTo(schedules.SelectScheduleDownloads(selections, companies, trace) ? kStepFetchSchedule : kStepBeginConversion);
       break;
     case kStepFetchSchedule:
-      if (schedules.FetchNext(companies, downloader, trace) == Turn::kDone) GoTo(kStepBeginConversion);
+      if (schedules.FetchNextSchedule(companies, downloader, trace) == Turn::kDone) GoTo(kStepBeginConversion);
       break;
     case kStepBeginConversion:
       RecordDownloadDate();
@@ -197,7 +197,7 @@ void WorkTask::RunStep() {
         cursor.NextConversionDay();
       break;
     case kStepSaveSchedules:
-      schedules.Save(trace);
+      schedules.SaveScheduleStore(trace);
       if (companies.NamesLoaded() && companies.RequestedCount() > 0) {
         companies.BeginFetching();
         GoTo(kStepFetchCompany);
@@ -206,11 +206,11 @@ void WorkTask::RunStep() {
       }
       break;
     case kStepFetchCompany:
-      if (companies.FetchNext(downloader, trace) == Turn::kDone) GoTo(kStepSaveCompanies);
+      if (companies.FetchNextCompany(downloader, trace) == Turn::kDone) GoTo(kStepSaveCompanies);
       break;
     case kStepSaveCompanies:
       downloader.Close();
-      companies.Save(trace);
+      companies.SaveCompanyStore(trace);
       WriteLinkImagesIfMissing();
       if (Flag(OptionKey::HtmlInsertGMO)) gmoServer = Options().Text(OptionKey::GMOServer);
       trace.ShowProgress(kProgressPortPage);
