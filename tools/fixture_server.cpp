@@ -287,6 +287,7 @@ void Handle(const httplib::Request& req, httplib::Response& res) {
   if (path == "count") return res.set_content(std::to_string(requestCount.load()), kText);
   if (path == "drop-port") return res.set_content(std::to_string(dropPort), kText);
   if (path == "drop-count") return res.set_content(std::to_string(dropCount.load()), kText);
+  if (path == "agent") return res.set_content(req.get_header_value("User-Agent"), kText);
   ++requestCount;
   Dispatch(path, options.generation, req, res);
 }
