@@ -312,7 +312,7 @@ void SummaryBuilder::Splice() {
 
 bool SummaryBuilder::Build() {
   std::string path = FormatString("%s/%s.html", Options().Text(OptionKey::HtmlDataDir).c_str(), in_.viewName);
-  bool merging = !in_.displayOptionsChanged && !opt_.remake && FileEntry(path.c_str()).ExistsPath();
+  bool merging = !in_.rebuild && !opt_.remake && FileEntry(path.c_str()).ExistsPath();
   if (merging) {
     Existing existing = OpenExisting(path);
     if (existing == Existing::kUnreadable) {

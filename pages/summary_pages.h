@@ -16,7 +16,7 @@ struct SummaryInputs {
   const char* viewName = "All";  // the day files' directory and the page's name
   const char* title = nullptr;
   uint32_t endDate = 0;  // the last day of the period
-  bool displayOptionsChanged = false;
+  bool rebuild = false;  // build from scratch (display options changed, names learnt)
   const CompanyLookup* companies = nullptr;
   PageSelections selections;
   std::string gmoServer;

@@ -65,8 +65,12 @@ void DeleteIndivPages() {
 }  // namespace
 
 WorkTask::WorkTask(uint32_t firstDay, uint32_t lastDay, uint8_t scheduleRefetch, UserLists& lists,
-                   WorkObserver& observer)
-    : cursor{firstDay, lastDay}, trace(observer), selections(lists), schedules(scheduleRefetch) {}
+                   WorkObserver& observer, bool refetchCompanies)
+    : cursor{firstDay, lastDay},
+      trace(observer),
+      selections(lists),
+      schedules(scheduleRefetch),
+      refetchCompanies_(refetchCompanies) {}
 
 void WorkTask::GoTo(int step) {
   workStep_ = step;
@@ -90,7 +94,7 @@ bool WorkTask::PrepareRun() {
   for (const char* subdir : {"All", "Port", "Xls", "Indiv", "Images"}) RemoveStaleTemporaryFiles(OutputSubdirPath(subdir));
   RemoveStaleTemporaryFiles(HomeDirectory());  // the option file's
   selections.LoadIgnoreTitles();
-  companies.LoadCompanyStore(trace);
+  companies.LoadCompanyStore(trace, refetchCompanies_);
   schedules.LoadMonthlyList(trace);
   WriteStyleSheetIfMissing(outputDirectory);
   selections.ResetXls();
@@ -105,6 +109,9 @@ bool WorkTask::PrepareRun() {
     }
   }
   downloader.Open();
+  // The sites are asked at a pace they tolerate (the option's pause between
+  // two requests to one host).
+  downloader.SetMinInterval(Options().Int(OptionKey::RequestIntervalMs));
   return true;
 }
 
@@ -128,6 +135,11 @@ void WorkTask::RecordDownloadDate() {
 }
 
 void WorkTask::FinishRun() {
+  uint32_t names = companies.PendingNames(), dates = schedules.Pending();
+  if (names != 0 || dates != 0) {
+    trace.Log(1, "pending names(%u) schedules(%u)\n", names, dates);
+    ReportError("取得できなかった会社名 %u 件と決算スケジュール %u 件は、次回の実行で取得します", names, dates);
+  }
   schedules.Release();
   selections.Release();
   companies.Release();
@@ -234,7 +246,9 @@ void WorkTask::RunStep() {
       trace.Log(2, "make All.html\n");
       if (Flag(OptionKey::EnableHtmlAll)) MakeSummaryPage(*this, PageView::kAll, "All", "全て - Velkora");
       CopyDisplayOptionsToStatus();
-      if (schedules.Views() != 0 && schedules.PagesNeeded()) {
+      // Names learnt for companies that were still wanted show on the schedule
+      // pages too.
+      if (schedules.Views() != 0 && (schedules.PagesNeeded() || companies.LearntPending())) {
         trace.ShowProgress(kProgressPortSchedulePage);
         GoTo(kStepPortSchedulePage);
       } else {
