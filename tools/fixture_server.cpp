@@ -1,10 +1,17 @@
 // velkora-fixture: a small HTTP/1.1 server on 127.0.0.1 that stands in for the
 // web services the program reads, for tests, benchmarks and the demo.
 //
-// It serves files from --root, synthetic disclosure lists, quote and report
-// pages, and failure modes chosen by a path prefix, so that each request of a
-// test can pick its own failure. It prints "port N" as its first line, and stops
-// by itself after --time-limit seconds.
+// It serves files from --root, synthetic disclosure lists, quote pages (today's
+// "/quote/NNNN.T" and the older "/stocks/detail/?code=NNNN") and report pages,
+// and failure modes chosen by a path prefix, so that each request of a test can
+// pick its own failure: "/fail/STATUS/" (an error page with that status),
+// "/fail/maintenance/STATUS/" (the quote site's maintenance page),
+// "/fail/block/" (a block page answered with 200), "/fail/pad/BYTES/" (the page
+// with BYTES of markup before its content), "/fail/cut|slow|trickle|big/...",
+// and "/name/KIND/" (the company name of a quote or report page replaced by a
+// hostile one: markup, line breaks, a NUL byte, an over-long name). "/agent"
+// answers the user agent of the request. It prints "port N" as its first
+// line, and stops by itself after --time-limit seconds.
 #include <arpa/inet.h>
 #include <httplib.h>
 #include <netinet/in.h>

@@ -29,8 +29,8 @@ std::string WithoutAll(std::string_view text, std::string_view piece) {
 // Nothing when the key is absent.
 std::optional<std::string_view> JsonText(std::string_view page, std::string_view key, std::string_view stops,
                                          size_t from = 0) {
-  std::string plain = "\"" + std::string(key) + "\":\"";
-  std::string escaped = "\\\"" + std::string(key) + "\\\":\\\"";
+  std::string plain = std::string(1, '"').append(key).append("\":\"");
+  std::string escaped = std::string("\\\"").append(key).append("\\\":\\\"");
   size_t a = page.find(plain, from), b = page.find(escaped, from);
   if (a == std::string_view::npos && b == std::string_view::npos) return std::nullopt;
   size_t start = a < b ? a + plain.size() : b + escaped.size();

@@ -174,7 +174,7 @@ void CompanyStore::ReadNameFile(const std::string& path, const std::string& text
     if (IsCleanName(line)) {
       names[i] = line;
     } else {
-      names[i] = "*";  // asked for again
+      names[i].assign(1, '*');  // asked for again
       ++bad;
     }
   }

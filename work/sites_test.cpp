@@ -178,7 +178,7 @@ TEST_F(SitesTest, ADamagedNameFileIsReadSafelyAndItsBadSlotsAskedAgain) {
   ASSERT_EQ(NameOf(healthy, 7203), "ミカワ自動車");
   std::string good = ReadTestFile(home_->Output("_coname.txt"));
   std::string shifted = good;
-  shifted.insert(shifted.find("ミカワ自動車") + 4, "\n");  // a name over two lines: every later one shifted
+  shifted.insert(shifted.find("ミカワ自動車") + 4, 1, '\n');  // a name over two lines: every later one shifted
   std::string random;
   for (int i = 0; i < 100000; ++i) random += static_cast<char>((i * 7919) % 251);
   std::string controls = good;
