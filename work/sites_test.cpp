@@ -350,4 +350,18 @@ TEST_F(SitesTest, RequestsToOneHostKeepTheIntervalOfTheOptionFile) {
   EXPECT_GE(seconds, 0.3 * static_cast<double>(requests - 1));
 }
 
+TEST_F(SitesTest, APauseThatIsNoNumberKeepsTheDefault) {
+  struct Case {
+    const char* text;
+    int pause;
+  } cases[] = {{"250", 250}, {"0", 0}, {"abc", 1000}, {"-5", 1000}, {"99999", 1000}, {"", 1000}};
+  for (const Case& c : cases) {
+    Options().SetRaw("Server", "RequestIntervalMs", c.text);
+    ASSERT_TRUE(home_->controller.StartRun(20240410, 20240410, 0, false));
+    home_->controller.OnIdle();  // the run's preparation
+    EXPECT_EQ(home_->controller.Task()->downloader.MinInterval(), c.pause) << c.text;
+    home_->controller.CancelWorkTask();
+  }
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include "platform/dates.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
+#include "settings/ini.h"
 #include "settings/options.h"
 #include "work/steps.h"
 
@@ -49,6 +50,15 @@ bool DisplayOptionsChanged() {
 
 void CopyDisplayOptionsToStatus() {
   for (const DisplayOption& pair : kDisplayOptions) Options().SetInt(pair.status, Flag(pair.option) ? 1 : 0);
+}
+
+// The pause between two requests to one host. A hand-edited value that is no
+// number would read as 0, which would turn the pause off: it gives the default.
+int RequestInterval() {
+  const OptionInfo& info = InfoOf(OptionKey::RequestIntervalMs);
+  std::string raw = Options().Raw(info.section, info.name, info.defaultText);
+  bool number = !raw.empty() && raw.find_first_not_of("0123456789") == std::string::npos;
+  return number ? Options().Int(OptionKey::RequestIntervalMs) : IniParseInt(info.defaultText, 0);
 }
 
 void DeleteIndivPages() {
@@ -111,7 +121,7 @@ bool WorkTask::PrepareRun() {
   downloader.Open();
   // The sites are asked at a pace they tolerate (the option's pause between
   // two requests to one host).
-  downloader.SetMinInterval(Options().Int(OptionKey::RequestIntervalMs));
+  downloader.SetMinInterval(RequestInterval());
   return true;
 }
 
