@@ -280,7 +280,8 @@ std::string CompanyStore::ProfileBytes() const {
   if (!previousProfile_ || !names_) return bytes;
   for (size_t i = 0; i < names_->size(); ++i) {
     const uint8_t* previous = &previousProfile_[i * kRecordBytes];
-    if ((*names_)[i] == "*" && previous[0] != 0) bytes.replace(i * kRecordBytes, kRecordBytes, reinterpret_cast<const char*>(previous), kRecordBytes);
+    if ((*names_)[i] == "*" && previous[0] != 0)
+      bytes.replace(i * kRecordBytes, kRecordBytes, reinterpret_cast<const char*>(previous), kRecordBytes);
   }
   return bytes;
 }

@@ -25,7 +25,8 @@ constexpr char kReportSiteMark[] = "株予報";
 bool IsReportSitePage(std::string_view page) {
   size_t title = page.find("<title>");
   size_t end = title == std::string_view::npos ? title : page.find("</title>", title);
-  return end != std::string_view::npos && page.substr(title, end - title).find(kReportSiteMark) != std::string_view::npos;
+  if (end == std::string_view::npos) return false;
+  return page.substr(title, end - title).find(kReportSiteMark) != std::string_view::npos;
 }
 
 // Reads a number at `at` (advanced past it); -1 when there is none.
