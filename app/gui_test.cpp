@@ -357,14 +357,15 @@ class SlowDownloadTest : public GuiTest {
   // step is then waiting for the page), posts `message` to `target` from
   // another thread as a user's input arrives. Runs the loop until the run has
   // ended; returns the milliseconds from the post to the end, or -1.
-  long InterruptDownload(HWND target, UINT message) {
+  // `skip`: a progress text that does not count yet (a page that comes at once).
+  long InterruptDownload(HWND target, UINT message, const wchar_t* skip = L"") {
     HWND main = Main().Handle(), progress = Item(1);
     std::atomic<DWORD> posted{0};
     std::thread user([&] {
       for (int i = 0; i < 3000; ++i, Sleep(20)) {
         wchar_t text[256] = {};
         InternalGetWindowText(progress, text, 256);  // sends nothing to the busy thread
-        if (!std::wcsstr(text, L"の開示をダウンロード")) continue;
+        if (!std::wcsstr(text, L"の開示をダウンロード") || std::wcscmp(text, skip) == 0) continue;
         DWORD_PTR result = 0;
         answered_ = SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
         posted = GetTickCount();
@@ -409,6 +410,28 @@ TEST_F(SlowDownloadTest, CancelEndsTheDownloadInProgress) {
   EXPECT_FALSE(DownloadsAborted());
   Click(81);
   EXPECT_FALSE(Controller().Running());
+}
+
+// The pause between two requests to one host (a minute here) ends at once on
+// a cancel, and the window answers while it lasts.
+TEST_F(SlowDownloadTest, CancelEndsThePauseBetweenTwoRequests) {
+  if (FixtureUrl().empty()) GTEST_SKIP() << "needs the fixture server";
+  MakeOutput();
+  Preset(K::TdnetBaseUrl, FixtureUrl() + "/inbs/");
+  Preset(K::RequestIntervalMs, "60000");
+  Preset(K::PeriodType, "3");
+  Preset(K::PeriodSt, "20240325");
+  Preset(K::PeriodEd, "20240327");
+  StartApp();
+  Click(80);
+  ASSERT_TRUE(Controller().Running());
+  long elapsed = InterruptDownload(Item(81), BM_CLICK, L"20240325 (1) の開示をダウンロード");
+  ASSERT_GE(elapsed, 0) << "the run did not end";
+  EXPECT_LT(elapsed, 10000) << "the cancel waited for the pause";
+  EXPECT_TRUE(answered_) << "the window did not answer during the pause";
+  EXPECT_EQ(Text(1), L"----");
+  EXPECT_TRUE(Enabled(80));
+  EXPECT_TRUE(messages_->messages.empty()) << messages_->Texts().front();
 }
 
 TEST_F(SlowDownloadTest, CloseEndsTheDownloadInProgress) {

@@ -33,6 +33,7 @@ std::string GuiTest::MakeOutput() {
   std::string output = home_ / "out";
   WriteTestFile(output + "/.keep", "");
   Preset(OptionKey::HtmlDataDir, output);
+  Preset(OptionKey::RequestIntervalMs, "0");  // the fixture server needs no pause
   return output;
 }
 

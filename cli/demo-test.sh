@@ -1,6 +1,6 @@
 #!/bin/sh
-# velkora demo into OUTDIR: it must finish, print the pages it made, and
-# All.html must open in a browser (headless Chromium takes a screenshot of it
+# velkora demo into OUTDIR: it must finish, print the pages it made, every page
+# must be well-formed XML, and All.html must open in a browser (headless Chromium takes a screenshot of it
 # when Chromium is installed).
 #   demo-test.sh VELKORA OUTDIR
 set -u
@@ -27,6 +27,8 @@ grep -q '(株)' "$out/html/_coname.txt" && fail "a stored name kept its (株)"
 [ "$(grep -c . "$out/html/_coname.txt")" -gt 10 ] || fail "no names were fetched"
 for icon in yahoo gmo kcom sbi ifis; do [ -s "$out/html/Images/$icon.png" ] || fail "no $icon.png"; done
 grep -q -- '----- finish -----' "$out/DebugLog.txt" || fail "the run did not finish"
+# Every page the demo wrote is well-formed XML.
+"$(dirname "$0")/check-pages.sh" "$out/html" || fail "a page is not well-formed"
 
 if command -v chromium >/dev/null 2>&1; then
   profile=$(mktemp -d)

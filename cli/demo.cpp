@@ -46,8 +46,9 @@ void WriteDemoOptions(const std::string& home, int port) {
   Options().SetText(OptionKey::HtmlDataDir, home + "html");
   Options().SetText(OptionKey::XlsCheckDir, home + "xls");
   Options().SetText(OptionKey::TdnetBaseUrl, server + "/inbs/");
-  Options().SetText(OptionKey::QuoteBaseUrl, server);
-  Options().SetText(OptionKey::ReportBaseUrl, server);
+  Options().SetText(OptionKey::QuoteUrlTemplate, server + "/quote/{code}.T");
+  Options().SetText(OptionKey::ReportUrlTemplate, server + "/index.php?action=tp1&sa=report&bcode={code}");
+  Options().SetInt(OptionKey::RequestIntervalMs, 0);  // a loopback server needs no pause
   Options().SetFlag(OptionKey::EnableHtmlAll, true);
   Options().SetFlag(OptionKey::EnableHtmlPort, true);
   Options().SetFlag(OptionKey::EnableHtmlXls, true);

@@ -25,6 +25,7 @@ v() { $emulator "$velkora" --home "$home" "$@"; }
 
 v set HtmlDataDir "$home/out" || fail "set HtmlDataDir"
 v set TdnetBaseUrl "$VELKORA_FIXTURE_URL/inbs/" || fail "set TdnetBaseUrl"
+v set RequestIntervalMs 0 || fail "set RequestIntervalMs"
 v set EnableHtmlPort 1 && v set PortList "1301, 7203" || fail "set PortList"
 v set EnableIgnoreList 1 && v set IgnoreList "6758" || fail "set IgnoreList"
 v set DebugLogLevel 2 || fail "set DebugLogLevel"
@@ -44,6 +45,7 @@ for day in 20240325 20240326 20240327; do
     cmp -s "$out/mine.html" "$out/theirs.html" || fail "raw day $day differs from $reference"
   fi
 done
+"$(dirname "$0")/check-pages.sh" "$out/out" || fail "a page is not well-formed"
 # 230 disclosures a day: three list pages each.
 [ "$(grep -c 'download TDNet html(20240326' "$out/DebugLog.txt")" = 3 ] || fail "20240326 was not three downloads"
 

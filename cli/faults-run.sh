@@ -36,7 +36,7 @@ run() { v run --from 20240326 --to 20240327 2>>"$out/runs.txt"; }
 # A home with every view and list the pipeline has, kept as a pristine copy.
 mkdir -p "$work/out" "$work/xls" && touch "$work/xls/7203.xls" "$work/xls/1301.xlsx"
 v set HtmlDataDir "$home/out" && v set XlsCheckDir "$home/xls" &&
-  v set TdnetBaseUrl "$VELKORA_FIXTURE_URL/inbs/" &&
+  v set TdnetBaseUrl "$VELKORA_FIXTURE_URL/inbs/" && v set RequestIntervalMs 0 &&
   v set EnableHtmlPort 1 && v set PortList "1301, 7203, 2158" && v set EnableHtmlXls 1 &&
   v set EnableIgnoreList 1 && v set IgnoreList "6758" &&
   v set QuoteBaseUrl "$VELKORA_FIXTURE_URL" && v set UseFullConame 1 && v set HtmlInsertIndustry 1 &&

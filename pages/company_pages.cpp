@@ -12,16 +12,6 @@
 
 namespace {
 
-// Moves a page that cannot be read aside, under a name not yet taken; returns
-// that name (empty when the move failed too).
-std::string SetAside(const std::string& path) {
-  std::string aside = path + FormatString(".broken-%u", TodayDate());
-  for (int n = 2; FileEntry(aside.c_str()).ExistsPath() && n < 100; ++n)
-    aside = path + FormatString(".broken-%u-%d", TodayDate(), n);
-  FileEntry page(path.c_str());
-  return page.MoveTo(aside.c_str(), false) ? aside : std::string();
-}
-
 // The page document of a ticker, read or made, and its table.
 std::unique_ptr<MarkupDocument> OpenPage(int ticker, const std::string& path, MarkupElement*& table) {
   if (FileEntry(path.c_str()).ExistsPath()) {
@@ -34,7 +24,7 @@ std::unique_ptr<MarkupDocument> OpenPage(int ticker, const std::string& path, Ma
     }
     table = page ? page->FindChild("table", true) : nullptr;
     if (table) return page;
-    std::string aside = SetAside(path);
+    std::string aside = SetPageAside(path);
     ReportError("銘柄別html<%s>を読めないので<%s>に移して作り直します", path.c_str(), aside.c_str());
   }
   return BuildPageFrame(FormatString("%04d - Velkora", ticker).c_str(), "../_default.css", table);

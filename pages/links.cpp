@@ -2,22 +2,26 @@
 
 #include <string>
 
+#include "markup/safe_text.h"
 #include "markup/tree.h"
 #include "pages/link_images.h"
 #include "pages/output.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "settings/options.h"
+#include "settings/site_urls.h"
 
 namespace {
 
 // A cell with the site's id; with an address, a link around the site's icon.
+// The address is written as an attribute value ("&" as "&amp;"), whatever the
+// option file put into it.
 std::unique_ptr<MarkupElement> LinkCell(const char* site, const std::string& address) {
   auto cell = std::make_unique<MarkupElement>("td");
   cell->AddAttribute("id", site);
   if (!address.empty()) {
     MarkupElement* link = cell->AddChild("a");
-    link->AddAttribute("href", address);
+    link->AddAttribute("href", SafeAttributeValue(address));
     link->AddAttribute("target", "_blank");
     link->AddChild("img")->AddAttribute("src", FormatString("Images/%s.png", site));
   }
@@ -70,13 +74,9 @@ bool MissingOrEmpty(const FilePath& path) {
 
 }  // namespace
 
-std::unique_ptr<MarkupElement> MakeYahooCell(int ticker) {
-  return LinkCell("yahoo", FormatString("http://textream.yahoo.co.jp/rd/finance/%04d", ticker));
-}
+std::unique_ptr<MarkupElement> MakeYahooCell(int ticker) { return LinkCell("yahoo", QuotePageUrl(ticker)); }
 
-std::unique_ptr<MarkupElement> MakeIfisCell(int ticker) {
-  return LinkCell("ifis", FormatString("http://kabuyoho.ifis.co.jp/index.php?sa=report&bcode=%04d", ticker));
-}
+std::unique_ptr<MarkupElement> MakeIfisCell(int ticker) { return LinkCell("ifis", ReportPageUrl(ticker)); }
 
 std::unique_ptr<MarkupElement> MakeKComCell(int ticker) {
   return LinkCell("kcom", FormatString("http://s10.kabu.co.jp/Members/Tradetool/investment_info/"

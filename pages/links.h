@@ -3,7 +3,11 @@
 // Each cell is a "td" whose id names the site. When the site has a page for the
 // company, the cell holds an "a" (href, target="_blank") around an "img" whose
 // src is the site's icon under "Images/" of the output directory; otherwise the
-// cell is empty. The sites are never fetched: the cells only point at them.
+// cell is empty. The href is an attribute value as a page holds it: "&", "<",
+// ">" and "\"" of the address (and of the option text in it) are written as
+// entity references. The quote and report sites' cells point at the pages the
+// run reads (the URL templates of the option file); the other sites are never
+// fetched: the cells only point at them.
 #pragma once
 
 #include <cstdint>
@@ -12,9 +16,9 @@
 
 class MarkupElement;
 
-// Yahoo! Japan's message board of the company; always a link.
+// The company's quote page on Yahoo! Finance (QuotePageUrl); always a link.
 std::unique_ptr<MarkupElement> MakeYahooCell(int ticker);
-// The company's report page on IFIS; always a link.
+// The company's report page on IFIS (ReportPageUrl); always a link.
 std::unique_ptr<MarkupElement> MakeIfisCell(int ticker);
 // The company's page on カブドットコム証券's members' site; always a link.
 std::unique_ptr<MarkupElement> MakeKComCell(int ticker);

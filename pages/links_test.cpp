@@ -36,7 +36,14 @@ std::string LinkedCell(const std::string& site, const std::string& href) {
          ".png\" />\n\t</a>\n</td>\n";
 }
 
-TEST(LinkCells, TokyoCompanyGetsAllFiveLinks) {
+// A temporary option file: the quote and report cells read their templates.
+class LinkCells : public ::testing::Test {
+ protected:
+  TempDir dir_;
+  OptionStore store_{dir_ / "VelkoraOption.ini"};
+};
+
+TEST_F(LinkCells, TokyoCompanyGetsAllFiveLinks) {
   EXPECT_EQ(Written(MakeGmoCell("sec1-7", 7203, 0x19)),
             "<td id=\"gmo\">\n"
             "\t<a href=\"https://kabu.click-sec.com/sec1-7/kabu/meigaraInfo.do?meigaraCode=0720300\""
@@ -46,20 +53,31 @@ TEST(LinkCells, TokyoCompanyGetsAllFiveLinks) {
             "</td>\n");
   EXPECT_EQ(Href(MakeGmoCell("sec2-3", 1301, 0x11)),
             "https://kabu.click-sec.com/sec2-3/kabu/meigaraInfo.do?meigaraCode=0130100");
-  EXPECT_EQ(Written(MakeYahooCell(7203)), LinkedCell("yahoo", "http://textream.yahoo.co.jp/rd/finance/7203"));
+  EXPECT_EQ(Written(MakeYahooCell(7203)), LinkedCell("yahoo", "https://finance.yahoo.co.jp/quote/7203.T"));
   EXPECT_EQ(Written(MakeIfisCell(7203)),
-            LinkedCell("ifis", "http://kabuyoho.ifis.co.jp/index.php?sa=report&bcode=7203"));
+            LinkedCell("ifis", "https://kabuyoho.ifis.co.jp/index.php?action=tp1&amp;sa=report&amp;bcode=7203"));
   EXPECT_EQ(Written(MakeKComCell(7203)),
-            LinkedCell("kcom", "http://s10.kabu.co.jp/Members/Tradetool/investment_info/?trid=600&trric=7203"));
+            LinkedCell("kcom", "http://s10.kabu.co.jp/Members/Tradetool/investment_info/?trid=600&amp;trric=7203"));
   EXPECT_EQ(Written(MakeSbiCell(7203, 0x19)),
             LinkedCell("sbi",
-                       "https://site1.sbisec.co.jp/ETGate/?stock_sec_code_mul=7203&exchange_code=TKY"
-                       "&i_stock_sec=7203&i_exchange_code=TKY&i_output_type=0&i_dom_flg=1"
-                       "&_ControlID=WPLETsiR001Control&_PageID=WPLETsiR001Ilst10"
-                       "&_ActionID=getDetailOfStockPriceJP&getFlg=on"));
+                       "https://site1.sbisec.co.jp/ETGate/?stock_sec_code_mul=7203&amp;exchange_code=TKY"
+                       "&amp;i_stock_sec=7203&amp;i_exchange_code=TKY&amp;i_output_type=0&amp;i_dom_flg=1"
+                       "&amp;_ControlID=WPLETsiR001Control&amp;_PageID=WPLETsiR001Ilst10"
+                       "&amp;_ActionID=getDetailOfStockPriceJP&amp;getFlg=on"));
 }
 
-TEST(LinkCells, SbiAndGmoDependOnTheMarket) {
+TEST_F(LinkCells, AddressesAreAttributeValuesWhateverTheOptionsHold) {
+  // The cells follow the templates of the option file, the same the run reads.
+  Options().SetText(OptionKey::QuoteUrlTemplate, "http://q/x?a=1&code={code}\"<b>");
+  Options().SetText(OptionKey::ReportUrlTemplate, "http://r/{code}?a&amp;b");
+  EXPECT_EQ(Href(MakeYahooCell(1301)), "http://q/x?a=1&amp;code=1301&quot;&lt;b&gt;");
+  EXPECT_EQ(Href(MakeIfisCell(1301)), "http://r/1301?a&amp;b");
+  // A server name with markup in it stays inside the attribute.
+  EXPECT_EQ(Href(MakeGmoCell("x\"><script>", 7203, 0x19)),
+            "https://kabu.click-sec.com/x&quot;&gt;&lt;script&gt;/kabu/meigaraInfo.do?meigaraCode=0720300");
+}
+
+TEST_F(LinkCells, SbiAndGmoDependOnTheMarket) {
   struct Case {
     uint8_t market;
     const char* exchange;  // "" when SBI has no page
@@ -77,8 +95,10 @@ TEST(LinkCells, SbiAndGmoDependOnTheMarket) {
     std::unique_ptr<MarkupElement> sbi = MakeSbiCell(8411, c.market);
     if (*c.exchange) {
       std::string href = Href(sbi);
-      EXPECT_NE(href.find(std::string("stock_sec_code_mul=8411&exchange_code=") + c.exchange + "&"), std::string::npos);
-      EXPECT_NE(href.find(std::string("&i_stock_sec=8411&i_exchange_code=") + c.exchange + "&"), std::string::npos);
+      EXPECT_NE(href.find(std::string("stock_sec_code_mul=8411&amp;exchange_code=") + c.exchange + "&amp;"),
+                std::string::npos);
+      EXPECT_NE(href.find(std::string("&amp;i_stock_sec=8411&amp;i_exchange_code=") + c.exchange + "&amp;"),
+                std::string::npos);
     } else {
       EXPECT_EQ(Written(sbi), EmptyCell("sbi"));
     }

@@ -1,5 +1,6 @@
 #include "pages/output.h"
 
+#include "platform/dates.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "settings/options.h"
@@ -43,4 +44,12 @@ bool RemoveOutputSubdir(const char* name) {
   FileEntry entry(OutputSubdirPath(name).c_str());
   if (!entry.ExistsPath()) return false;
   return entry.DeleteDir();
+}
+
+std::string SetPageAside(const std::string& path) {
+  std::string aside = path + FormatString(".broken-%u", TodayDate());
+  for (int n = 2; FileEntry(aside.c_str()).ExistsPath() && n < 100; ++n)
+    aside = path + FormatString(".broken-%u-%d", TodayDate(), n);
+  FileEntry page(path.c_str());
+  return page.MoveTo(aside.c_str(), false) ? aside : std::string();
 }

@@ -35,6 +35,11 @@ std::string DayFilePath(const char* subdir, uint32_t date);
 // OutputSubdirPath of `name`, created when missing ("CreateDirectory に失敗" when
 // it cannot be); the path is returned either way.
 std::string EnsureOutputSubdir(const char* name);
+// Moves a page that cannot be read aside as "<path>.broken-<today>" (with
+// "-2", "-3", ... when that name is taken), so that the page can be made anew
+// without losing what it held. Returns the new name, empty when the move failed.
+std::string SetPageAside(const std::string& path);
+
 // Removes HtmlDataDir/name/ with everything in it. False when it did not exist
 // (or there is no output directory) or could not be removed.
 bool RemoveOutputSubdir(const char* name);

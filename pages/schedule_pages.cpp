@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "markup/safe_text.h"
 #include "markup/tree.h"
 #include "pages/cells.h"
 #include "pages/frame.h"
@@ -91,12 +92,14 @@ std::unique_ptr<MarkupElement> TitleCell(const ScheduleInputs& in, const Item& i
   }
   static const char* const kQuarters[] = {"（予）第１四半期", "（予）中間決算", "（予）第３四半期", "（予）本決算"};
   if (!item.monthly) return TextCell("title", kQuarters[item.entry.Quarter()]);
-  std::string text = item.monthly->title.empty() ? std::string("（予）月次") : item.monthly->title;
+  // The user's own file: its text too is only text in the page.
+  std::string text = SafeMarkupText(item.monthly->title);
+  if (text.empty()) text = "（予）月次";
   if (item.monthly->url.empty()) return TextCell("title", text);
   auto cell = std::make_unique<MarkupElement>("td");
   cell->AddAttribute("id", "title");
   MarkupElement* link = cell->AddChild("a");
-  link->AddAttribute("href", item.monthly->url);
+  link->AddAttribute("href", SafeAttributeValue(item.monthly->url));
   link->AddAttribute("target", "_blank");
   link->AddText(text);
   return cell;
@@ -163,8 +166,11 @@ void ScheduleBuilder::Add(const Item& item) {
   tickerCell->AddAttribute("id", "ticker");
   tickerCell->AddTextFormat("%04d", item.ticker);
   if (in_.selections.HasIndiv(item.ticker)) LinkTickerToIndiv(*tickerCell);
+  // The stored name came from a site or a hand-edited file: only its text
+  // reaches the page.
   std::string_view stored = companies.NameOf(item.ticker);
-  MarkupElement* name = row->InsertChild(row->children().size(), TextCell("coname", stored.size() > 1 ? stored : "？"));
+  std::string safeName = stored.size() > 1 ? SafeMarkupText(stored) : std::string();
+  MarkupElement* name = row->InsertChild(row->children().size(), TextCell("coname", safeName.empty() ? "？" : safeName));
   if (cells_.inPortHighlight && in_.view != PageView::kPort) HighlightName(*name, in_.view, in_.selections, item.ticker);
   if (cells_.industry) row->InsertChildAfter(name, TextCell("industry", IndustryName(industry)));
   if (cells_.market) row->InsertChildAfter(name, TextCell("market", MarketName(market)));

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "markup/safe_text.h"
 #include "markup/tree.h"
 #include "pages/cells.h"
 #include "pages/frame.h"
@@ -224,9 +225,12 @@ bool SummaryBuilder::Decorate(MarkupElement& row, MarkupElement* lower) {
   int ticker = RowTicker(row);
   MarkupElement* name = row.FindCellById("coname", false);
   std::string_view stored = companies.NameOf(ticker);
-  if (name && opt_.fullName && stored.size() >= 2) {
+  // The stored name came from a site or a hand-edited file: only its text
+  // reaches the page.
+  std::string safeName = opt_.fullName && stored.size() >= 2 ? SafeMarkupText(stored) : std::string();
+  if (name && !safeName.empty()) {
     name->ClearTexts();
-    name->AddText(stored);
+    name->AddText(safeName);
   }
   if (name && opt_.cells.inPortHighlight && in_.view != PageView::kPort)
     HighlightName(*name, in_.view, in_.selections, ticker);
@@ -308,12 +312,14 @@ void SummaryBuilder::Splice() {
 
 bool SummaryBuilder::Build() {
   std::string path = FormatString("%s/%s.html", Options().Text(OptionKey::HtmlDataDir).c_str(), in_.viewName);
-  bool merging = !in_.displayOptionsChanged && !opt_.remake && FileEntry(path.c_str()).ExistsPath();
+  bool merging = !in_.rebuild && !opt_.remake && FileEntry(path.c_str()).ExistsPath();
   if (merging) {
     Existing existing = OpenExisting(path);
     if (existing == Existing::kUnreadable) {
-      ReportError("既存のまとめhtml<%s>のパースに失敗", path.c_str());
-      return false;
+      // Left as it is, the page would never be updated again: it goes aside
+      // and is made anew from the day views.
+      std::string aside = SetPageAside(path);
+      ReportError("既存のまとめhtml<%s>のパースに失敗したので<%s>に移して作り直します", path.c_str(), aside.c_str());
     }
     merging = existing == Existing::kMerge;
   }

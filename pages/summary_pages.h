@@ -16,14 +16,15 @@ struct SummaryInputs {
   const char* viewName = "All";  // the day files' directory and the page's name
   const char* title = nullptr;
   uint32_t endDate = 0;  // the last day of the period
-  bool displayOptionsChanged = false;
+  bool rebuild = false;  // build from scratch (display options changed, names learnt)
   const CompanyLookup* companies = nullptr;
   PageSelections selections;
   std::string gmoServer;
 };
 
 // Builds and saves one page ("%s/%s.html" of HtmlDataDir and the view name)
-// over the days from PeriodSt to the end date. Returns false when the page was
-// not written (an existing page that does not parse is reported and left as it
-// is; a failed write is reported).
+// over the days from PeriodSt to the end date. A stored full name reaches the
+// page as text only (SafeMarkupText). An existing page that does not parse is
+// set aside ("All.html.broken-<today>", reported) and made anew. Returns false
+// when the page was not written (a failed write is reported).
 bool BuildSummaryPage(const SummaryInputs& inputs);

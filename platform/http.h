@@ -6,6 +6,11 @@
 // "InternetOpenUrl に失敗<%s>", "InternetReadFile に失敗",
 // "InternetCloseHandle に失敗") and the operation returns false; nothing throws.
 // HTTP error statuses are not failures: their bodies are returned like any page.
+//
+// Towards the sites it reads the downloader is polite: it names the program
+// and its version as the user agent, follows at most kMaxRedirects redirects,
+// and keeps the interval set by SetMinInterval between two requests to one
+// host.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +20,10 @@
 // The longest one page may take from its request to its last byte; a page still
 // arriving after it fails (reported as the open or the read failing).
 constexpr int kPageDeadlineSeconds = 120;
+// Redirects followed for one request; one more is a failed attempt.
+constexpr int kMaxRedirects = 5;
+// The user agent of every request: the program and its version.
+extern const char kUserAgent[];
 
 // Makes the download in progress (any downloader, any thread) fail within about
 // a second, and every later one fail at once without a message, until
@@ -24,8 +33,10 @@ void AbortDownloads();
 void ResetDownloadAbort();
 bool DownloadsAborted();
 // A function called about every 100 ms while a download waits on Windows (from
-// curl's progress callback, about once a second, on Linux), so that a window can
-// look at its cancel button; it may call AbortDownloads. Null by default.
+// curl's progress callback, about once a second, on Linux), and about every
+// 50 ms while a request waits for its turn at a host (SetMinInterval), so that
+// a window can look at its cancel button; it may call AbortDownloads. Null by
+// default.
 void SetDownloadWaitHook(void (*hook)());
 
 class HttpDownloader {
@@ -38,7 +49,7 @@ class HttpDownloader {
   HttpDownloader& operator=(const HttpDownloader&) = delete;
 
   // Closes anything open, then prepares a direct connection (no proxy) whose
-  // user agent is the executable's base name. A failure is reported
+  // user agent is kUserAgent. A failure is reported
   // ("InternetOpen に失敗") and leaves the downloader closed, so that every later
   // OpenUrl fails without a further message; the result is true in any case.
   bool Open();
@@ -47,7 +58,9 @@ class HttpDownloader {
   // a previously open request is closed first. Tries `Attempts()` times in a row
   // (within the deadline) and reports "InternetOpenUrl に失敗<url>" once after
   // the last failure. Returns false silently when the downloader is not open or
-  // downloads were aborted. Redirects are followed.
+  // downloads were aborted (also during the wait for the host's turn). Up to
+  // kMaxRedirects redirects are followed. Each attempt first waits until the
+  // minimum interval since the last request to the same host has passed.
   bool OpenUrl(const char* url);
 
   // Reads the open response body into `buffer`, at most `capacity` bytes; the
@@ -70,14 +83,21 @@ class HttpDownloader {
   void Close();
 
   // The page deadline in seconds (kPageDeadlineSeconds unless changed), counted
-  // from OpenUrl over every attempt and every Read until CloseUrl.
+  // from the start of OpenUrl's first attempt (after the wait for the host's
+  // turn) over every attempt and every Read until CloseUrl.
   void SetDeadline(int seconds) { deadlineSeconds_ = seconds > 0 ? seconds : 1; }
   int Deadline() const { return deadlineSeconds_; }
   // How many times OpenUrl tries before it gives up (at least 1).
   uint8_t Attempts() const { return attempts_; }
   void SetAttempts(uint8_t attempts) { attempts_ = attempts == 0 ? 1 : attempts; }
 
-  // The user-agent text: empty until the first Open.
+  // The least time, in milliseconds, between the end of one request to a host
+  // and the start of the next (0, the default: none). Kept for the
+  // downloader's life, across Open and Close.
+  void SetMinInterval(int milliseconds);
+  int MinInterval() const;
+
+  // The user-agent text: empty until the first Open, then kUserAgent.
   const std::string& Agent() const { return agent_; }
 
  private:

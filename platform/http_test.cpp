@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/diagnostics.h"
+#include "platform/http_polite.h"
 #include "platform/testing/test_support.h"
 
 namespace {
@@ -227,10 +228,99 @@ TEST(HttpClosedTest, OpenUrlWithoutConnectionFailsSilently) {
   EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"InternetReadFile に失敗"});
   http.Close();
   EXPECT_TRUE(http.Agent().empty());
+  EXPECT_EQ(http.MinInterval(), 0);
   EXPECT_EQ(http.Attempts(), 3);
 }
 
-TEST_F(HttpTest, AgentIsTheExecutableBaseName) { EXPECT_EQ(http.Agent(), "http_test"); }
+TEST_F(HttpTest, AgentNamesTheProgramAndItsVersion) {
+  EXPECT_EQ(http.Agent(), kUserAgent);
+  std::string agent = kUserAgent;
+  ASSERT_TRUE(agent.starts_with("Velkora/")) << agent;
+  EXPECT_NE(agent.find_first_of("0123456789"), std::string::npos) << agent;
+  // What the server sees, through redirects too.
+  EXPECT_EQ(Fetch(http, Url("/agent")).body, agent);
+  EXPECT_EQ(Fetch(http, Url("/redirect/agent")).body, agent);
+}
+
+TEST_F(HttpTest, AtMostFiveRedirectsAreFollowed) {
+  std::string chain;
+  for (int i = 0; i < kMaxRedirects; ++i) chain += "/redirect";
+  MessageRecorder quiet;
+  EXPECT_EQ(Fetch(http, Url(chain + "/size/10")).body, "0123456789");
+  EXPECT_TRUE(quiet.messages.empty());
+  MessageRecorder recorder;
+  http.SetAttempts(1);
+  std::string url = Url("/redirect" + chain + "/size/10");
+  EXPECT_FALSE(http.OpenUrl(url.c_str()));
+  EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"InternetOpenUrl に失敗<" + url + ">"});
+}
+
+int waitHookCalls = 0;
+void CountWaitHook() { ++waitHookCalls; }
+
+TEST_F(HttpTest, RequestsToOneHostKeepTheMinimumInterval) {
+  EXPECT_EQ(http.MinInterval(), 0);
+  http.SetMinInterval(400);
+  waitHookCalls = 0;
+  SetDownloadWaitHook(&CountWaitHook);
+  auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Fetch(http, Url("/size/10")).body, "0123456789");
+  double seconds = SecondsSince(start);
+  SetDownloadWaitHook(nullptr);
+  // Two waits of at least the interval; the window is served while it waits.
+  EXPECT_GE(seconds, 0.8);
+  EXPECT_GT(waitHookCalls, 4);
+  // The interval outlives a reopened connection.
+  http.Open();
+  EXPECT_EQ(http.MinInterval(), 400);
+}
+
+TEST_F(HttpTest, CancelEndsTheWaitForTheHostAtOnce) {
+  http.SetMinInterval(600000);  // ten minutes between two requests
+  EXPECT_EQ(Fetch(http, Url("/size/10")).body, "0123456789");
+  MessageRecorder recorder;
+  std::thread canceller([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    AbortDownloads();
+  });
+  auto start = std::chrono::steady_clock::now();
+  bool opened = http.OpenUrl(Url("/size/10").c_str());
+  double seconds = SecondsSince(start);
+  canceller.join();
+  ResetDownloadAbort();
+  EXPECT_FALSE(opened);
+  EXPECT_LT(seconds, 5.0);
+  EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST(RequestPacer, HostsAreKeptApart) {
+  struct Case {
+    const char* url;
+    const char* host;
+  } cases[] = {
+      {"https://finance.yahoo.co.jp/quote/7203.T", "finance.yahoo.co.jp"},
+      {"http://127.0.0.1:8080/inbs/I_list_001_20240329.html", "127.0.0.1:8080"},
+      {"HTTP://User:pw@Example.COM?x=1", "example.com"},
+      {"https://kabuyoho.ifis.co.jp#top", "kabuyoho.ifis.co.jp"},
+      {"no scheme", "no scheme"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(UrlHost(c.url), c.host) << c.url;
+
+  RequestPacer pacer;
+  pacer.SetInterval(600000);
+  pacer.RequestEnded("https://finance.yahoo.co.jp/quote/7203.T");
+  int calls = 0;
+  auto count = [&] { return ++calls < 3; };
+  // Another host is free at once; the same host waits until the cancel.
+  EXPECT_TRUE(pacer.WaitTurn("https://kabuyoho.ifis.co.jp/index.php", count));
+  EXPECT_EQ(calls, 0);
+  EXPECT_FALSE(pacer.WaitTurn("https://FINANCE.yahoo.co.jp/quote/6758.T", count));
+  EXPECT_EQ(calls, 3);
+  // Without an interval nothing is remembered.
+  RequestPacer free;
+  free.RequestEnded("http://a/");
+  EXPECT_TRUE(free.WaitTurn("http://a/", [] { return false; }));
+}
 
 TEST_F(HttpTest, FixtureListPagesHaveTheServiceShape) {
   const std::string base = Url("/gen/7/242/inbs/");

@@ -106,6 +106,10 @@ constexpr std::array<OptionInfo, static_cast<size_t>(K::Count)> kOptions = {{
     Row(K::TdnetBaseUrl, "TdnetBaseUrl", kServer, T::Text, "https://www.release.tdnet.info/inbs/"),
     Row(K::QuoteBaseUrl, "QuoteBaseUrl", kServer, T::Text, "https://finance.yahoo.co.jp"),
     Row(K::ReportBaseUrl, "ReportBaseUrl", kServer, T::Text, "https://kabuyoho.ifis.co.jp"),
+    Row(K::QuoteUrlTemplate, "QuoteUrlTemplate", kServer, T::Text, "https://finance.yahoo.co.jp/quote/{code}.T"),
+    Row(K::ReportUrlTemplate, "ReportUrlTemplate", kServer, T::Text,
+        "https://kabuyoho.ifis.co.jp/index.php?action=tp1&sa=report&bcode={code}"),
+    OptionInfo{K::RequestIntervalMs, "RequestIntervalMs", kServer, T::Integer, "1000", 0, 60000},
 }};
 
 // The table is indexed by key: each row must stand at its key's position.

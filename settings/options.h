@@ -1,6 +1,6 @@
 // The option file "VelkoraOption.ini": user options, the run state carried from
-// one run to the next, the format versions of the data files and the base
-// addresses of the external services.
+// one run to the next, the format versions of the data files, and the addresses
+// of the external services with the pace at which they are asked.
 //
 // There is no in-memory copy: every read goes to the file and every write
 // replaces the file at once, so the file is always the single source of truth.
@@ -39,7 +39,7 @@ enum class OptionKey : int {
   // Section "FileVer"
   CoProfDat, ScheduleDat,
   // Section "Server"
-  TdnetBaseUrl, QuoteBaseUrl, ReportBaseUrl,
+  TdnetBaseUrl, QuoteBaseUrl, ReportBaseUrl, QuoteUrlTemplate, ReportUrlTemplate, RequestIntervalMs,
   Count
 };
 

@@ -9,6 +9,7 @@
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "platform/testing/test_support.h"
+#include "settings/site_urls.h"
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -309,3 +310,23 @@ TEST(MoveLegacyOptionFile, FailureIsReported) {
 }
 
 }  // namespace
+
+TEST(SiteUrls, TemplatesAndTheBaseAddressesOfEarlierVersions) {
+  StoreFixture f;
+  // Defaults: today's quote path and the report page.
+  EXPECT_EQ(QuotePageUrl(7203), "https://finance.yahoo.co.jp/quote/7203.T");
+  EXPECT_EQ(ReportPageUrl(1301), "https://kabuyoho.ifis.co.jp/index.php?action=tp1&sa=report&bcode=1301");
+  // An option file of an earlier version, with only the base addresses.
+  ASSERT_TRUE(f.store.SetRaw("Server", "QuoteBaseUrl", "http://127.0.0.1:8080"));
+  ASSERT_TRUE(f.store.SetRaw("Server", "ReportBaseUrl", "http://127.0.0.1:8081/"));
+  EXPECT_EQ(QuotePageUrl(1001), "http://127.0.0.1:8080/stocks/detail/?code=1001");
+  EXPECT_EQ(ReportPageUrl(9999), "http://127.0.0.1:8081//index.php?sa=report&bcode=9999");
+  // A template wins over the base address; the old form stays expressible.
+  ASSERT_TRUE(f.store.SetText(K::QuoteUrlTemplate, "http://q/stocks/detail/?code={code}&again={code}"));
+  ASSERT_TRUE(f.store.SetText(K::ReportUrlTemplate, "http://r/{code}"));
+  EXPECT_EQ(QuotePageUrl(7203), "http://q/stocks/detail/?code=7203&again=7203");
+  EXPECT_EQ(ReportPageUrl(42), "http://r/0042");
+  EXPECT_EQ(FillUrlTemplate("no placeholder", 7203), "no placeholder");
+  EXPECT_EQ(FillUrlTemplate("{code", 7203), "{code");
+  EXPECT_EQ(f.store.Int(K::RequestIntervalMs), 1000);
+}

@@ -134,7 +134,7 @@ std::string QuoteFiller() {
 
 }  // namespace
 
-std::string QuotePage(const FixtureCompany& company) {
+std::string LegacyQuotePage(const FixtureCompany& company) {
   std::string code = company.code;
   std::string name = Escape(company.fullName);
   std::string html = "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"UTF-8\">\n<title>" + name + "【" +
@@ -148,9 +148,69 @@ std::string QuotePage(const FixtureCompany& company) {
   return html + "</main>\n</body>\n</html>\n";
 }
 
+namespace {
+
+// A text as the body of a JavaScript string literal in double quotes.
+std::string JsString(const std::string& text) {
+  std::string result;
+  for (char c : text) {
+    if (c == '"' || c == '\\') result += '\\';
+    if (c == '\n') {
+      result += "\\n";
+      continue;
+    }
+    result += c;
+  }
+  return result;
+}
+
+// One chunk of the page's data as a Next.js page streams it: a script that
+// pushes a JavaScript string holding a line of the flight data.
+std::string FlightChunk(const std::string& line) {
+  return "<script>self.__next_f.push([1,\"" + JsString(line + "\n") + "\"])</script>";
+}
+
+}  // namespace
+
+std::string QuotePage(const FixtureCompany& company) {
+  std::string code = company.code;
+  std::string name = Escape(company.fullName);
+  // The name comes first or last around "(株)" in the title, as the lists of
+  // the site show it; the data carries the market as the price board's label.
+  std::string html = "<!DOCTYPE html><html lang=\"ja\"><head><meta charSet=\"utf-8\"/>"
+                     "<meta name=\"viewport\" content=\"width=device-width\"/><title>" +
+                     name + "【" + code + "】：株価・株式情報 - Yahoo!ファイナンス</title>"
+                     "<link rel=\"stylesheet\" href=\"/_next/static/css/app.css\" data-precedence=\"next\"/>"
+                     "<script src=\"/_next/static/chunks/webpack.js\" async=\"\"></script></head><body>";
+  html += QuoteFiller();
+  html += "<main><div id=\"root\"><h2>" + name + "</h2><span>" + code + "</span></div></main>";
+  html += "<script>(self.__next_f=self.__next_f||[]).push([0])</script>";
+  html += FlightChunk("1:HL[\"/_next/static/css/app.css\",\"style\"]");
+  std::string board = "{\"code\":\"" + code + "\",\"name\":\"" + company.fullName + "\",\"price\":\"1,234\",";
+  board += "\"market\":{\"label\":\"" + std::string(company.market) + "\",\"code\":\"" + code + "\"}}";
+  std::string data = "5:[\"$\",\"$L6\",null,{\"menu\":{\"label\":\"株価\"},\"mainStocksPriceBoard\":{\"priceBoard\":" + board;
+  if (*company.industry)
+    data += std::string(",\"industry\":{\"industryCode\":\"0050\",\"industryName\":\"") + company.industry + "\"}";
+  html += FlightChunk(data + "}}]");
+  return html + "</body></html>\n";
+}
+
 std::string QuoteNotFoundPage() {
   return "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"UTF-8\">\n<title>Yahoo!ファイナンス</title>\n"
          "</head>\n<body>\n<p>指定されたページまたは銘柄は存在しません。</p>\n</body>\n</html>\n";
+}
+
+std::string QuoteMaintenancePage() {
+  return "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"UTF-8\">\n"
+         "<title>Yahoo!ファイナンス - メンテナンス中</title>\n</head>\n<body>\n"
+         "<p>ただいまメンテナンス中です。しばらくしてから再度アクセスしてください。</p>\n</body>\n</html>\n";
+}
+
+std::string BlockPage() {
+  return "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"UTF-8\">\n<title>アクセスを確認しています</title>\n"
+         "</head>\n<body>\n<form id=\"challenge-form\" action=\"/captcha\" method=\"post\">\n"
+         "<p>ロボットではないことを確認してください。</p>\n<input type=\"hidden\" name=\"token\" value=\"x\">\n"
+         "</form>\n</body>\n</html>\n";
 }
 
 namespace {

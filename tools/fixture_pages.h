@@ -49,10 +49,21 @@ constexpr int kRowsPerListPage = 100;
 // page.
 std::optional<std::string> TdnetListPage(uint32_t date, int page, const std::vector<Disclosure>& rows);
 
-// Quote page of a company, with the title, market and industry markers.
+// Quote page of a company as the site serves it now ("/quote/NNNN.T"): the
+// title "Name(株)【NNNN】：株価・株式情報 - Yahoo!ファイナンス" and the data in
+// Next.js flight chunks, self.__next_f.push([1,"..."]), whose JSON has every
+// quote escaped; the market is the price board's label.
 std::string QuotePage(const FixtureCompany& company);
+// The same company in the older shape ("/stocks/detail/?code=NNNN"): the data
+// in a minified window.__PRELOADED_STATE__ object, the market as marketName.
+std::string LegacyQuotePage(const FixtureCompany& company);
 // The quote site's page for an unknown code (its title begins "Ya").
 std::string QuoteNotFoundPage();
+// The quote site's maintenance page (its title begins "Ya" too).
+std::string QuoteMaintenancePage();
+// A page that a site's protection puts before its pages: no marker of either
+// site.
+std::string BlockPage();
 
 // Earnings report page: the next announcement is deterministic from seed and
 // code, 5 to 94 days after `today` (yyyymmdd), sometimes only as a part of a

@@ -1,10 +1,17 @@
 // velkora-fixture: a small HTTP/1.1 server on 127.0.0.1 that stands in for the
 // web services the program reads, for tests, benchmarks and the demo.
 //
-// It serves files from --root, synthetic disclosure lists, quote and report
-// pages, and failure modes chosen by a path prefix, so that each request of a
-// test can pick its own failure. It prints "port N" as its first line, and stops
-// by itself after --time-limit seconds.
+// It serves files from --root, synthetic disclosure lists, quote pages (today's
+// "/quote/NNNN.T" and the older "/stocks/detail/?code=NNNN") and report pages,
+// and failure modes chosen by a path prefix, so that each request of a test can
+// pick its own failure: "/fail/STATUS/" (an error page with that status),
+// "/fail/maintenance/STATUS/" (the quote site's maintenance page),
+// "/fail/block/" (a block page answered with 200), "/fail/pad/BYTES/" (the page
+// with BYTES of markup before its content), "/fail/cut|slow|trickle|big/...",
+// and "/name/KIND/" (the company name of a quote or report page replaced by a
+// hostile one: markup, line breaks, a NUL byte, an over-long name). "/agent"
+// answers the user agent of the request. It prints "port N" as its first
+// line, and stops by itself after --time-limit seconds.
 #include <arpa/inet.h>
 #include <httplib.h>
 #include <netinet/in.h>
@@ -153,18 +160,30 @@ void ServeListPage(const std::string& name, const Generation& generation, httpli
   res.set_content(*html, kHtml);
 }
 
-// "/stocks/detail/?code=NNNN": a file "stocks/detail/NNNN.html", a built-in
-// company, or the site's not-found page.
-void ServeQuotePage(const httplib::Request& req, httplib::Response& res) {
-  std::string code = req.get_param_value("code");
-  if (code.size() == 4 && ServeFile("stocks/detail/" + code + ".html", res)) return;
+// A quote page: a file of the root, a built-in company, or the site's
+// not-found page (an answer of 200, as the site gives it).
+void ServeQuote(const std::string& code, const std::string& file, bool legacy, httplib::Response& res) {
+  if (code.size() == 4 && ServeFile(file, res)) return;
   // The quote site knows neither green-sheet companies nor those without a
   // full name here.
   const FixtureCompany* company = FindFixtureCompany(code);
   if (company && *company->fullName && std::string(company->place) != "GR")
-    return res.set_content(QuotePage(*company), kHtml);
-  res.status = 404;
+    return res.set_content(legacy ? LegacyQuotePage(*company) : QuotePage(*company), kHtml);
   res.set_content(QuoteNotFoundPage(), kHtml);
+}
+
+// "/stocks/detail/?code=NNNN": the older address and shape (or a file
+// "stocks/detail/NNNN.html").
+void ServeLegacyQuotePage(const httplib::Request& req, httplib::Response& res) {
+  std::string code = req.get_param_value("code");
+  ServeQuote(code, "stocks/detail/" + code + ".html", true, res);
+}
+
+// "/quote/NNNN.T": today's address and shape (or a file "quote/NNNN.T.html").
+void ServeQuotePage(const std::string& name, httplib::Response& res) {
+  if (!name.ends_with(".T")) return SetError(res, 404);
+  std::string code = name.substr(0, name.size() - 2);
+  ServeQuote(code, "quote/" + name + ".html", false, res);
 }
 
 // "/index.php?sa=report&bcode=NNNN": a file "report/NNNN.html", a built-in
@@ -205,6 +224,48 @@ void ServeTrickle(long interval, const std::string& rest, const Generation& gene
   });
 }
 
+// The rest of the path's page with `size` bytes of markup inserted at the
+// start of its body: a large page whose markers lie far from its start.
+void ServePadded(size_t size, const std::string& rest, const Generation& generation, const httplib::Request& req,
+                 httplib::Response& res) {
+  Dispatch(rest, generation, req, res);
+  std::string filler;
+  while (filler.size() < size) filler += "<div class=\"ad\"><a href=\"/ad\">広告 スポンサー</a></div>\n";
+  size_t body = res.body.find("<body>");
+  size_t at = body == std::string::npos ? 0 : body + 6;
+  res.body.insert(at, filler);
+}
+
+// A hostile company name of a kind: markup, line breaks, a NUL byte.
+std::string HostileName(const std::string& kind) {
+  if (kind == "script") return "<script>alert(1)</script>ミカワ(株)";
+  if (kind == "bold") return "ミカワ<b>x</b>";
+  if (kind == "comment") return "Foo<!--";
+  if (kind == "table") return "</td></tr></table>ミカワ";
+  if (kind == "lines") return "ミカワ\r\n自動車\n\t(株)";
+  if (kind == "nul") return std::string("ミカワ\0自動車", 19);
+  if (kind == "long") return std::string(3000, 'W');
+  return kind;
+}
+
+// "/name/KIND/...": the rest's page with the company name of its title (up to
+// "【") and of a report page's heading (after the code, up to "</h1>")
+// replaced by a hostile name, raw, as a careless or hostile site would send it.
+void ServeHostileName(const std::string& path, const Generation& generation, const httplib::Request& req,
+                      httplib::Response& res) {
+  auto [kind, rest] = SplitFirst(path);
+  Dispatch(rest, generation, req, res);
+  std::string name = HostileName(kind);
+  std::string& body = res.body;
+  size_t title = body.find("<title>");
+  size_t bracket = title == std::string::npos ? title : body.find("【", title);
+  if (bracket != std::string::npos) body.replace(title + 7, bracket - title - 7, name);
+  size_t heading = body.find("<div class=\"stockname\"><h1>");
+  size_t blank = heading == std::string::npos ? heading : body.find(' ', heading + 25);
+  size_t end = blank == std::string::npos ? blank : body.find("</h1>", blank);
+  if (end != std::string::npos) body.replace(blank + 1, end - blank - 1, name);
+}
+
 // "/fail/MODE/...": one failure per request.
 void ServeFailure(const std::string& path, const Generation& generation, const httplib::Request& req,
                   httplib::Response& res) {
@@ -217,6 +278,13 @@ void ServeFailure(const std::string& path, const Generation& generation, const h
   }
   if (mode == "trickle") return ServeTrickle(Number(argument), rest, generation, req, res);
   if (mode == "big") return res.set_content(Pattern(static_cast<size_t>(Number(argument))), kHtml);
+  if (mode == "pad") return ServePadded(static_cast<size_t>(Number(argument)), rest, generation, req, res);
+  if (mode == "block") return res.set_content(BlockPage(), kHtml);
+  if (mode == "maintenance") {
+    res.set_content(QuoteMaintenancePage(), kHtml);
+    res.status = static_cast<int>(Number(argument));
+    return;
+  }
   long status = Number(mode);
   if (status >= 100 && status <= 599) return SetError(res, static_cast<int>(status));
   SetError(res, 404);
@@ -244,8 +312,10 @@ void Dispatch(const std::string& path, const Generation& generation, const httpl
   if (head == "fail") return ServeFailure(rest, generation, req, res);
   if (head == "gen") return ServeGenerated(rest, generation, req, res);
   if (head == "redirect") return res.set_redirect("/" + rest + (req.params.empty() ? "" : "?" + Query(req)));
+  if (head == "name") return ServeHostileName(rest, generation, req, res);
   if (head == "inbs") return ServeListPage(rest, generation, res);
-  if (path == "stocks/detail/" || path == "stocks/detail") return ServeQuotePage(req, res);
+  if (head == "quote") return ServeQuotePage(rest, res);
+  if (path == "stocks/detail/" || path == "stocks/detail") return ServeLegacyQuotePage(req, res);
   if (path == "index.php") return ServeReportPage(generation, req, res);
   if (!ServeFile(path, res)) SetError(res, 404);
 }
@@ -287,6 +357,7 @@ void Handle(const httplib::Request& req, httplib::Response& res) {
   if (path == "count") return res.set_content(std::to_string(requestCount.load()), kText);
   if (path == "drop-port") return res.set_content(std::to_string(dropPort), kText);
   if (path == "drop-count") return res.set_content(std::to_string(dropCount.load()), kText);
+  if (path == "agent") return res.set_content(req.get_header_value("User-Agent"), kText);
   ++requestCount;
   Dispatch(path, options.generation, req, res);
 }

@@ -4,28 +4,15 @@
 
 #include "markup/text.h"
 #include "platform/diagnostics.h"
-#include "platform/encoding.h"
 #include "platform/http.h"
 #include "settings/markets.h"
 #include "settings/options.h"
+#include "settings/site_urls.h"
 #include "settings/tickers.h"
 #include "work/company_store.h"
 #include "work/run_trace.h"
 
 namespace {
-
-// A quote page holds the title near its top; the market and industry are far
-// below it.
-constexpr int kQuoteTitleBytes = 1024;
-constexpr int kQuotePageBytes = 204800;
-
-// The text after `key` up to the first of `stops` (or the end).
-std::string_view TextAfter(std::string_view page, std::string_view key, std::string_view stops) {
-  size_t at = page.find(key);
-  if (at == std::string_view::npos) return {};
-  std::string_view rest = page.substr(at + key.size());
-  return rest.substr(0, rest.find_first_of(stops));
-}
 
 // `text` without any occurrence of `piece`.
 std::string WithoutAll(std::string_view text, std::string_view piece) {
@@ -35,40 +22,83 @@ std::string WithoutAll(std::string_view text, std::string_view piece) {
   return result.append(text);
 }
 
+// The value of a JSON string member `key` that follows `from`: in the plain
+// form ("key":"value") or in the form of a JavaScript string literal whose
+// quotes are escaped (\"key\":\"value\"), whichever comes first. The value
+// ends at the first of `stops` (a quote and a backslash always stop it).
+// Nothing when the key is absent.
+std::optional<std::string_view> JsonText(std::string_view page, std::string_view key, std::string_view stops,
+                                         size_t from = 0) {
+  std::string plain = std::string(1, '"').append(key).append("\":\"");
+  std::string escaped = std::string("\\\"").append(key).append("\\\":\\\"");
+  size_t a = page.find(plain, from), b = page.find(escaped, from);
+  if (a == std::string_view::npos && b == std::string_view::npos) return std::nullopt;
+  size_t start = a < b ? a + plain.size() : b + escaped.size();
+  std::string_view rest = page.substr(start);
+  std::string allStops = std::string(stops) + "\"\\";
+  return rest.substr(0, rest.find_first_of(allStops));
+}
+
+// The market: "marketName" in the older shape, the price board's "label" in
+// today's (the first label after "priceBoard" that names a market).
+std::optional<uint8_t> MarketOf(std::string_view page) {
+  if (std::optional<std::string_view> name = JsonText(page, "marketName", "< ,"))
+    return DetailedMarketCode(*name);
+  size_t board = page.find("priceBoard");
+  if (board == std::string_view::npos) return std::nullopt;
+  for (size_t from = board; from < page.size();) {
+    std::optional<std::string_view> label = JsonText(page, "label", "<,", from);
+    if (!label) return std::nullopt;
+    if (uint8_t code = DetailedMarketCode(*label)) return code;
+    from = static_cast<size_t>(label->data() - page.data()) + label->size();
+  }
+  return std::nullopt;
+}
+
+std::optional<uint8_t> IndustryOf(std::string_view page) {
+  if (std::optional<std::string_view> name = JsonText(page, "industryName", ",")) return IndustryCodeOf(*name);
+  size_t category = page.find("category yjSb\">");
+  if (category == std::string_view::npos) return std::nullopt;
+  std::string_view rest = page.substr(category + 15);
+  return IndustryCodeOf(rest.substr(0, rest.find_first_of("\",")));
+}
+
 }  // namespace
 
-QuoteFacts ReadQuotePage(std::string_view page) {
+QuoteFacts ReadQuotePage(std::string_view page, int ticker) {
   QuoteFacts facts;
   size_t title = page.find("<title>");
-  if (title != std::string_view::npos) {
-    std::string_view rest = page.substr(title + 7);
-    if (rest.starts_with("Ya")) {
-      facts.nameKind = QuoteFacts::Name::kNoSuchCompany;  // the site's own not-found page
-    } else {
-      // Up to the code's bracket; without one, the rest of the title.
-      size_t end = rest.find("【");
-      if (end == std::string_view::npos) end = rest.find_first_of("<\r\n");
-      facts.name = WithoutAll(rest.substr(0, end), "(株)");
-      facts.nameKind = QuoteFacts::Name::kFound;
-    }
+  if (title == std::string_view::npos) return facts;
+  std::string_view rest = page.substr(title + 7);
+  // The company's page has its code's bracket in the title: the name stands
+  // before it. A page of another company, or with the bracket only further
+  // down the page, is no answer.
+  size_t bracket = rest.find(FormatString("【%04d】", ticker));
+  bool inTitle = bracket != std::string_view::npos && rest.substr(0, bracket).find("</title>") == std::string_view::npos;
+  if (inTitle) {
+    facts.name = StoredName(WithoutAll(rest.substr(0, bracket), "(株)"));
+    if (facts.name.empty()) return facts;
+    facts.nameKind = QuoteFacts::Name::kFound;
+  } else if (rest.starts_with("Ya")) {
+    facts.nameKind = QuoteFacts::Name::kNoSuchCompany;  // the site's own not-found page
+    return facts;
+  } else {
+    return facts;
   }
-  // The market sits in a script's data: it ends at the closing quote too.
-  if (page.find("marketName\":\"") != std::string_view::npos)
-    facts.market = DetailedMarketCode(TextAfter(page, "marketName\":\"", "< \""));
-  std::string_view industryKey = page.find("industryName\":\"") != std::string_view::npos ? "industryName\":\""
-                                                                                         : "category yjSb\">";
-  if (page.find(industryKey) != std::string_view::npos)
-    facts.industry = IndustryCodeOf(TextAfter(page, industryKey, "\","));
+  facts.market = MarketOf(page);
+  facts.industry = IndustryOf(page);
   return facts;
 }
 
 void CompanyStore::Apply(int ticker, const QuoteFacts& facts) {
   std::string* name = NameSlot(ticker);
+  if (facts.nameKind == QuoteFacts::Name::kNone || !name) return;
+  Answered(ticker);
   if (facts.nameKind == QuoteFacts::Name::kNoSuchCompany) {
     name->assign(1, '-');
     return;  // the profile is not touched
   }
-  if (facts.nameKind == QuoteFacts::Name::kFound) *name = facts.name;
+  *name = facts.name;
   uint8_t* record = Record(ticker);
   if (!record) return;
   if (facts.market) record[0] = *facts.market;
@@ -84,24 +114,25 @@ void CompanyStore::Apply(int ticker, const QuoteFacts& facts) {
 Turn CompanyStore::FetchNextCompany(HttpDownloader& downloader, RunTrace& trace) {
   // The last slot (10000) stands for no ticker and is never fetched.
   while (fetchCursor_ < kTickerCount - 1 && (*names_)[static_cast<size_t>(fetchCursor_)] != "*") ++fetchCursor_;
-  if (fetchCursor_ >= kTickerCount - 1) {
+  // Once the site is no longer asked, the rest stay requested for a later run.
+  if (fetchCursor_ >= kTickerCount - 1 || !quoteSite_.Asking()) {
     fetchCursor_ = kTickerCount;
     profileDirty_ = true;
     return Turn::kDone;
   }
   int ticker = fetchCursor_ + kFirstTicker;
-  std::string url = Options().Text(OptionKey::QuoteBaseUrl) + FormatString("/stocks/detail/?code=%04d", ticker);
-  bool opened = downloader.OpenUrl(url.c_str());
+  std::string url = QuotePageUrl(ticker);
   trace.Log(2, "download company name(%d)\n", ticker);
-  int capacity = profile_ ? kQuotePageBytes : kQuoteTitleBytes;
-  std::string body(static_cast<size_t>(capacity), '\0');
-  bool read = downloader.Read(body.data(), capacity);
-  body.resize(static_cast<size_t>(downloader.Total()));
-  // A failed download reads as an empty page: the name stays requested.
-  std::string page;
-  if (opened && read) page = DownloadedPageToShiftJis(body);
-  Apply(ticker, ReadQuotePage(page));
-  downloader.CloseUrl();
+  SiteAnswer answer = FetchSitePage(downloader, url);
+  QuoteFacts facts = answer.IsPage() ? ReadQuotePage(answer.text, ticker) : QuoteFacts();
+  if (facts.nameKind != QuoteFacts::Name::kNone) {
+    Apply(ticker, facts);
+    quoteSite_.Counted();
+  } else if (answer.IsRefusal()) {
+    quoteSite_.Refused(url, answer.status, trace);
+  } else {
+    quoteSite_.Unusable(url, WhyUnusable(answer), trace);
+  }
   namesDirty_ = true;
   ++fetchCursor_;
   ++fetched_;
@@ -117,7 +148,10 @@ void CompanyStore::TakeNameFromReportPage(int ticker, std::string_view page) {
   size_t blank = heading == std::string_view::npos ? heading : page.find(' ', heading);
   if (blank == std::string_view::npos) return;
   std::string_view rest = page.substr(blank + 1);
-  *name = std::string(rest.substr(0, rest.find('<')));
+  std::string taken = StoredName(rest.substr(0, rest.find('<')));
+  if (taken.empty()) return;
+  Answered(ticker);
+  *name = taken;
   if (toFetch_ > 0) --toFetch_;
   namesDirty_ = true;
 }

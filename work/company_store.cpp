@@ -4,10 +4,12 @@
 #include <cstring>
 #include <optional>
 
+#include "markup/safe_text.h"
 #include "markup/text.h"
 #include "pages/output.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
+#include "platform/sjis.h"
 #include "settings/options.h"
 #include "settings/tickers.h"
 #include "work/run_trace.h"
@@ -34,17 +36,58 @@ bool ProfileIsStale(const uint8_t* record) {
   }
 }
 
-// Lines of "_coname.txt" into the 9000 slots: any line ends (every CR and LF
-// is removed), at most the first 9000 lines; missing lines stay empty.
-void ReadNames(const std::string& text, std::vector<std::string>& names) {
-  TextLines lines(text);
-  for (size_t i = 0; i < names.size() && i < lines.Count(); ++i) {
-    std::string_view line = lines.View(i);
-    std::string& name = names[i];
-    name.clear();
-    for (char c : line)
-      if (c != '\r' && c != '\n') name += c;
+// Whether a line of "_coname.txt" is one that the program writes: not too
+// long, no control byte or NUL, every byte part of a Shift_JIS character.
+bool IsCleanName(std::string_view line) {
+  if (line.size() > kMaxNameBytes) return false;
+  for (size_t at = 0; at < line.size(); ++at) {
+    unsigned char c = static_cast<unsigned char>(line[at]);
+    if (IsShiftJisLead(c)) {
+      if (at + 1 >= line.size() || !IsShiftJisTrail(static_cast<unsigned char>(line[at + 1]))) return false;
+      ++at;
+    } else if (c < 0x20 || c == 0x7F || c == 0x80 || c == 0xA0 || c >= 0xFD) {
+      return false;
+    }
   }
+  return true;
+}
+
+// `text` on one line: each run of control characters one blank, NUL bytes
+// dropped, blanks at the ends trimmed.
+std::string OneLine(std::string_view text) {
+  std::string line;
+  bool gap = false;
+  for (char c : text) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u == 0) continue;
+    if (u < 0x20 || u == 0x7F) {
+      gap = true;
+      continue;
+    }
+    if (gap && !line.empty() && line.back() != ' ') line += ' ';
+    gap = false;
+    line += c;
+  }
+  size_t first = line.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return line.substr(first, line.find_last_not_of(' ') - first + 1);
+}
+
+// Cuts `text` to at most `limit` bytes at a character, and before an entity
+// reference that the cut would split.
+void CutAtCharacter(std::string& text, size_t limit) {
+  if (text.size() <= limit) return;
+  size_t end = 0;
+  for (size_t at = 0; at < text.size();) {
+    size_t length = IsShiftJisLead(static_cast<unsigned char>(text[at])) ? 2 : 1;
+    if (at + length > limit) break;
+    at += length;
+    end = at;
+  }
+  size_t amp = text.rfind('&', end == 0 ? 0 : end - 1);
+  if (amp != std::string::npos && amp < end && text.find(';', amp) >= end) end = amp;
+  text.resize(end);
+  while (!text.empty() && text.back() == ' ') text.pop_back();
 }
 
 // Writes a data file of the output directory whole and atomically; false after
@@ -59,7 +102,13 @@ bool WriteOutputFile(const char* name, const std::string& contents) {
 
 }  // namespace
 
-void CompanyStore::LoadCompanyStore(RunTrace& trace) {
+std::string StoredName(std::string_view text) {
+  std::string name = SafeMarkupText(OneLine(text));
+  CutAtCharacter(name, kMaxNameBytes);
+  return name;
+}
+
+void CompanyStore::LoadCompanyStore(RunTrace& trace, bool refetchAll) {
   if (WantsProfile()) {
     trace.Log(2, "make _coprof.dat\n");
     // A file shorter than the table leaves the rest zero, as a missing one does.
@@ -70,8 +119,15 @@ void CompanyStore::LoadCompanyStore(RunTrace& trace) {
     std::string bytes;
     if (path.SetPath(OutputPath(kCompanyProfileFile).c_str()) && FileEntry(path.Text()).ExistsPath() &&
         ReadAll(path.Text(), bytes)) {
-      std::memcpy(profile_.get(), bytes.data(), std::min(bytes.size(), kProfileBytes));
-      profileDirty_ = false;
+      uint8_t* into = profile_.get();
+      if (refetchAll) {
+        previousProfile_ = std::make_unique<uint8_t[]>(kProfileBytes);
+        std::memset(previousProfile_.get(), 0, kProfileBytes);
+        into = previousProfile_.get();
+      } else {
+        profileDirty_ = false;
+      }
+      std::memcpy(into, bytes.data(), std::min(bytes.size(), kProfileBytes));
     }
   }
   toFetch_ = 0;
@@ -85,11 +141,61 @@ void CompanyStore::LoadCompanyStore(RunTrace& trace) {
       namesMissing_ = true;
     } else {
       trace.Log(2, "read _coname.txt\n");
-      if (ReadAll(path.c_str(), text)) ReadNames(text, *names_);
+      if (ReadAll(path.c_str(), text)) ReadNameFile(path, text);
+    }
+    if (refetchAll) {
+      // Every name is asked for again, as without the files; what they held
+      // stays for the names that cannot be had.
+      previousNames_ = std::move(names_);
+      names_ = std::make_unique<std::vector<std::string>>(kTickerCount);
+      namesMissing_ = true;
+      namesDirty_ = true;
+      learntPending_ = true;
     }
     // A name an earlier run requested but did not get is fetched this time.
-    toFetch_ = static_cast<uint32_t>(std::count(names_->begin(), names_->end(), "*"));
+    for (size_t i = 0; i < names_->size(); ++i) {
+      if ((*names_)[i] != "*") continue;
+      ++toFetch_;
+      requestedAtLoad_.set(i);
+    }
   }
+}
+
+void CompanyStore::ReadNameFile(const std::string& path, const std::string& text) {
+  TextLines lines(text);
+  size_t count = lines.Count();
+  if (lines.View(count - 1).empty()) --count;  // after the last line feed
+  std::vector<std::string>& names = *names_;
+  unsigned bad = 0;
+  for (size_t i = 0; i < names.size() && i < count; ++i) {
+    std::string_view line = lines.View(i);
+    if (line.ends_with('\n')) line.remove_suffix(1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    if (IsCleanName(line)) {
+      names[i] = line;
+    } else {
+      names[i].assign(1, '*');  // asked for again
+      ++bad;
+    }
+  }
+  if (bad == 0 && count == names.size()) return;
+  // A line too many: a name broke over two lines somewhere, and every name
+  // after it belongs to the next company. None of them can be trusted.
+  if (count > names.size())
+    for (std::string& name : names)
+      if (!name.empty()) name = "*";
+  namesDirty_ = true;
+  MessageSeverity = kSeverityWarning;
+  ReportMessage("会社名のファイル<%s>が壊れています (%u 行、読めない行 %u)。読めない会社名は取得し直します", path.c_str(),
+                static_cast<unsigned>(count), bad);
+}
+
+uint32_t CompanyStore::PendingNames() const {
+  return names_ ? static_cast<uint32_t>(std::count(names_->begin(), names_->end(), "*")) : 0;
+}
+
+void CompanyStore::Answered(int ticker) {
+  if (HasTicker(&requestedAtLoad_, ticker)) learntPending_ = true;
 }
 
 std::string* CompanyStore::NameSlot(int ticker) {
@@ -133,6 +239,7 @@ void CompanyStore::RequestName(int ticker) {
 void CompanyStore::ForgetRequest(int ticker) {
   std::string* name = NameSlot(ticker);
   if (!name || *name != "*") return;
+  Answered(ticker);
   name->clear();
   if (toFetch_ > 0) --toFetch_;
   namesDirty_ = true;
@@ -147,6 +254,8 @@ void CompanyStore::BeginFetching() {
 void CompanyStore::Release() {
   names_.reset();
   profile_.reset();
+  previousNames_.reset();
+  previousProfile_.reset();
 }
 
 void CompanyStore::SaveCompanyStore(RunTrace& trace) {
@@ -155,20 +264,38 @@ void CompanyStore::SaveCompanyStore(RunTrace& trace) {
   SaveChanges();
 }
 
+std::string CompanyStore::NameFileText() const {
+  std::string text;
+  text.reserve(kTickerCount * 8);
+  for (size_t i = 0; i < names_->size(); ++i) {
+    const std::string& name = (*names_)[i];
+    bool keepPrevious = previousNames_ && name == "*" && !(*previousNames_)[i].empty();
+    text += (keepPrevious ? (*previousNames_)[i] : name) + "\n";
+  }
+  return text;
+}
+
+std::string CompanyStore::ProfileBytes() const {
+  std::string bytes(reinterpret_cast<const char*>(profile_.get()), kProfileBytes);
+  if (!previousProfile_ || !names_) return bytes;
+  for (size_t i = 0; i < names_->size(); ++i) {
+    const uint8_t* previous = &previousProfile_[i * kRecordBytes];
+    if ((*names_)[i] == "*" && previous[0] != 0)
+      bytes.replace(i * kRecordBytes, kRecordBytes, reinterpret_cast<const char*>(previous), kRecordBytes);
+  }
+  return bytes;
+}
+
 void CompanyStore::SaveChanges() {
   // The profile first: should the names not follow (a run killed in between),
   // their requests stay on disk and the next run fetches those pages again.
   if (profile_ && profileDirty_) {
-    std::string bytes(reinterpret_cast<const char*>(profile_.get()), kProfileBytes);
-    if (WriteOutputFile(kCompanyProfileFile, bytes)) {
+    if (WriteOutputFile(kCompanyProfileFile, ProfileBytes())) {
       profileDirty_ = false;
       Options().SetInt(OptionKey::CoProfDat, 2);
     }
   }
   if (names_ && namesDirty_) {
-    std::string text;
-    text.reserve(kTickerCount * 8);
-    for (const std::string& name : *names_) text += name + "\n";
-    if (WriteOutputFile(kCompanyNamesFile, text)) namesDirty_ = false;
+    if (WriteOutputFile(kCompanyNamesFile, NameFileText())) namesDirty_ = false;
   }
 }

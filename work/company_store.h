@@ -13,30 +13,52 @@
 #include <vector>
 
 #include "pages/page_inputs.h"
+#include "settings/tickers.h"
+#include "work/site_pages.h"
 #include "work/turn.h"
 
 class HttpDownloader;
 class RunTrace;
 
 // What a quote page says of a company: its name, or that the site knows no such
-// company; the market and industry codes when the page names them.
+// company; the market and industry codes when the page names them. A page
+// that is neither (kNone) says nothing.
 struct QuoteFacts {
   enum class Name { kNone, kFound, kNoSuchCompany };
   Name nameKind = Name::kNone;
-  std::string name;
+  std::string name;  // as StoredName keeps it
   std::optional<uint8_t> market;
   std::optional<uint8_t> industry;
 };
-// Reads a quote page (Shift_JIS).
-QuoteFacts ReadQuotePage(std::string_view page);
+// Reads the quote page of `ticker` (Shift_JIS), in the older shape (a minified
+// JSON object: "marketName", "industryName") or today's (Next.js flight chunks,
+// whose JSON has its quotes escaped: \"industryName\", the market as the price
+// board's \"label\"). The name is the title's text before the code's bracket
+// "【NNNN】", without "(株)"; a title that begins "Ya" without that bracket is
+// the site's not-found page.
+QuoteFacts ReadQuotePage(std::string_view page, int ticker);
+
+// Longest stored name, in bytes.
+constexpr size_t kMaxNameBytes = 255;
+// A name as "_coname.txt" keeps it: on one line (line breaks, tabs and other
+// control characters become one blank, NUL bytes are dropped, blanks at the
+// ends are trimmed), as page text (SafeMarkupText) and at most kMaxNameBytes
+// long, cut at a character.
+std::string StoredName(std::string_view text);
 
 class CompanyStore : public CompanyLookup {
  public:
   // Loads what the options ask for: the profile table when a display option
   // needs markets or industries, the name table when the profile is loaded or
   // full names or schedules are wanted. A name left requested ("*") by an
-  // earlier run counts as requested again.
-  void LoadCompanyStore(RunTrace& trace);
+  // earlier run counts as requested again. A damaged "_coname.txt" (a line
+  // count other than 9000, lines with control bytes or NULs, over-long or no
+  // text) is read with one warning: its bad slots are requested again, and
+  // after a line too many (every later name shifted) every known one is.
+  // `refetchAll`: the run starts from empty tables, as if both files were
+  // missing, and keeps the stored name and profile of a company whose name it
+  // could not fetch.
+  void LoadCompanyStore(RunTrace& trace, bool refetchAll = false);
   // Writes "_coname.txt" and "_coprof.dat" when they are loaded and changed
   // (step 12).
   void SaveCompanyStore(RunTrace& trace);
@@ -66,6 +88,12 @@ class CompanyStore : public CompanyLookup {
   void ForgetRequest(int ticker);
   // Names marked for download.
   uint32_t RequestedCount() const { return toFetch_; }
+  // Names still requested ("*"): those no page gave yet.
+  uint32_t PendingNames() const;
+  // Whether the run learnt the name of a company whose name was still
+  // requested when it started (or re-fetches every name): pages made by
+  // earlier runs show less than they would now.
+  bool LearntPending() const { return learntPending_; }
   // Whether "_coname.txt" was absent at the start of the run.
   bool NamesMissing() const { return namesMissing_; }
   // The profile changed: "_coprof.dat" is written in step 12.
@@ -74,7 +102,10 @@ class CompanyStore : public CompanyLookup {
   // to be written.
   void BeginFetching();
   // Step 11, one turn: downloads the quote page of the next requested name and
-  // takes the name, market and industry from it. Done once the cursor has
+  // takes the name, market and industry from it. Only the quote page of the
+  // ticker (or the site's not-found page) answered with 200 counts; anything
+  // else leaves the name requested for a later run. Once the site refuses or
+  // keeps failing (SiteGate) the rest stay requested. Done once the cursor has
   // passed the last ticker (the profile is then marked changed).
   Turn FetchNextCompany(HttpDownloader& downloader, RunTrace& trace);
   // Frees both tables at the end of the run.
@@ -87,9 +118,23 @@ class CompanyStore : public CompanyLookup {
   uint8_t* Record(int ticker);
   // Applies what a quote page said to a ticker.
   void Apply(int ticker, const QuoteFacts& facts);
+  // A requested name was answered (by a quote or a report page).
+  void Answered(int ticker);
+  // Reads "_coname.txt" into the slots and checks it (see LoadCompanyStore).
+  void ReadNameFile(const std::string& path, const std::string& text);
+  // The files' contents: in a re-fetch, a slot still requested keeps what the
+  // files held before.
+  std::string NameFileText() const;
+  std::string ProfileBytes() const;
 
   std::unique_ptr<std::vector<std::string>> names_;  // 9000 slots when loaded
   std::unique_ptr<uint8_t[]> profile_;               // 9000 records of 4 bytes when loaded
+  // In a re-fetch: what the files held before the run.
+  std::unique_ptr<std::vector<std::string>> previousNames_;
+  std::unique_ptr<uint8_t[]> previousProfile_;
+  TickerBits requestedAtLoad_;
+  bool learntPending_ = false;
+  SiteGate quoteSite_{"会社名"};
   uint32_t toFetch_ = 0;
   uint32_t fetched_ = 0;
   int fetchCursor_ = 0;

@@ -105,7 +105,10 @@ TEST_F(CompanyStoreTest, ANameLeftRequestedIsFetchedByTheNextRun) {
   EXPECT_EQ(ReadTestFile(home_->Output("_coname.txt")), NameFile({{1301, "あけぼの水産"}}));
 }
 
-TEST(QuotePage, BadPagesNeverReadPastTheText) {
+TEST(QuotePage, OnlyTheCompanysOwnPageOrTheNotFoundPageSaysAnything) {
+  const std::string escaped = "<script>self.__next_f.push([1,\"5:[{\\\"menu\\\":{\\\"label\\\":\\\"株価\\\"},"
+                              "\\\"priceBoard\\\":{\\\"market\\\":{\\\"label\\\":\\\"東証STD\\\"}},"
+                              "\\\"industry\\\":{\\\"industryName\\\":\\\"輸送用機器\\\"}}]\"])</script>";
   struct Case {
     const char* name;
     std::string page;
@@ -114,27 +117,51 @@ TEST(QuotePage, BadPagesNeverReadPastTheText) {
     int market, industry;  // -1: none found
   } cases[] = {
       {"empty", "", QuoteFacts::Name::kNone, "", -1, -1},
-      {"title cut", "<html><head><title>", QuoteFacts::Name::kFound, "", -1, -1},
-      {"no bracket", "<title>ミカワ(株)自動車 - 株価\n</title>", QuoteFacts::Name::kFound, "ミカワ自動車 - 株価", -1, -1},
+      {"title cut", "<html><head><title>", QuoteFacts::Name::kNone, "", -1, -1},
+      {"no bracket", "<title>ミカワ(株)自動車 - 株価\n</title>", QuoteFacts::Name::kNone, "", -1, -1},
+      {"another company", "<title>ミカワ(株)【7201】</title>\"marketName\":\"東証PRM\"", QuoteFacts::Name::kNone, "", -1, -1},
+      {"bracket past the title", "<title>Error</title><p>関連 【7203】</p>", QuoteFacts::Name::kNone, "", -1, -1},
+      {"older shape", "<title>(株)ミカワ(株)【7203】：株価</title>\"marketName\":\"東証STD\",\"other\":\"東証PRM外国 x\","
+                      "\"industryName\":\"輸送用機器\"",
+       QuoteFacts::Name::kFound, "ミカワ", 0x1A, 17},
+      {"today's shape", "<title>ミカワ自動車(株)【7203】：株価・株式情報 - Yahoo!ファイナンス</title>" + escaped,
+       QuoteFacts::Name::kFound, "ミカワ自動車", 0x1A, 17},
       {"not found", "<title>Yahoo!ファイナンス</title>\"marketName\":\"東証PRM\"", QuoteFacts::Name::kNoSuchCompany, "",
-       0x19, -1},
-      {"market in JSON", "\"marketName\":\"東証STD\",\"other\":\"東証PRM外国 x\"", QuoteFacts::Name::kNone, "", 0x1A, -1},
-      {"market cut", "\"marketName\":\"", QuoteFacts::Name::kNone, "", 0, -1},
-      {"old industry key", "<dd class=\"category yjSb\">輸送用機器</a>", QuoteFacts::Name::kNone, "", -1, 17},
-      {"unknown industry", "\"industryName\":\"宇宙\"", QuoteFacts::Name::kNone, "", -1, 0},
+       -1, -1},
+      {"market cut", "<title>A【7203】</title>\"marketName\":\"", QuoteFacts::Name::kFound, "A", 0, -1},
+      {"old industry key", "<title>A【7203】</title><dd class=\"category yjSb\">輸送用機器</a>", QuoteFacts::Name::kFound,
+       "A", -1, 17},
+      {"unknown industry", "<title>A【7203】</title>\"industryName\":\"宇宙\"", QuoteFacts::Name::kFound, "A", -1, 0},
+      {"a name that is only markup", "<title><b></b>(株)【7203】</title>", QuoteFacts::Name::kNone, "", -1, -1},
+      {"hostile name", "<title>\r\n<script>alert(1)</script>ミ\tカ\nワ&(株)【7203】</title>", QuoteFacts::Name::kFound,
+       "alert(1)ミ カ ワ&amp;", -1, -1},
   };
   for (const Case& c : cases) {
-    QuoteFacts facts = ReadQuotePage(c.page);
+    QuoteFacts facts = ReadQuotePage(c.page, 7203);
     EXPECT_EQ(facts.nameKind, c.kind) << c.name;
     EXPECT_EQ(facts.name, c.companyName) << c.name;
     EXPECT_EQ(facts.market ? *facts.market : -1, c.market) << c.name;
     EXPECT_EQ(facts.industry ? *facts.industry : -1, c.industry) << c.name;
   }
   // A page of 10 MB of one letter, and bytes that are not text at all.
-  EXPECT_EQ(ReadQuotePage(std::string(10u << 20, 'x')).nameKind, QuoteFacts::Name::kNone);
+  EXPECT_EQ(ReadQuotePage(std::string(10u << 20, 'x'), 7203).nameKind, QuoteFacts::Name::kNone);
   std::string binary;
   for (int i = 0; i < 4096; ++i) binary += static_cast<char>(i * 37);
-  ReadQuotePage(binary + "<title>");
+  ReadQuotePage(binary + "<title>", 7203);
+}
+
+TEST(StoredName, OneBoundedLineOfPageText) {
+  EXPECT_EQ(StoredName("  ミカワ\r\n自動車\n\t"), "ミカワ 自動車");
+  EXPECT_EQ(StoredName(std::string("A\0B\0", 4)), "AB");
+  EXPECT_EQ(StoredName("A</td></tr></table>B"), "AB");
+  EXPECT_EQ(StoredName("\r\n"), "");
+  EXPECT_EQ(StoredName(std::string(3000, 'W')), std::string(kMaxNameBytes, 'W'));
+  // Cut at a character, never inside an entity reference.
+  std::string kana;
+  for (int i = 0; i < 200; ++i) kana += "ア";
+  EXPECT_EQ(StoredName(kana).size(), 254u);
+  EXPECT_EQ(StoredName(std::string(251, 'x') + "&&&"), std::string(251, 'x'));
+  EXPECT_EQ(StoredName(std::string(250, 'x') + "&&&"), std::string(250, 'x') + "&amp;");
 }
 
 }  // namespace

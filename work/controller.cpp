@@ -81,16 +81,19 @@ bool WorkController::StartRun(uint32_t day1, uint32_t day2, uint8_t scheduleRefe
     ParseTickerList(Options().Text(OptionKey::PortList).c_str(), lists_.portfolio);
   if (Options().Flag(OptionKey::EnableIgnoreList) && !lists_.ignoreList.Present())
     ParseTickerList(Options().Text(OptionKey::IgnoreList).c_str(), lists_.ignoreList);
-  if (Options().Int(OptionKey::CoProfDat) == 1 || refetchCompanies) DeleteCompanyFiles();
-  if (StartWorkTask(std::min(day1, day2), std::max(day1, day2), scheduleRefetch)) return true;
+  // Files of the old format cannot be read at all; a re-fetch keeps what they
+  // hold for the companies it cannot fetch.
+  if (Options().Int(OptionKey::CoProfDat) == 1) DeleteCompanyFiles();
+  if (StartWorkTask(std::min(day1, day2), std::max(day1, day2), scheduleRefetch, refetchCompanies)) return true;
   lock_.reset();
   return false;
 }
 
-bool WorkController::StartWorkTask(uint32_t firstDay, uint32_t lastDay, uint8_t scheduleRefetch) {
+bool WorkController::StartWorkTask(uint32_t firstDay, uint32_t lastDay, uint8_t scheduleRefetch,
+                                   bool refetchCompanies) {
   if (task_) return false;
   ResetDownloadAbort();  // a cancel of an earlier run ended its downloads
-  task_ = std::make_unique<WorkTask>(firstDay, lastDay, scheduleRefetch, lists_, observer_);
+  task_ = std::make_unique<WorkTask>(firstDay, lastDay, scheduleRefetch, lists_, observer_, refetchCompanies);
   observer_.RunStarted();
   return true;
 }

@@ -57,15 +57,16 @@ class WorkController {
   // directory for the run (refused with a message when another run, of this
   // or another process, holds it or the directory cannot be written), parses
   // PortList and IgnoreList into the lists when they are used and not yet
-  // parsed, deletes the company files when CoProfDat is 1 or
-  // `refetchCompanies`, and starts a task over the period, the smaller date
-  // first, with the schedule re-fetch mode (0 none, 1 all but vacant numbers,
-  // 2 all). False when nothing was started. (Without an output directory the
+  // parsed, deletes the company files when CoProfDat is 1 (an older format),
+  // and starts a task over the period, the smaller date first, with the
+  // schedule re-fetch mode (0 none, 1 all but vacant numbers, 2 all) and
+  // `refetchCompanies` (every name and profile fetched anew; those that cannot
+  // be keep what the files held). False when nothing was started. (Without an output directory the
   // task starts and stops at once with its message.)
   bool StartRun(uint32_t day1, uint32_t day2, uint8_t scheduleRefetch, bool refetchCompanies);
   // Starts a task as it is, without the run command's preparation. False when a
   // run already exists.
-  bool StartWorkTask(uint32_t firstDay, uint32_t lastDay, uint8_t scheduleRefetch);
+  bool StartWorkTask(uint32_t firstDay, uint32_t lastDay, uint8_t scheduleRefetch, bool refetchCompanies = false);
   // One turn of the running task; destroys it once it has finished. Returns
   // whether a task still exists.
   bool OnIdle();

@@ -11,7 +11,9 @@ void MakeSummaryPage(const WorkTask& task, PageView view, const char* viewName, 
   inputs.viewName = viewName;
   inputs.title = title;
   inputs.endDate = task.cursor.endDate;
-  inputs.displayOptionsChanged = task.displayOptionsChanged;
+  // Rows that earlier runs put on the page lack what this run learnt of
+  // companies whose names were still wanted: the page is made anew.
+  inputs.rebuild = task.displayOptionsChanged || task.companies.LearntPending();
   inputs.companies = &task.companies;
   inputs.selections = task.selections.ForPages();
   inputs.gmoServer = task.gmoServer;

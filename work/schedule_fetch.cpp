@@ -6,18 +6,28 @@
 #include "markup/text.h"
 #include "platform/dates.h"
 #include "platform/diagnostics.h"
-#include "platform/encoding.h"
 #include "platform/http.h"
 #include "platform/sjis.h"
 #include "settings/options.h"
+#include "settings/site_urls.h"
 #include "work/company_store.h"
 #include "work/run_trace.h"
 #include "work/schedule_store.h"
 
 namespace {
 
-// The report page's block is near its top.
-constexpr int kReportPageBytes = 20480;
+// The report site's name, in the title of every page of it: a page of the site
+// without a company ("stock_name") is the page of a vacant code; a page
+// without it (a block page, a captcha) says nothing.
+constexpr char kReportSiteMark[] = "株予報";
+
+// Whether the page's title carries the report site's name.
+bool IsReportSitePage(std::string_view page) {
+  size_t title = page.find("<title>");
+  size_t end = title == std::string_view::npos ? title : page.find("</title>", title);
+  if (end == std::string_view::npos) return false;
+  return page.substr(title, end - title).find(kReportSiteMark) != std::string_view::npos;
+}
 
 // Reads a number at `at` (advanced past it); -1 when there is none.
 int NumberAt(std::string_view text, size_t& at) {
@@ -121,6 +131,7 @@ ReportOutcome ReadReportPage(std::string_view page, uint32_t today, int recheckE
     return ReportOutcome::kUpdated;
   }
   if (page.find("403 Forbidden") != std::string_view::npos) return ReportOutcome::kRefused;
+  if (!IsReportSitePage(page)) return ReportOutcome::kNotAReportPage;
   SetEntry(entry, AddDays(today, recheckEmptyDays), kScheduleVacant);
   return ReportOutcome::kVacant;
 }
@@ -175,29 +186,37 @@ std::vector<MonthlyEntry> ReadMonthlyList(const std::string& text, uint32_t toda
 Turn ScheduleStore::FetchNextSchedule(CompanyStore& companies, HttpDownloader& downloader, RunTrace& trace) {
   while (fetchCursor_ < kTickerCount && !request_.test(static_cast<size_t>(fetchCursor_))) ++fetchCursor_;
   if (fetchCursor_ >= kTickerCount) return Turn::kDone;
+  if (!reportSite_.Asking()) {
+    // The site is not asked again in this run: the rest keep their entries
+    // and are asked for at the next due run.
+    for (int rest = fetchCursor_; rest < kTickerCount; ++rest)
+      if (request_.test(static_cast<size_t>(rest))) KeepPrevious(static_cast<size_t>(rest));
+    fetchCursor_ = kTickerCount;
+    return Turn::kDone;
+  }
   int ticker = fetchCursor_ + kFirstTicker;
-  std::string url = Options().Text(OptionKey::ReportBaseUrl) + FormatString("/index.php?sa=report&bcode=%04d", ticker);
-  bool opened = downloader.OpenUrl(url.c_str());
+  std::string url = ReportPageUrl(ticker);
   trace.Log(2, "download & check schedule html(%d)\n", ticker);
-  std::string body(kReportPageBytes, '\0');
-  bool read = downloader.Read(body.data(), kReportPageBytes);
-  body.resize(static_cast<size_t>(downloader.Total()));
-  downloader.CloseUrl();
-  // A failed download or an empty page leaves the entry as it was.
-  if (opened && read && !body.empty()) {
-    std::string page = DownloadedPageToShiftJis(body);
-    ReportOutcome outcome = ReadReportPage(page, TodayDate(), Options().Int(OptionKey::StScheRecheckEmptyDay),
-                                           slots_[static_cast<size_t>(fetchCursor_)][0]);
+  SiteAnswer answer = FetchSitePage(downloader, url);
+  // Only a page of the site answered with 200 counts; anything else leaves
+  // the entry as it was.
+  ScheduleEntry& entry = slots_[static_cast<size_t>(fetchCursor_)][0];
+  ScheduleEntry read = entry;
+  ReportOutcome outcome = ReportOutcome::kNotAReportPage;
+  if (answer.IsPage())
+    outcome = ReadReportPage(answer.text, TodayDate(), Options().Int(OptionKey::StScheRecheckEmptyDay), read);
+  if (outcome == ReportOutcome::kUpdated || outcome == ReportOutcome::kVacant) {
+    entry = read;
     dirty_ = true;
-    if (outcome == ReportOutcome::kRefused) {
-      // The site refuses this client: the rest are asked for again next time.
-      for (int rest = fetchCursor_; rest < kTickerCount; ++rest)
-        if (request_.test(static_cast<size_t>(rest))) slots_[static_cast<size_t>(rest)][0].SetStatus(kScheduleProvisional);
-      fetchCursor_ = kTickerCount;
-      return Turn::kDone;
-    }
+    reportSite_.Counted();
     if (outcome == ReportOutcome::kVacant) companies.ForgetRequest(ticker);
-    companies.TakeNameFromReportPage(ticker, page);
+    companies.TakeNameFromReportPage(ticker, answer.text);
+  } else {
+    KeepPrevious(static_cast<size_t>(fetchCursor_));
+    if (outcome == ReportOutcome::kRefused || answer.IsRefusal())
+      reportSite_.Refused(url, answer.IsRefusal() ? answer.status : 200, trace);
+    else
+      reportSite_.Unusable(url, WhyUnusable(answer), trace);
   }
   ++fetchCursor_;
   ++fetched_;

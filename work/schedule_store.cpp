@@ -112,11 +112,22 @@ void ScheduleStore::LoadScheduleStore() {
     return;
   }
   ReadTable(bytes, slots_);
-  for (ScheduleSlot& slot : slots_) {
+  // What a re-fetch clears comes back for a company whose page cannot be had.
+  if (refetch_ != 0) previousNext_.assign(kTickerCount, ScheduleEntry{});
+  for (size_t i = 0; i < slots_.size(); ++i) {
+    ScheduleSlot& slot = slots_[i];
     int status = slot[0].Status();
-    if (refetch_ == 2 || (refetch_ == 1 && status != kScheduleVacant && status != kScheduleNone)) slot[0] = {};
+    if (refetch_ == 2 || (refetch_ == 1 && status != kScheduleVacant && status != kScheduleNone)) {
+      previousNext_[i] = slot[0];
+      slot[0] = {};
+    }
   }
   dirty_ = refetch_ != 0;
+}
+
+void ScheduleStore::KeepPrevious(size_t index) {
+  ++pending_;
+  if (index < previousNext_.size()) slots_[index][0] = previousNext_[index];
 }
 
 void ScheduleStore::Rotate(ScheduleSlot& slot) {

@@ -12,6 +12,7 @@
 
 #include "pages/page_inputs.h"
 #include "settings/tickers.h"
+#include "work/site_pages.h"
 #include "work/turn.h"
 
 class CompanyStore;
@@ -20,10 +21,12 @@ class RunSelections;
 class RunTrace;
 
 // What a report page says of a company's next announcement, applied to its
-// entry 0 with `today` (yyyymmdd) and the re-check span of vacant numbers.
-// Returns false when the page is one of the site refusing the client ("403
-// Forbidden"), which ends the downloads.
-enum class ReportOutcome { kUpdated, kVacant, kRefused };
+// entry 0 with `today` (yyyymmdd) and the re-check span of vacant numbers: a
+// company's page ("stock_name") updates the entry; a page of the site (its
+// name in the title) without a company is a vacant code; "403 Forbidden" is
+// the site refusing the client; any other page (a block page, a captcha) is no
+// report page and leaves the entry as it was.
+enum class ReportOutcome { kUpdated, kVacant, kRefused, kNotAReportPage };
 ReportOutcome ReadReportPage(std::string_view page, uint32_t today, int recheckEmptyDays, ScheduleEntry& entry);
 
 // The monthly list: the top-level elements of the text that carry `ticker`
@@ -49,7 +52,12 @@ class ScheduleStore {
   // Step 6: picks the tickers to download; true when there is one.
   bool SelectScheduleDownloads(const RunSelections& selections, CompanyStore& companies, RunTrace& trace);
   // Step 7, one turn: downloads the report page of the next picked ticker.
+  // Only a report page (or the page of a vacant code) answered with 200
+  // counts; anything else leaves the entry as it was, to be asked again. Once
+  // the site refuses or keeps failing (SiteGate) the rest keep their entries.
   Turn FetchNextSchedule(CompanyStore& companies, HttpDownloader& downloader, RunTrace& trace);
+  // Picked tickers whose page could not be had in this run.
+  uint32_t Pending() const { return pending_; }
   // Step 10: writes "_schedule.dat" when it is loaded, and LastStSche when
   // downloads were due.
   void SaveScheduleStore(RunTrace& trace);
@@ -82,6 +90,9 @@ class ScheduleStore {
 
  private:
   ScheduleEntry* EntryOf(int ticker);
+  // A picked ticker whose page could not be had: counted as pending, and in a
+  // re-fetch its entry 0 is what the file held.
+  void KeepPrevious(size_t index);
   // Moves a slot's entries one place down and guesses the next announcement.
   void Rotate(ScheduleSlot& slot);
 
@@ -91,10 +102,13 @@ class ScheduleStore {
   bool pagesNeeded_ = false;
   bool dirty_ = false;  // changed since the last write
   std::vector<ScheduleSlot> slots_;  // 9000 when loaded
+  std::vector<ScheduleEntry> previousNext_;  // in a re-fetch: entry 0 as the file held it
   TickerBits request_;
   int fetchCursor_ = 0;
   uint32_t toFetch_ = 0;
   uint32_t fetched_ = 0;
+  uint32_t pending_ = 0;
+  SiteGate reportSite_{"決算スケジュール"};
   std::vector<AnnouncedRow> reported_;
   std::vector<AnnouncedRow> monthlyReported_;
   std::vector<MonthlyEntry> monthly_;

@@ -22,6 +22,7 @@ PipelineHome::PipelineHome(const std::string& tdnetBase) {
   store_ = std::make_unique<OptionStore>();
   Options().SetText(OptionKey::HtmlDataDir, home_.Path() + "out");
   Options().SetText(OptionKey::TdnetBaseUrl, tdnetBase);
+  Options().SetInt(OptionKey::RequestIntervalMs, 0);  // the fixture server needs no pause
 }
 
 PipelineHome::~PipelineHome() {

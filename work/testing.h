@@ -25,7 +25,7 @@ class RecordingObserver : public WorkObserver {
 
 // A temporary home holding VelkoraOption.ini and the output directory "out"
 // (HtmlDataDir), with the TDnet address pointed at `tdnetBase` (by default a
-// closed loopback port, so downloads fail fast). Today is 2024-04-15 unless
+// closed loopback port, so downloads fail fast) and no pause between requests. Today is 2024-04-15 unless
 // VELKORA_TODAY is set already.
 class PipelineHome {
  public:

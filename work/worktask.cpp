@@ -8,6 +8,7 @@
 #include "platform/dates.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
+#include "settings/ini.h"
 #include "settings/options.h"
 #include "work/steps.h"
 
@@ -51,6 +52,15 @@ void CopyDisplayOptionsToStatus() {
   for (const DisplayOption& pair : kDisplayOptions) Options().SetInt(pair.status, Flag(pair.option) ? 1 : 0);
 }
 
+// The pause between two requests to one host. A hand-edited value that is no
+// number would read as 0, which would turn the pause off: it gives the default.
+int RequestInterval() {
+  const OptionInfo& info = InfoOf(OptionKey::RequestIntervalMs);
+  std::string raw = Options().Raw(info.section, info.name, info.defaultText);
+  bool number = !raw.empty() && raw.find_first_not_of("0123456789") == std::string::npos;
+  return number ? Options().Int(OptionKey::RequestIntervalMs) : IniParseInt(info.defaultText, 0);
+}
+
 void DeleteIndivPages() {
   FileFinder finder;
   std::string pattern = EnsureOutputSubdir("Indiv") + "*.html";
@@ -65,8 +75,12 @@ void DeleteIndivPages() {
 }  // namespace
 
 WorkTask::WorkTask(uint32_t firstDay, uint32_t lastDay, uint8_t scheduleRefetch, UserLists& lists,
-                   WorkObserver& observer)
-    : cursor{firstDay, lastDay}, trace(observer), selections(lists), schedules(scheduleRefetch) {}
+                   WorkObserver& observer, bool refetchCompanies)
+    : cursor{firstDay, lastDay},
+      trace(observer),
+      selections(lists),
+      schedules(scheduleRefetch),
+      refetchCompanies_(refetchCompanies) {}
 
 void WorkTask::GoTo(int step) {
   workStep_ = step;
@@ -90,7 +104,7 @@ bool WorkTask::PrepareRun() {
   for (const char* subdir : {"All", "Port", "Xls", "Indiv", "Images"}) RemoveStaleTemporaryFiles(OutputSubdirPath(subdir));
   RemoveStaleTemporaryFiles(HomeDirectory());  // the option file's
   selections.LoadIgnoreTitles();
-  companies.LoadCompanyStore(trace);
+  companies.LoadCompanyStore(trace, refetchCompanies_);
   schedules.LoadMonthlyList(trace);
   WriteStyleSheetIfMissing(outputDirectory);
   selections.ResetXls();
@@ -105,6 +119,9 @@ bool WorkTask::PrepareRun() {
     }
   }
   downloader.Open();
+  // The sites are asked at a pace they tolerate (the option's pause between
+  // two requests to one host).
+  downloader.SetMinInterval(RequestInterval());
   return true;
 }
 
@@ -128,6 +145,11 @@ void WorkTask::RecordDownloadDate() {
 }
 
 void WorkTask::FinishRun() {
+  uint32_t names = companies.PendingNames(), dates = schedules.Pending();
+  if (names != 0 || dates != 0) {
+    trace.Log(1, "pending names(%u) schedules(%u)\n", names, dates);
+    ReportError("取得できなかった会社名 %u 件と決算スケジュール %u 件は、次回の実行で取得します", names, dates);
+  }
   schedules.Release();
   selections.Release();
   companies.Release();
@@ -234,7 +256,9 @@ void WorkTask::RunStep() {
       trace.Log(2, "make All.html\n");
       if (Flag(OptionKey::EnableHtmlAll)) MakeSummaryPage(*this, PageView::kAll, "All", "全て - Velkora");
       CopyDisplayOptionsToStatus();
-      if (schedules.Views() != 0 && schedules.PagesNeeded()) {
+      // Names learnt for companies that were still wanted show on the schedule
+      // pages too.
+      if (schedules.Views() != 0 && (schedules.PagesNeeded() || companies.LearntPending())) {
         trace.ShowProgress(kProgressPortSchedulePage);
         GoTo(kStepPortSchedulePage);
       } else {

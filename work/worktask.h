@@ -50,7 +50,10 @@ constexpr int kServedDays = 45;
 class WorkTask {
  public:
   // `lists` belongs to the application and outlives the task.
-  WorkTask(uint32_t firstDay, uint32_t lastDay, uint8_t scheduleRefetch, UserLists& lists, WorkObserver& observer);
+  // `refetchCompanies`: every company name and profile is fetched anew; one
+  // that cannot be keeps what the files held.
+  WorkTask(uint32_t firstDay, uint32_t lastDay, uint8_t scheduleRefetch, UserLists& lists, WorkObserver& observer,
+           bool refetchCompanies = false);
   WorkTask(const WorkTask&) = delete;
   WorkTask& operator=(const WorkTask&) = delete;
 
@@ -80,9 +83,12 @@ class WorkTask {
   void BeginDownloads();
   // Step 8: LastDownload, when the period ends today.
   void RecordDownloadDate();
+  // Step 19; a run that could not fetch every name or schedule it wanted says
+  // how many are left for the next run (an error).
   void FinishRun();
   // Moves to `step` and writes its step line to the debug log.
   void GoTo(int step);
 
   int workStep_ = kStepPrepare;
+  bool refetchCompanies_ = false;
 };

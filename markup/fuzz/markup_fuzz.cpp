@@ -1,10 +1,14 @@
 // libFuzzer target: arbitrary bytes through the parser (loud, quiet, and with a
-// raw-text date cell), then the writer and a second parse of what was written.
+// raw-text date cell), then the writer and a second parse of what was written;
+// and the same bytes as a name made safe for a page, which must hold no markup
+// and parse as the one text of a cell.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "markup/parser.h"
+#include "markup/safe_text.h"
 #include "markup/writer.h"
 #include "platform/diagnostics.h"
 
@@ -34,6 +38,16 @@ void Exercise(MarkupParser& parser, std::string_view text) {
   parser.Parse(output.text);
 }
 
+void SafeText(std::string_view text) {
+  std::string safe = SafeMarkupText(text);
+  if (safe.find_first_of("<>\"") != std::string::npos || SafeMarkupText(safe) != safe) std::abort();
+  MarkupParser parser;
+  parser.quiet = true;
+  std::unique_ptr<MarkupDocument> cell = parser.Parse("<td>" + safe + "</td>");
+  if (!cell || cell->children().size() != 1 || !cell->children().front()->children().empty()) std::abort();
+  if (SafeAttributeValue(text).find_first_of("<>\"") != std::string::npos) std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -51,5 +65,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   DateCellParser dates;
   Exercise(dates, text);
   dates.ParseHandedOver(std::string(text));
+  SafeText(text);
   return 0;
 }

@@ -1,6 +1,6 @@
 // HttpDownloader on libcurl, behaving like the Windows Internet API build: a
-// direct connection (no proxy from the environment), redirects followed, HTTP
-// error statuses returned as pages, nothing cached.
+// direct connection (no proxy from the environment), up to kMaxRedirects
+// redirects followed, HTTP error statuses returned as pages, nothing cached.
 //
 // OpenUrl performs the whole transfer into memory and Read hands it out, so the
 // caller sees WinINet's split: no response at all is an OpenUrl failure, a
@@ -9,7 +9,6 @@
 #include "platform/http.h"
 
 #include <curl/curl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -17,6 +16,7 @@
 #include <thread>  // the clocks: <chrono> itself does not build with the Shift_JIS execution charset
 
 #include "platform/diagnostics.h"
+#include "platform/http_polite.h"
 
 namespace {
 
@@ -34,29 +34,17 @@ void (*waitHook)() = nullptr;
 // given up, so a dead server cannot hang a run.
 constexpr long kConnectTimeoutSeconds = 60;
 constexpr long kStallSeconds = 30;
-constexpr long kMaxRedirects = 10;
 
 void InitCurlOnce() {
   static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
   (void)initialised;
 }
 
-// The executable's file name without its extension (a name without "." whole).
-std::string ExecutableBaseName() {
-  char path[4096];
-  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return "Velkora";
-  std::string name(path, static_cast<size_t>(length));
-  name.erase(0, name.rfind('/') + 1);
-  size_t dot = name.rfind('.');
-  if (dot != std::string::npos) name.resize(dot);
-  return name;
-}
-
 }  // namespace
 
 struct HttpDownloader::Impl {
   CURL* connection = nullptr;
+  RequestPacer pacer;
   bool requestOpen = false;
   std::string body;      // the whole response body, up to kBodyLimit
   size_t readPos = 0;    // where the next Read continues
@@ -95,7 +83,7 @@ struct HttpDownloader::Impl {
     curl_easy_setopt(connection, CURLOPT_USERAGENT, agent.c_str());
     curl_easy_setopt(connection, CURLOPT_PROXY, "");  // direct, whatever the environment says
     curl_easy_setopt(connection, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(connection, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(connection, CURLOPT_MAXREDIRS, static_cast<long>(kMaxRedirects));
     curl_easy_setopt(connection, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
     curl_easy_setopt(connection, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(connection, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
@@ -138,7 +126,7 @@ HttpDownloader::~HttpDownloader() { Close(); }
 
 bool HttpDownloader::Open() {
   Close();
-  if (agent_.empty()) agent_ = ExecutableBaseName();
+  agent_ = kUserAgent;
   InitCurlOnce();
   impl_->connection = curl_easy_init();
   if (!impl_->connection) {
@@ -157,9 +145,18 @@ bool DownloadsAborted() { return aborted; }
 bool HttpDownloader::OpenUrl(const char* url) {
   CloseUrl();
   if (!impl_->connection || aborted) return false;
+  auto keepWaiting = [] {
+    if (waitHook) waitHook();
+    return !aborted;
+  };
+  // The page's deadline starts once the host's turn has come.
+  if (!impl_->pacer.WaitTurn(url, keepWaiting)) return false;
   Clock::time_point deadline = Clock::now() + std::chrono::seconds(deadlineSeconds_);
   for (int attempt = 0; attempt < attempts_ && !aborted && Clock::now() < deadline; ++attempt) {
-    if (impl_->Perform(url, deadline - Clock::now())) {
+    if (attempt > 0 && !impl_->pacer.WaitTurn(url, keepWaiting)) break;
+    bool answered = impl_->Perform(url, deadline - Clock::now());
+    impl_->pacer.RequestEnded(url);
+    if (answered) {
       impl_->requestOpen = true;
       return true;
     }
@@ -188,6 +185,9 @@ bool HttpDownloader::Read(char* buffer, int capacity) {
   }
   return true;
 }
+
+void HttpDownloader::SetMinInterval(int milliseconds) { impl_->pacer.SetInterval(milliseconds); }
+int HttpDownloader::MinInterval() const { return impl_->pacer.IntervalMilliseconds(); }
 
 int HttpDownloader::Status() const { return impl_->requestOpen ? impl_->status : 0; }
 

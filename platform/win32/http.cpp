@@ -1,5 +1,6 @@
 // HttpDownloader on the Windows Internet API (WinINet): a direct, synchronous
-// connection; every request bypasses the local cache.
+// connection; every request bypasses the local cache; redirects are followed
+// here, up to kMaxRedirects.
 //
 // WinINet's calls block without an overall time limit, and closing a handle
 // from another thread does not reliably end a blocked call. So each page is
@@ -25,6 +26,7 @@
 #include <thread>  // the clocks: <chrono> itself does not build with the Shift_JIS execution charset
 
 #include "platform/diagnostics.h"
+#include "platform/http_polite.h"
 
 namespace {
 
@@ -32,26 +34,6 @@ using Clock = std::chrono::steady_clock;
 
 std::atomic<bool> aborted{false};
 void (*waitHook)() = nullptr;
-
-// The executable's file name without its extension (a name without "." whole),
-// kept in UTF-16 for InternetOpenW and as Shift_JIS for Agent().
-std::wstring ExecutableBaseName() {
-  wchar_t path[MAX_PATH + 1] = {};
-  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring name(path, length);
-  name.erase(0, name.find_last_of(L"\\/") + 1);
-  size_t dot = name.rfind(L'.');
-  if (dot != std::wstring::npos) name.resize(dot);
-  return name;
-}
-
-std::string ToShiftJis(const std::wstring& text) {
-  if (text.empty()) return {};
-  int size = WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string result(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr, nullptr);
-  return result;
-}
 
 std::wstring FromShiftJis(const char* text) {
   int size = MultiByteToWideChar(932, 0, text, -1, nullptr, 0);
@@ -99,21 +81,57 @@ struct Page {
   ~Page() { CloseHandle(done); }
 };
 
-// Fetches the page whole: the request, its status, and the body up to the
-// limit. WinINet may end a body quietly when the server closes the connection
+// Fetches the page whole: the request (redirects followed), its status, and
+// the body up to the limit. WinINet may end a body quietly when the server closes the connection
 // before the announced length; that is a broken transfer all the same.
-void Fetch(Page& page, const std::wstring& url) {
+bool IsRedirect(int status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// The address a redirect answer points at, resolved against the address it
+// answered; empty when it names none.
+std::wstring RedirectTarget(HINTERNET request, const std::wstring& from) {
+  std::wstring location(4096, L'\0');
+  DWORD size = static_cast<DWORD>(location.size() * sizeof(wchar_t));
+  DWORD index = 0;
+  if (!HttpQueryInfoW(request, HTTP_QUERY_LOCATION, location.data(), &size, &index)) return {};
+  location.resize(size / sizeof(wchar_t));
+  std::wstring target(8192, L'\0');
+  DWORD length = static_cast<DWORD>(target.size());
+  if (!InternetCombineUrlW(from.c_str(), location.c_str(), target.data(), &length, ICU_NO_ENCODE)) return {};
+  target.resize(length);
+  return target;
+}
+
+// Opens the request of `url`, following up to kMaxRedirects redirects by hand
+// (WinINet's own following has no limit to set). Null when there was no
+// response at all or one redirect too many; the status is in `page`.
+SharedHandle OpenFollowing(Page& page, std::wstring url) {
   // A connection of its own for every page: a kept-alive connection taken up
   // again could leave a response waiting for ever under Wine's WinINet.
   static const wchar_t kHeaders[] = L"Connection: close\r\n";
-  HINTERNET handle = InternetOpenUrlW(page.session.get(), url.c_str(), kHeaders, static_cast<DWORD>(-1),
-                                      INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-  if (!handle) return;
-  SharedHandle request = Share(handle, page.owner);
-  // Some WinINet versions hand out a request for a connection that closed
-  // without a status line; no response at all is a failed attempt.
-  page.status = QueryNumber(handle, HTTP_QUERY_STATUS_CODE);
-  if (page.status <= 0) return;
+  const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
+  for (int hop = 0; !page.abandoned; ++hop) {
+    HINTERNET handle = InternetOpenUrlW(page.session.get(), url.c_str(), kHeaders, static_cast<DWORD>(-1), flags, 0);
+    if (!handle) return nullptr;
+    SharedHandle request = Share(handle, page.owner);
+    // Some WinINet versions hand out a request for a connection that closed
+    // without a status line; no response at all is a failed attempt.
+    page.status = QueryNumber(handle, HTTP_QUERY_STATUS_CODE);
+    if (page.status <= 0) return nullptr;
+    if (!IsRedirect(page.status)) return request;
+    std::wstring next = RedirectTarget(handle, url);
+    if (next.empty()) return request;  // a redirect that names no target is the answer
+    if (hop >= kMaxRedirects) return nullptr;
+    url = std::move(next);
+  }
+  return nullptr;
+}
+
+void Fetch(Page& page, const std::wstring& url) {
+  SharedHandle request = OpenFollowing(page, url);
+  if (!request) return;
+  HINTERNET handle = static_cast<HINTERNET>(request.get());
   page.responded = true;
   int announced = QueryNumber(handle, HTTP_QUERY_CONTENT_LENGTH);
   // Only what has arrived is read each time, so a fetch given up on (a server
@@ -175,8 +193,8 @@ void ResetDownloadAbort() { aborted = false; }
 bool DownloadsAborted() { return aborted; }
 
 struct HttpDownloader::Impl {
-  std::wstring agent;
   SharedHandle session;
+  RequestPacer pacer;
   std::shared_ptr<Page> page;  // the open request, or null
 };
 
@@ -186,11 +204,8 @@ HttpDownloader::~HttpDownloader() { Close(); }
 
 bool HttpDownloader::Open() {
   Close();
-  if (agent_.empty()) {
-    impl_->agent = ExecutableBaseName();
-    agent_ = ToShiftJis(impl_->agent);
-  }
-  HINTERNET session = InternetOpenW(impl_->agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+  agent_ = kUserAgent;
+  HINTERNET session = InternetOpenW(FromShiftJis(kUserAgent).c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
   if (session)
     impl_->session = Share(session);
   else
@@ -201,12 +216,21 @@ bool HttpDownloader::Open() {
 bool HttpDownloader::OpenUrl(const char* url) {
   CloseUrl();
   if (!impl_->session || aborted) return false;
+  auto keepWaiting = [] {
+    if (waitHook) waitHook();
+    return !aborted;
+  };
+  // The page's deadline starts once the host's turn has come.
+  if (!impl_->pacer.WaitTurn(url, keepWaiting)) return false;
   Clock::time_point deadline = Clock::now() + std::chrono::seconds(deadlineSeconds_);
   std::wstring wideUrl = FromShiftJis(url);
   for (int attempt = 0; attempt < attempts_ && !aborted && Clock::now() < deadline; ++attempt) {
+    if (attempt > 0 && !impl_->pacer.WaitTurn(url, keepWaiting)) break;
     auto page = std::make_shared<Page>();
     page->session = impl_->session;
-    if (!RunBounded(page, [wideUrl](Page& p) { Fetch(p, wideUrl); }, deadline)) break;
+    bool finished = RunBounded(page, [wideUrl](Page& p) { Fetch(p, wideUrl); }, deadline);
+    impl_->pacer.RequestEnded(url);
+    if (!finished) break;
     if (page->responded) {
       impl_->page = page;
       return true;
@@ -235,6 +259,9 @@ bool HttpDownloader::Read(char* buffer, int capacity) {
   }
   return true;
 }
+
+void HttpDownloader::SetMinInterval(int milliseconds) { impl_->pacer.SetInterval(milliseconds); }
+int HttpDownloader::MinInterval() const { return impl_->pacer.IntervalMilliseconds(); }
 
 int HttpDownloader::Status() const { return impl_->page ? impl_->page->status : 0; }
 
