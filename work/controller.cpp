@@ -51,6 +51,18 @@ void DeleteCompanyFiles() {
   }
 }
 
+bool Flag(OptionKey key) { return Options().Flag(key); }
+
+// Whether a page of the run shows the portfolio: Port.html and its views,
+// PortSche.html, or the portfolio's marks on the other pages.
+bool PortfolioUsed() {
+  bool schedules = Flag(OptionKey::EnableStSche);
+  if (Flag(OptionKey::EnableHtmlPort) || (schedules && Flag(OptionKey::EnableStSchePort))) return true;
+  bool others = Flag(OptionKey::EnableHtmlAll) || Flag(OptionKey::EnableHtmlXls) ||
+                (schedules && (Flag(OptionKey::EnableStScheAll) || Flag(OptionKey::EnableStScheXls)));
+  return Flag(OptionKey::InPortHighlight) && others;
+}
+
 // Locks the output directory for one run; null after reporting why not.
 std::unique_ptr<FileLock> LockOutputDirectory() {
   auto lock = std::make_unique<FileLock>();
@@ -77,7 +89,7 @@ bool WorkController::StartRun(uint32_t day1, uint32_t day2, uint8_t scheduleRefe
     lock_ = LockOutputDirectory();
     if (!lock_) return false;
   }
-  if (Options().Flag(OptionKey::EnableHtmlPort) && !lists_.portfolio.Present())
+  if (PortfolioUsed() && !lists_.portfolio.Present())
     ParseTickerList(Options().Text(OptionKey::PortList).c_str(), lists_.portfolio);
   if (Options().Flag(OptionKey::EnableIgnoreList) && !lists_.ignoreList.Present())
     ParseTickerList(Options().Text(OptionKey::IgnoreList).c_str(), lists_.ignoreList);
