@@ -11,6 +11,9 @@ struct RunCursor {
   int page = 0;  // 1-based list page of curDate
   // The earliest day of this run that could not be downloaded whole; 0 when none.
   uint32_t firstIncomplete = 0;
+  // The earliest day of this run that could not be added to the company pages
+  // (unreadable, or a page not written); 0 when none.
+  uint32_t firstIndivFailure = 0;
 
   // The download loop starts at page 1 of the first day, or of `oldestServed`
   // when the period starts earlier (the service keeps its lists for about a

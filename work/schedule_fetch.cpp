@@ -174,7 +174,10 @@ std::vector<MonthlyEntry> ReadMonthlyList(const std::string& text, uint32_t toda
 
 Turn ScheduleStore::FetchNextSchedule(CompanyStore& companies, HttpDownloader& downloader, RunTrace& trace) {
   while (fetchCursor_ < kTickerCount && !request_.test(static_cast<size_t>(fetchCursor_))) ++fetchCursor_;
-  if (fetchCursor_ >= kTickerCount) return Turn::kDone;
+  if (fetchCursor_ >= kTickerCount) {
+    downloadsMade_ = failed_ == 0;
+    return Turn::kDone;
+  }
   int ticker = fetchCursor_ + kFirstTicker;
   std::string url = Options().Text(OptionKey::ReportBaseUrl) + FormatString("/index.php?sa=report&bcode=%04d", ticker);
   bool opened = downloader.OpenUrl(url.c_str());
@@ -198,6 +201,8 @@ Turn ScheduleStore::FetchNextSchedule(CompanyStore& companies, HttpDownloader& d
     }
     if (outcome == ReportOutcome::kVacant) companies.ForgetRequest(ticker);
     companies.TakeNameFromReportPage(ticker, page);
+  } else {
+    ++failed_;
   }
   ++fetchCursor_;
   ++fetched_;

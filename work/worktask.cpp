@@ -127,6 +127,12 @@ void WorkTask::RecordDownloadDate() {
   Options().SetInt(OptionKey::LastDownload, static_cast<int>(last));
 }
 
+void WorkTask::PrepareSchedulePages() {
+  if (!schedules.Loaded()) schedules.LoadScheduleStore();
+  schedules.ClearAnnouncedRows();
+  CollectAnnouncements(schedules, selections, Options().Date(OptionKey::PeriodSt), cursor.endDate);
+}
+
 void WorkTask::FinishRun() {
   schedules.Release();
   selections.Release();
@@ -234,7 +240,8 @@ void WorkTask::RunStep() {
       trace.Log(2, "make All.html\n");
       if (Flag(OptionKey::EnableHtmlAll)) MakeSummaryPage(*this, PageView::kAll, "All", "全て - Velkora");
       CopyDisplayOptionsToStatus();
-      if (schedules.Views() != 0 && schedules.PagesNeeded()) {
+      if (schedules.Views() != 0) {
+        PrepareSchedulePages();
         trace.ShowProgress(kProgressPortSchedulePage);
         GoTo(kStepPortSchedulePage);
       } else {

@@ -80,6 +80,11 @@ class WorkTask {
   void BeginDownloads();
   // Step 8: LastDownload, when the period ends today.
   void RecordDownloadDate();
+  // Before step 16: the schedule table, and the announcements of the stored
+  // days of the period. The schedule pages are made at every run that wants
+  // them: what they show (names, markets, company pages, announcements) may
+  // have changed whether or not the schedules did.
+  void PrepareSchedulePages();
   void FinishRun();
   // Moves to `step` and writes its step line to the debug log.
   void GoTo(int step);
