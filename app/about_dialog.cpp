@@ -1,4 +1,5 @@
-// The about dialog: version, notice, link, debug log level and disclaimer.
+// The about dialog: version, notice, debug log level and disclaimer. The
+// program has no web site of its own, so the dialog links none.
 #include <algorithm>
 
 #include "app/dialogs.h"
@@ -13,7 +14,6 @@ constexpr int kMargin = 10;
 constexpr int kTextMargin = 6;
 constexpr int kDisclaimerId = 303;
 constexpr char kNotice[] = "TDnet の適時開示を日ごとに集めて一覧にするツールです";
-constexpr char kMakerPage[] = "https://velkora.example/";
 constexpr char kDisclaimer[] =
     "このプログラムにより問題が起きたとしても責任は負いかねます、投資は自己責任で。\r\n"
     "なるべく頑張りますが、作者はバージョンアップ／サポートの義務を負うものではありません。\r\n"
@@ -66,9 +66,8 @@ bool AboutDialog::CreateTexts() {
   int top = kMargin + 32 + 4;
   return version_.Create({this, 0, At(textLeft, kMargin + 2, kWidth - textLeft - kMargin, 30)},
                          version + "\r\n" + kNotice) &&
-         link_.Create({this, 0, At(kMargin, top, 200, 14)}, kMakerPage, kMakerPage) &&
-         logBox_.Create({this, kLogBoxId, At(kMargin, top + 18, 190, 16)}, "デバッグ用のログを出力する", false) &&
-         detailBox_.Create({this, kDetailBoxId, At(kMargin + 190 + 8, top + 18, 190, 16)},
+         logBox_.Create({this, kLogBoxId, At(kMargin, top, 190, 16)}, "デバッグ用のログを出力する", false) &&
+         detailBox_.Create({this, kDetailBoxId, At(kMargin + 190 + 8, top, 190, 16)},
                            "より詳細なログを出力する", false);
 }
 

@@ -79,8 +79,8 @@ class ListDialog : public DialogWindow {
   Button cancel_;
 };
 
-// Version, disclaimer, a link to the maker's page and the debug log level as two
-// check boxes written at every toggle.
+// Version, disclaimer and the debug log level as two check boxes written at
+// every toggle.
 class AboutDialog : public DialogWindow {
  public:
   static constexpr int kLogBoxId = 301;
@@ -102,7 +102,6 @@ class AboutDialog : public DialogWindow {
 
   Label icon_;
   Label version_;
-  LinkLabel link_;
   CheckBox logBox_;
   CheckBox detailBox_;
   Label disclaimerFrame_;

@@ -144,8 +144,11 @@ TEST_F(DialogTest, AboutDialogKeepsTheLogLevelRules) {
     EXPECT_EQ(IsWindowEnabled(detail) != FALSE, step.detailEnabled);
   }
   bool versionShown = false;
-  for (HWND child = GetWindow(about->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+  for (HWND child = GetWindow(about->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     versionShown = versionShown || Text(child).rfind(L"Velkora Ver.0.7.9\r\n", 0) == 0;
+    // No made-up address: the program has no web site to link.
+    EXPECT_EQ(Text(child).find(L"://"), std::wstring::npos) << Sjis(Text(child));
+  }
   EXPECT_TRUE(versionShown);
   Ok(*about);
   EXPECT_EQ(Main().Dialog(kAboutDialogId), nullptr);

@@ -36,7 +36,10 @@ std::unique_ptr<MarkupDocument> OpenPage(int ticker, const std::string& path, Ma
       page = parser.ParseHandedOver(std::move(text));
     }
     table = page ? page->FindChild("table", true) : nullptr;
-    if (table) return page;
+    if (table) {
+      LinkSiteIcon(*page);
+      return page;
+    }
     std::string aside = SetAside(path);
     setAside = true;
     ReportError("銘柄別html<%s>を読めないので<%s>に移して作り直します", path.c_str(), aside.c_str());

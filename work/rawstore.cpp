@@ -116,7 +116,8 @@ void RowPass(RunSelections& selections, CompanyStore& companies, MarkupElement& 
 template <typename Selected>
 void SaveSelectedView(const char* view, uint32_t date, const MarkupElement& table, Selected selected) {
   MarkupElement* viewTable = nullptr;
-  std::unique_ptr<MarkupDocument> frame = BuildPageFrame(nullptr, kStyleSheetFile, viewTable);
+  // The views lie in a subdirectory of the output directory, like the raw days.
+  std::unique_ptr<MarkupDocument> frame = BuildPageFrame(nullptr, "../_default.css", viewTable);
   for (const MarkupElement* row : table.children())
     if (selected(RowTicker(*row))) viewTable->InsertChild(viewTable->children().size(), row->Clone());
   EnsureOutputSubdir(view);
@@ -129,6 +130,7 @@ bool SaveViews(WorkTask& task, MarkupDocument& document, MarkupElement& table, i
   const RunSelections& selections = task.selections;
   if (mask & kViewAll) {
     task.trace.Log(2, "conv raw to all\n");
+    LinkSiteIcon(document);  // a raw day of an earlier version linked an address on the web
     EnsureOutputSubdir("All");
     SavePage(DayFilePath("All", date).c_str(), document);
   }

@@ -93,6 +93,7 @@ bool WorkTask::PrepareRun() {
   companies.LoadCompanyStore(trace);
   schedules.LoadMonthlyList(trace);
   WriteStyleSheetIfMissing(outputDirectory);
+  WriteSiteIconIfMissing();
   selections.ResetXls();
   if (Flag(OptionKey::EnableHtmlXls) || Flag(OptionKey::EnableStScheXls)) ScanXlsDirectory(selections, trace);
   if (Flag(OptionKey::EnableHtmlTicker)) {
