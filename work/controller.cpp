@@ -85,6 +85,8 @@ std::unique_ptr<FileLock> LockOutputDirectory() {
 
 bool WorkController::StartRun(uint32_t day1, uint32_t day2, uint8_t scheduleRefetch, bool refetchCompanies) {
   if (Running()) return false;
+  // A path that cannot work is refused for what it is, not as missing.
+  if (!CheckDirectoryPath(OptionKey::HtmlDataDir, Options().Text(OptionKey::HtmlDataDir))) return false;
   if (HasOutputDirectory()) {
     lock_ = LockOutputDirectory();
     if (!lock_) return false;
@@ -145,6 +147,16 @@ void PeriodOfType(int periodType, uint32_t& firstDay, uint32_t& lastDay) {
       lastDay = today;
       break;
   }
+  if (firstDay > lastDay) std::swap(firstDay, lastDay);
+}
+
+bool StorePeriod(int periodType, uint32_t& firstDay, uint32_t& lastDay) {
+  bool swapped = firstDay > lastDay;
+  if (swapped) std::swap(firstDay, lastDay);
+  Options().SetInt(OptionKey::PeriodType, periodType);
+  Options().SetInt(OptionKey::PeriodSt, static_cast<int>(firstDay));
+  Options().SetInt(OptionKey::PeriodEd, static_cast<int>(lastDay));
+  return swapped;
 }
 
 // The application's list changes only with the option (a text too long to
