@@ -157,6 +157,26 @@ TEST_F(IndivTest, ADeletedOrBrokenPageComesBackWithEveryStoredDayOfThePeriod) {
                                   Row("1000", "ミカワ", "お知らせB", "2024/04/10", 1));
 }
 
+TEST_F(IndivTest, APageMadeAgainByARunCutShortIsFinishedByTheNext) {
+  Serve(20240409, 1, ListPage(20240409, 1, {kToyotaA}));
+  Serve(20240410, 1, ListPage(20240410, 1, {kToyotaB}));
+  Serve(20240411, 1, ListPage(20240411, 1, {kSony}));
+  home_->Run(20240409, 20240411);
+  FileEntry(home_->Output("Indiv/7203.html").c_str()).Delete();
+  // Cancelled once the page was made again from its first day only.
+  ASSERT_TRUE(home_->controller.StartRun(20240409, 20240411, 0, false));
+  while (home_->controller.OnIdle()) {
+    WorkTask* task = home_->controller.Task();
+    if (task && task->Step() == kStepConvertDay && task->cursor.curDate > 20240409) break;
+  }
+  home_->controller.CancelWorkTask();
+  EXPECT_EQ(Rows(Page(7203)), Row("1100", "ミカワ", "お知らせA", "2024/04/09", 1));
+  home_->Run(20240409, 20240411);
+  EXPECT_EQ(Rows(Page(7203)), Row("1000", "ミカワ", "お知らせB", "2024/04/10", 1) +
+                                  Row("1100", "ミカワ", "お知らせA", "2024/04/09", 1));
+  EXPECT_EQ(Options().Text(OptionKey::LastUpdateIndiv), "20240411");
+}
+
 TEST_F(IndivTest, AnUnreadableRawDayIsAddedByTheNextRunOnceItReads) {
   Options().SetFlag(OptionKey::EnableHtmlTicker, false);
   Serve(20240409, 1, ListPage(20240409, 1, {kToyotaA}));

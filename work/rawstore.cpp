@@ -34,15 +34,14 @@ bool ViewIsStale(const char* view, uint32_t date, uint64_t rawWritten) {
   return !file.LastWriteStamp(written) || written <= rawWritten;
 }
 
-int ConversionMask(uint32_t date, RunSelections& selections, uint64_t rawWritten) {
+int ConversionMask(uint32_t date, uint32_t indivFrom, RunSelections& selections, uint64_t rawWritten) {
   int mask = 0;
   if (Flag(OptionKey::EnableHtmlAll) && ViewIsStale("All", date, rawWritten)) mask |= kViewAll;
   if (Flag(OptionKey::EnableHtmlPort) && selections.HasPortfolio() && ViewIsStale("Port", date, rawWritten))
     mask |= kViewPort;
   if (Flag(OptionKey::EnableHtmlXls) && ViewIsStale("Xls", date, rawWritten)) mask |= kViewXls;
   if (Flag(OptionKey::EnableHtmlTicker)) {
-    uint32_t lastUpdate = Options().Date(OptionKey::LastUpdateIndiv);
-    if (Flag(OptionKey::TickerRemake) || lastUpdate <= date) {
+    if (Flag(OptionKey::TickerRemake) || indivFrom <= date) {
       mask |= kViewIndiv;
       selections.Indiv();
     } else if (selections.PagesAtStartKnown()) {
@@ -174,10 +173,18 @@ bool ConvertDay(WorkTask& task, std::string text, int mask) {
   return SaveViews(task, *document, *table, mask);
 }
 
-// Whether a day read for the pages missing at the start of the run (and for
-// nothing else) names one of them.
-void DropUnneededMissingPages(const RunSelections& selections, const std::string& text, int& mask) {
-  if ((mask & kViewMissingPages) && !RawDayNamesPageMissingAtStart(text, selections)) mask &= ~kViewMissingPages;
+// A day before LastUpdateIndiv is added only to the pages missing at the start
+// of the run: the mask loses that bit when the day names none of them. When it
+// names one, LastUpdateIndiv goes back to the day before any page is made
+// again: a run killed half-way leaves the next run to add every day from there
+// to every page (a day added again replaces its group).
+void KeepMissingPagesIfNamed(const RunSelections& selections, const std::string& text, uint32_t date, int& mask) {
+  if (!(mask & kViewMissingPages)) return;
+  if (!RawDayNamesPageMissingAtStart(text, selections)) {
+    mask &= ~kViewMissingPages;
+    return;
+  }
+  if (Options().Date(OptionKey::LastUpdateIndiv) > date) Options().SetInt(OptionKey::LastUpdateIndiv, static_cast<int>(date));
 }
 
 // LastUpdateIndiv after the day was (or was not) added to the company pages:
@@ -201,13 +208,13 @@ void ConvertRawDay(WorkTask& task) {
   FileEntry raw(path.c_str());
   uint64_t rawWritten = 0;
   if (!raw.LastWriteStamp(rawWritten)) return;
-  int mask = ConversionMask(date, task.selections, rawWritten);
+  int mask = ConversionMask(date, task.cursor.indivFrom, task.selections, rawWritten);
   // Without a name file, full names need every day's companies requested.
   bool requestNames = task.companies.NamesMissing() && Flag(OptionKey::UseFullConame);
   if (mask == 0 && !requestNames) return;
   std::string text;
   bool read = ReadAll(path.c_str(), text);
-  if (read) DropUnneededMissingPages(task.selections, text, mask);
+  if (read) KeepMissingPagesIfNamed(task.selections, text, date, mask);
   // A day without disclosures is an empty file: there is nothing to add.
   bool converted = read && (text.empty() || (mask == 0 && !requestNames) || ConvertDay(task, std::move(text), mask));
   // The company pages hold the day only once every one of them was written.

@@ -24,9 +24,16 @@ struct RunCursor {
   bool NextDownloadDay();
   // Remembers a day whose download failed.
   void MarkIncomplete(uint32_t date);
+  // LastUpdateIndiv as the conversion began: the company pages hold the days
+  // before it (those missing then aside).
+  uint32_t indivFrom = 0;
+
   // The conversion loop starts at `firstDay` (PeriodSt) and runs up to and
-  // including the day after the last day.
-  void BeginConversion(uint32_t firstDay) { curDate = firstDay; }
+  // including the day after the last day; `lastUpdateIndiv` is kept as indivFrom.
+  void BeginConversion(uint32_t firstDay, uint32_t lastUpdateIndiv) {
+    curDate = firstDay;
+    indivFrom = lastUpdateIndiv;
+  }
   bool ConversionDone() const { return curDate > endDate; }
   void NextConversionDay();
 };

@@ -193,7 +193,7 @@ void WorkTask::RunStep() {
         EnsureOutputSubdir("Indiv");
         if (Flag(OptionKey::TickerRemake)) DeleteIndivPages();
       }
-      cursor.BeginConversion(Options().Date(OptionKey::PeriodSt));
+      cursor.BeginConversion(Options().Date(OptionKey::PeriodSt), Options().Date(OptionKey::LastUpdateIndiv));
       GoTo(kStepConvertDay);
       break;
     case kStepConvertDay:
