@@ -1,4 +1,5 @@
-// The about dialog: version, notice, link, debug log level and disclaimer.
+// The about dialog: version, notice, debug log level and disclaimer. The
+// program has no web site of its own, so the dialog links none.
 #include <algorithm>
 
 #include "app/dialogs.h"
@@ -13,7 +14,6 @@ constexpr int kMargin = 10;
 constexpr int kTextMargin = 6;
 constexpr int kDisclaimerId = 303;
 constexpr char kNotice[] = "TDnet の適時開示を日ごとに集めて一覧にするツールです";
-constexpr char kMakerPage[] = "https://velkora.example/";
 constexpr char kDisclaimer[] =
     "このプログラムにより問題が起きたとしても責任は負いかねます、投資は自己責任で。\r\n"
     "なるべく頑張りますが、作者はバージョンアップ／サポートの義務を負うものではありません。\r\n"
@@ -21,22 +21,24 @@ constexpr char kDisclaimer[] =
 
 RECT At(int x, int y, int width, int height) { return RECT{x, y, x + width, y + height}; }
 
-// Height of one text line of the control font.
-int LineHeight(HWND window) {
+// The height of `lines` lines of a window's control font, in the dialog's
+// layout pixels (96 DPI), rounded up so that the lines fit at the window's DPI.
+int LinesHeight(const Window& window, int lines) {
   SharedRef<SharedFont> font;
-  HDC handle = GetDC(window);
-  if (!handle) return 13;
-  int height = 13;
+  HDC handle = GetDC(window.Handle());
+  int height = ScaleToDpi(13, window.Dpi());
+  if (!handle) return lines * 13;
   {
     DeviceContext dc(handle);
-    if (AcquireControlFont(font) && dc.Select(font->font)) {
+    if (AcquireControlFont(font, window.Dpi()) && dc.Select(font->font)) {
       TEXTMETRICW metrics{};
       if (GetTextMetricsW(handle, &metrics)) height = metrics.tmHeight + metrics.tmExternalLeading;
       dc.Unselect(font->font);
     }
   }
-  ReleaseDC(window, handle);
-  return height;
+  ReleaseDC(window.Handle(), handle);
+  int dpi = static_cast<int>(window.Dpi());
+  return (lines * height * static_cast<int>(kBaseDpi) + dpi - 1) / dpi;
 }
 
 }  // namespace
@@ -48,7 +50,7 @@ bool AboutDialog::Build(Window& owner) {
 bool AboutDialog::OnCreate() {
   SetDefaultId(IDOK);
   if (!CreateTexts()) return false;
-  RECT box = logBox_.Bounds();
+  RECT box = logBox_.LogicalBounds();
   if (!CreateDisclaimer(box.bottom + 6)) return false;
   int level = Options().Int(OptionKey::DebugLogLevel);
   logBox_.SetChecked(level != 0);
@@ -66,9 +68,8 @@ bool AboutDialog::CreateTexts() {
   int top = kMargin + 32 + 4;
   return version_.Create({this, 0, At(textLeft, kMargin + 2, kWidth - textLeft - kMargin, 30)},
                          version + "\r\n" + kNotice) &&
-         link_.Create({this, 0, At(kMargin, top, 200, 14)}, kMakerPage, kMakerPage) &&
-         logBox_.Create({this, kLogBoxId, At(kMargin, top + 18, 190, 16)}, "デバッグ用のログを出力する", false) &&
-         detailBox_.Create({this, kDetailBoxId, At(kMargin + 190 + 8, top + 18, 190, 16)},
+         logBox_.Create({this, kLogBoxId, At(kMargin, top, 190, 16)}, "デバッグ用のログを出力する", false) &&
+         detailBox_.Create({this, kDetailBoxId, At(kMargin + 190 + 8, top, 190, 16)},
                            "より詳細なログを出力する", false);
 }
 
@@ -82,18 +83,13 @@ bool AboutDialog::CreateDisclaimer(int top) {
   RECT text = At(kMargin + kTextMargin, top + kTextMargin, width - 2 * kTextMargin, 100);
   if (!disclaimer_.Create({this, kDisclaimerId, text}, kDisclaimer, style)) return false;
   int lines = static_cast<int>(SendMessageW(disclaimer_.Handle(), EM_GETLINECOUNT, 0, 0));
-  int height = std::max(lines, 3) * LineHeight(disclaimer_.Handle());
-  SetWindowPos(disclaimer_.Handle(), nullptr, 0, 0, width - 2 * kTextMargin, height, SWP_NOMOVE | SWP_NOZORDER);
+  int height = LinesHeight(disclaimer_, std::max(lines, 3));
+  disclaimer_.SetLogicalBounds(At(kMargin + kTextMargin, top + kTextMargin, width - 2 * kTextMargin, height));
   RECT frame = At(kMargin, top, width, height + 2 * kTextMargin);
   if (!disclaimerFrame_.Create({this, 0, frame}, "", SS_ETCHEDFRAME)) return false;
   int okTop = std::max(static_cast<int>(frame.bottom) + 6, kHeight - kMargin - 20);
   if (!ok_.Create({this, IDOK, At(kWidth - kMargin - 70, okTop, 70, 20)}, "OK", true)) return false;
-  if (okTop + 20 + kMargin > kHeight) {
-    RECT window{0, 0, kWidth, okTop + 20 + kMargin};
-    AdjustWindowRectEx(&window, GetWindowLongW(Handle(), GWL_STYLE), FALSE, GetWindowLongW(Handle(), GWL_EXSTYLE));
-    SetWindowPos(Handle(), nullptr, 0, 0, window.right - window.left, window.bottom - window.top,
-                 SWP_NOMOVE | SWP_NOZORDER);
-  }
+  if (okTop + 20 + kMargin > kHeight) SetLogicalClientSize(kWidth, okTop + 20 + kMargin);
   return true;
 }
 

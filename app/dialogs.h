@@ -27,7 +27,8 @@ enum : int {
 WindowArgs DialogArgs(Window& owner, int id, const std::string& title, int width, int height);
 
 // A directory option edited as text: every commit of the edit writes the key,
-// "OK" closes.
+// "OK" closes. A path too long to work is refused with a message at the commit,
+// and "OK" then keeps the dialog open until the text changes.
 class PathDialog : public DialogWindow {
  public:
   PathDialog(int id, const char* title, OptionKey key) : id_(id), title_(title), key_(key) {}
@@ -42,6 +43,7 @@ class PathDialog : public DialogWindow {
   int id_;
   const char* title_;
   OptionKey key_;
+  std::string refused_;  // the text last refused, "" when none
   Edit edit_;
   Button ok_;
 };
@@ -49,9 +51,10 @@ class PathDialog : public DialogWindow {
 enum class ListKind { Portfolio, IgnoreList, IgnoreTitles, Keywords };
 
 // One of the user's four lists as free text. A commit of the edit marks the text
-// changed; a close request ("OK", the close box) saves a changed text. The
-// portfolio and the ignore list refuse a text with a format error, and the
-// dialog then stays open; "キャンセル" closes without saving.
+// changed; a close request ("OK", the close box) saves a changed text. A text
+// that is not saved (a format error, too long for the option file, a failed
+// write; the saving reports why) keeps the dialog open with the text;
+// "キャンセル" closes without saving.
 class ListDialog : public DialogWindow {
  public:
   ListDialog(ListKind kind, UserLists& lists) : kind_(kind), lists_(lists) {}
@@ -79,8 +82,8 @@ class ListDialog : public DialogWindow {
   Button cancel_;
 };
 
-// Version, disclaimer, a link to the maker's page and the debug log level as two
-// check boxes written at every toggle.
+// Version, disclaimer and the debug log level as two check boxes written at
+// every toggle.
 class AboutDialog : public DialogWindow {
  public:
   static constexpr int kLogBoxId = 301;
@@ -102,7 +105,6 @@ class AboutDialog : public DialogWindow {
 
   Label icon_;
   Label version_;
-  LinkLabel link_;
   CheckBox logBox_;
   CheckBox detailBox_;
   Label disclaimerFrame_;

@@ -100,6 +100,69 @@ TEST_F(DialogTest, KeywordsAndIgnoreTitles) {
   EXPECT_EQ(ReadTestFile(output + "/_ignoreTitle.txt"), Sjis(L"*自己株式\r\n月次"));
 }
 
+// Saving refused (too long for the option file) or failed (the file cannot be
+// written): every list dialog stays open with the text and says why.
+TEST_F(DialogTest, ATextThatIsNotSavedStaysInTheDialog) {
+  std::string output = MakeOutput();
+  StartApp();
+  Click(15);
+  Click(17);
+  std::wstring tooLong(1100, L'\x682A');  // 株: 2200 bytes stored
+  std::wstring codes;
+  for (int code = 1301; code < 1801; ++code) codes += std::to_wstring(code) + L", ";  // 3000 bytes
+  struct Case {
+    int button, id;
+    std::wstring text;
+    const char* reason;
+  } cases[] = {
+      {18, kKeywordDialogId, tooLong, "長すぎます"},
+      {45, kPortfolioDialogId, codes, "長すぎます"},
+      {16, kIgnoreTitleDialogId, L"*自己株式", "書き込みに失敗"},
+  };
+  // The ignore-title file cannot be written: a directory stands in its place.
+  WriteTestFile(output + "/_ignoreTitle.txt/keep", "");
+  for (const Case& c : cases) {
+    messages_->messages.clear();
+    ListDialog* dialog = &OpenList(c.button, c.id);
+    Type(dialog->EditHandle(), c.text);
+    Ok(*dialog);
+    EXPECT_TRUE(Reported(c.reason)) << c.id;
+    ASSERT_EQ(Main().Dialog(c.id), dialog) << c.id;
+    EXPECT_EQ(Text(dialog->EditHandle()), c.text) << c.id;
+    CancelDialog(*dialog);
+    EXPECT_EQ(Main().Dialog(c.id), nullptr);
+  }
+}
+
+// A directory path too long for the files the program makes in it is refused
+// with the reason, and the dialog stays until it is shortened.
+TEST_F(DialogTest, PathDialogRefusesAPathTooLongToWork) {
+  StartApp();
+  Click(78);
+  auto* dialog = static_cast<PathDialog*>(Main().Dialog(kHtmlPathDialogId));
+  ASSERT_NE(dialog, nullptr);
+  std::wstring deep = L"C:\\" + std::wstring(300, L'd');
+  SetFocus(dialog->EditHandle());
+  SetWindowTextW(dialog->EditHandle(), deep.c_str());
+  Ok(*dialog);
+  EXPECT_TRUE(Reported("html保存パスが長すぎます"));
+  EXPECT_FALSE(Reported("構文"));
+  EXPECT_EQ(Options().Text(K::HtmlDataDir), "入力して下さい");
+  ASSERT_EQ(Main().Dialog(kHtmlPathDialogId), dialog);
+  SetFocus(dialog->EditHandle());
+  SetWindowTextW(dialog->EditHandle(), L"C:\\out");
+  Ok(*dialog);
+  EXPECT_EQ(Options().Text(K::HtmlDataDir), "C:\\out");
+  EXPECT_EQ(Main().Dialog(kHtmlPathDialogId), nullptr);
+  // A hand-edited path of that length: a run says why, and only that.
+  messages_->messages.clear();
+  Options().SetText(K::HtmlDataDir, Sjis(deep));
+  Click(80);
+  EXPECT_FALSE(Controller().Running());
+  ASSERT_EQ(messages_->Texts().size(), 1u);
+  EXPECT_TRUE(Reported("html保存パスが長すぎます"));
+}
+
 TEST_F(DialogTest, PathDialogWritesOnCommit) {
   StartApp();
   Click(78);
@@ -144,8 +207,11 @@ TEST_F(DialogTest, AboutDialogKeepsTheLogLevelRules) {
     EXPECT_EQ(IsWindowEnabled(detail) != FALSE, step.detailEnabled);
   }
   bool versionShown = false;
-  for (HWND child = GetWindow(about->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+  for (HWND child = GetWindow(about->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     versionShown = versionShown || Text(child).rfind(L"Velkora Ver.0.7.9\r\n", 0) == 0;
+    // No made-up address: the program has no web site to link.
+    EXPECT_EQ(Text(child).find(L"://"), std::wstring::npos) << Sjis(Text(child));
+  }
   EXPECT_TRUE(versionShown);
   Ok(*about);
   EXPECT_EQ(Main().Dialog(kAboutDialogId), nullptr);

@@ -12,6 +12,7 @@
 #include "platform/dates.h"
 #include "platform/files.h"
 #include "platform/http.h"
+#include "ui/dpi.h"
 
 namespace {
 
@@ -76,14 +77,16 @@ TEST_F(GuiTest, LayoutKeepsTheAnchorsAndStaysInside) {
   StartApp();
   RECT client{};
   GetClientRect(Main().Handle(), &client);
-  EXPECT_EQ(client.right, 545);
-  EXPECT_EQ(client.bottom, 682);
-  auto bounds = [&](int number) { return Main().Control(number)->Bounds(); };
+  EXPECT_EQ(client.right, ScaleToDpi(545, Main().Dpi()));
+  EXPECT_EQ(client.bottom, ScaleToDpi(682, Main().Dpi()));
   for (int number = 1; number <= kLastControl; ++number) {
     if (!Main().Control(number)) continue;
-    RECT r = bounds(number);
+    RECT r = Main().Control(number)->Bounds();
     EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom) << number;
   }
+  // The anchors, in the layout's own pixels (96 DPI).
+  client = RECT{0, 0, 545, 682};
+  auto bounds = [&](int number) { return Main().Control(number)->LogicalBounds(); };
   EXPECT_EQ(bounds(52).left, bounds(8).right + 35);
   EXPECT_EQ(bounds(52).top, bounds(1).bottom + 24);
   EXPECT_EQ(bounds(80).bottom, client.bottom - 8);
@@ -234,6 +237,30 @@ TEST_F(GuiTest, RunRefusesPeriodsThatAreNotDates) {
   EXPECT_EQ(Options().Int(K::PeriodType), 2) << "nothing was saved";
 }
 
+// Dates typed the wrong way round: the run, the edits and the option file all
+// go from the earlier day, and the window says so.
+TEST_F(GuiTest, AReversedPeriodIsSwappedWithAMessage) {
+  MakeOutput();
+  Preset(K::TdnetBaseUrl, "http://127.0.0.1:9/inbs/");  // downloads fail at once
+  StartApp();
+  Click(Main().RadioItem(kPeriodGroup, 3));
+  Type(11, L"20240410");
+  Type(13, L"20240401");
+  Click(80);
+  EXPECT_TRUE(Reported("入れ替えました"));
+  EXPECT_EQ(Text(11), L"20240401");
+  EXPECT_EQ(Text(13), L"20240410");
+  EXPECT_EQ(Options().Date(K::PeriodSt), 20240401u);
+  EXPECT_EQ(Options().Date(K::PeriodEd), 20240410u);
+  Controller().CancelWorkTask();
+  // Closing the window stores typed dates in order too.
+  Type(11, L"20240412");
+  CloseApp();
+  OptionStore store;
+  EXPECT_EQ(store.Date(K::PeriodSt), 20240410u);
+  EXPECT_EQ(store.Date(K::PeriodEd), 20240412u);
+}
+
 // A run over a slow server: the window is in its running state, and "キャンセル"
 // brings it back at once without a half-written day.
 TEST_F(GuiTest, RunAndCancel) {
@@ -244,6 +271,7 @@ TEST_F(GuiTest, RunAndCancel) {
   Preset(K::PeriodSt, "20240410");
   Preset(K::PeriodEd, "20240401");
   StartApp();
+  EXPECT_EQ(Text(11), L"20240401") << "the stored period is shown earlier day first";
   Click(80);
   ASSERT_TRUE(Controller().Running());
   for (int number = 1; number < 81; ++number) EXPECT_FALSE(Enabled(number)) << number;
@@ -256,7 +284,7 @@ TEST_F(GuiTest, RunAndCancel) {
   EXPECT_TRUE(Enabled(80));
   EXPECT_FALSE(Enabled(81));
   EXPECT_TRUE(Enabled(11));
-  EXPECT_EQ(Text(11), L"20240410") << "the period edits keep what they hold";
+  EXPECT_EQ(Text(11), L"20240401") << "the period edits keep what they hold";
   EXPECT_FALSE(FileEntry((output + "/Raw/*.part").c_str()).ExistsPath()) << "a partial day was left";
 }
 

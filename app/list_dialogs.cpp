@@ -72,8 +72,17 @@ bool PathDialog::OnCreate() {
 
 void PathDialog::OnCommand(int id, int /*kind*/) {
   if (id == kEditId) {
-    Options().SetText(key_, edit_.GetText());
+    // A path that leaves no room for the files made in it is refused with the
+    // reason; the text stays for the user to shorten.
+    std::string text = edit_.GetText();
+    if (CheckDirectoryPath(key_, text)) {
+      Options().SetText(key_, text);
+      refused_.clear();
+    } else {
+      refused_ = text;
+    }
   } else if (id == IDOK) {
+    if (!refused_.empty() && refused_ == edit_.GetText()) return;
     Close();
   }
 }
@@ -83,6 +92,7 @@ void PathDialog::OnCommand(int id, int /*kind*/) {
 bool ListDialog::Build(Window& owner) {
   if (kind_ == ListKind::IgnoreTitles) {
     std::string directory = Options().Text(OptionKey::HtmlDataDir);
+    if (!CheckDirectoryPath(OptionKey::HtmlDataDir, directory)) return false;
     FileEntry output(directory.c_str());
     if (!output.ExistsPath()) {
       ReportError("html保存パスの<%s>は存在しません", directory.c_str());
@@ -142,9 +152,10 @@ bool ListDialog::Save(const std::string& text) {
 void ListDialog::OnClose() {
   // The close box does not take the focus: commit an edit still being typed in.
   if (GetFocus() == edit_.Handle()) SetFocus(Handle());
+  // A text that was not saved (refused, too long, the file not written) stays
+  // in the dialog: the message said why, and the user corrects it or cancels.
   if (changed_) {
-    bool refusable = kind_ == ListKind::Portfolio || kind_ == ListKind::IgnoreList;
-    if (!Save(edit_.GetText()) && refusable) return;
+    if (!Save(edit_.GetText())) return;
     changed_ = false;
   }
   Destroy();

@@ -22,6 +22,9 @@ using K = OptionKey;
 constexpr COLORREF kIdleGrey = RGB(128, 128, 128);
 
 bool PageExists(const char* name) {
+  // HasOutputDirectory first: a path too long to work must not be reported at
+  // every repaint of the buttons.
+  if (!HasOutputDirectory()) return false;
   FileEntry page(OutputPath(name).c_str());
   return page.ExistsPath();
 }
@@ -332,6 +335,13 @@ bool MainWindow::ReadPeriod(uint32_t& first, uint32_t& last) {
 void MainWindow::Run() {
   uint32_t first = 0, last = 0;
   if (app_.Controller().Running() || !ReadPeriod(first, last)) return;
+  if (first > last) {
+    // The run goes from the earlier day: the window shows and stores it so.
+    EditOf(11).SetText(std::to_string(last));
+    EditOf(13).SetText(std::to_string(first));
+    MessageSeverity = kSeverityWarning;
+    ReportMessage("期間の開始日<%u>が終了日<%u>より後なので入れ替えました", first, last);
+  }
   SaveAllOptions();
   uint8_t mode = 0;
   if (On(24) && On(41)) mode = On(42) ? 1 : 2;
@@ -350,11 +360,22 @@ void MainWindow::Cancel() {
   app_.Controller().CancelWorkTask();
 }
 
-void MainWindow::SaveAllOptions() {
+void MainWindow::SavePeriod() {
+  int first = 0, last = 0;
+  bool hasFirst = ReadEditNumber(EditOf(11).GetText(), first) != kNotANumber;
+  bool hasLast = ReadEditNumber(EditOf(13).GetText(), last) != kNotANumber;
+  if (hasFirst && hasLast && first > 0 && last > 0) {
+    uint32_t firstDay = static_cast<uint32_t>(first), lastDay = static_cast<uint32_t>(last);
+    StorePeriod(period_.Selected(), firstDay, lastDay);  // the earlier day first, as the command line stores it
+    return;
+  }
   Options().SetInt(K::PeriodType, period_.Selected());
-  int value = 0;
-  if (ReadEditNumber(EditOf(11).GetText(), value) != kNotANumber) Options().SetInt(K::PeriodSt, value);
-  if (ReadEditNumber(EditOf(13).GetText(), value) != kNotANumber) Options().SetInt(K::PeriodEd, value);
+  if (hasFirst) Options().SetInt(K::PeriodSt, first);
+  if (hasLast) Options().SetInt(K::PeriodEd, last);
+}
+
+void MainWindow::SaveAllOptions() {
+  SavePeriod();
   for (const SavedControl& saved : kSavedControls) {
     if (saved.number == kCycleGroup) {
       Options().SetInt(saved.key, cycle_.Selected());

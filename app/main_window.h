@@ -108,6 +108,8 @@ class MainWindow : public DialogWindow {
   void OpenPage(const char* name);
   void Run();
   bool ReadPeriod(uint32_t& first, uint32_t& last);
+  // PeriodType and the period edits, the earlier day first.
+  void SavePeriod();
   template <class D, class... Args>
   void OpenDialog(Args&&... args);
 

@@ -174,7 +174,7 @@ void MainWindow::BuildCycleFrame() {
 }
 
 void MainWindow::BuildPortfolioFrame() {
-  RECT open = controls_[8]->Bounds(), progress = controls_[1]->Bounds();
+  RECT open = controls_[8]->LogicalBounds(), progress = controls_[1]->LogicalBounds();
   layout_.MoveTo(open.right + 35, progress.bottom + 24);
   layout_.OpenFrame(true);
   AddButton(45, "IDリストを編集", layout_.Below(100, 18));

@@ -7,6 +7,9 @@
 
 namespace {
 
+// What the terminal shows: UTF-8.
+std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
 // Runs the command line with a temporary home; restores the home afterwards.
 class CommandLineTest : public ::testing::Test {
  protected:
@@ -105,6 +108,60 @@ TEST_F(CommandLineTest, OfflineRunReachesTheFinishAndLogsTheSteps) {
   EXPECT_EQ(options.find("\n\n"), std::string::npos);
   for (size_t at = options.find('\n'); at != std::string::npos; at = options.find('\n', at + 1))
     EXPECT_EQ(options[at - 1], '\r');
+}
+
+TEST_F(CommandLineTest, ThePeriodIsStoredEarlierDayFirstWhateverTheFileOrTheClockSays) {
+  WriteTestFile(home / "out/keep", "");
+  ASSERT_EQ(Velkora({"set", "HtmlDataDir", home / "out"}), kExitOk);
+  ASSERT_EQ(Velkora({"set", "TdnetBaseUrl", "http://127.0.0.1:9/inbs/"}), kExitOk);
+  struct Case {
+    const char* type;
+    const char* key;  // a period key written by hand, or the last download
+    const char* value;
+    const char* start;
+    const char* end;
+  } cases[] = {
+      {"3", "PeriodSt", "20240329", "20240325", "20240329"},  // PeriodEd is 20240325
+      {"0", "LastDownload", "20240405", "20240401", "20240405"},  // the clock went back
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(Velkora({"set", "PeriodType", c.type}), kExitOk);
+    ASSERT_EQ(Velkora({"set", "PeriodEd", "20240325"}), kExitOk);
+    ASSERT_EQ(Velkora({"set", c.key, c.value}), kExitOk);
+    MessageRecorder messages;
+    Velkora({"run"});
+    std::string options = OptionFile();
+    EXPECT_NE(options.find(std::string("PeriodSt=") + c.start + "\r\n"), std::string::npos) << c.type << options;
+    EXPECT_NE(options.find(std::string("PeriodEd=") + c.end + "\r\n"), std::string::npos) << c.type << options;
+  }
+}
+
+TEST_F(CommandLineTest, ADirectoryPathTooLongToWorkIsRefusedForWhatItIs) {
+  // An existing directory of 840 bytes.
+  std::string deep = home.Path();
+  while (deep.size() < 840) deep += std::string(std::min<size_t>(200, 840 - deep.size()), 'd') + "/";
+  deep.pop_back();
+  WriteTestFile(deep + "/keep", "");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Velkora({"set", "HtmlDataDir", deep}), kExitReported);
+  EXPECT_EQ(Velkora({"set", "XlsCheckDir", deep}), kExitReported);
+  std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(TestPathExists(home / "VelkoraOption.ini"));
+  EXPECT_EQ(said.rfind(Utf8(u8"ERROR: html保存パスが長すぎます ("), 0), 0u) << said;
+  EXPECT_NE(said.find(Utf8(u8"\nERROR: xlsチェックパスが長すぎます (")), std::string::npos) << said;
+  // A hand-edited option file: the run says the same, and nothing else.
+  WriteTestFile(home / "VelkoraOption.ini", "[Option]\r\nHtmlDataDir=" + deep + "\r\n");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Velkora({"run", "--from", "20240329", "--to", "20240329"}), kExitReported);
+  said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(said.rfind(Utf8(u8"ERROR: html保存パスが長すぎます ("), 0), 0u) << said;
+  EXPECT_EQ(said.find("ERROR:", 1), std::string::npos) << said;
+  // The longest path that works is taken.
+  std::string longest = deep.substr(0, 212);
+  EXPECT_EQ(Velkora({"set", "HtmlDataDir", longest}), kExitOk);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Velkora({"set", "HtmlDataDir", longest + "d"}), kExitReported);
+  testing::internal::GetCapturedStderr();
 }
 
 TEST_F(CommandLineTest, LegacyOptionFileReplacesTheCurrentOne) {

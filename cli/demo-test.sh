@@ -26,6 +26,11 @@ company=$(sed -n 's/^Company page: //p' "$out.stdout")
 grep -q '(株)' "$out/html/_coname.txt" && fail "a stored name kept its (株)"
 [ "$(grep -c . "$out/html/_coname.txt")" -gt 10 ] || fail "no names were fetched"
 for icon in yahoo gmo kcom sbi ifis; do [ -s "$out/html/Images/$icon.png" ] || fail "no $icon.png"; done
+# Opening a page looks nothing up on the web: its icon lies beside the link icons.
+[ -s "$out/html/Images/velkora.ico" ] || fail "no site icon"
+grep -rl 'velkora\.example' "$out/html" && fail "a page links a made-up address"
+grep -q 'href="Images/velkora.ico"' "$page" || fail "All.html does not link the site icon"
+grep -q 'href="../Images/velkora.ico"' "$company" || fail "the company page does not link the site icon"
 grep -q -- '----- finish -----' "$out/DebugLog.txt" || fail "the run did not finish"
 # Every page the demo wrote is well-formed XML.
 "$(dirname "$0")/check-pages.sh" "$out/html" || fail "a page is not well-formed"

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "pages/output.h"
 #include "platform/console.h"
 #include "platform/diagnostics.h"
 #include "settings/options.h"
@@ -39,6 +40,9 @@ int CommandSet(const std::vector<std::string>& arguments) {
   const OptionInfo* info = FindOption(arguments[0]);
   if (!info) return UsageError("unknown key: " + arguments[0]);
   ErrorCount counter;
+  // A directory whose path leaves no room for the files made in it is refused
+  // now, not reported as missing at the next run.
+  if (!CheckDirectoryPath(info->key, arguments[1])) return kExitReported;
   bool handled = false;
   bool saved = SaveThroughList(*info, arguments[1], handled);
   if (!handled) saved = Options().WriteFromText(*info, arguments[1]);

@@ -1,6 +1,5 @@
 // run: what the main window's run command does, without the window, stepping the
 // task to its end with a progress line on standard error.
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -45,18 +44,17 @@ int ParseRunArguments(const std::vector<std::string>& arguments, RunArguments& r
   return -1;
 }
 
-// Stores the period as the main window's "Save all options" stores its fields.
-void StorePeriod(const RunArguments& run, uint32_t& first, uint32_t& last) {
+// Stores the period as the main window's "Save all options" stores its fields,
+// the earlier day first.
+void StoreRunPeriod(const RunArguments& run, uint32_t& first, uint32_t& last) {
+  int type = run.from != 0 ? 3 : Options().Int(OptionKey::PeriodType);
   if (run.from != 0) {
-    Options().SetInt(OptionKey::PeriodType, 3);
-    first = std::min(run.from, run.to);
-    last = std::max(run.from, run.to);
+    first = run.from;
+    last = run.to;
   } else {
-    PeriodOfType(Options().Int(OptionKey::PeriodType), first, last);
-    Options().SetInt(OptionKey::PeriodType, Options().Int(OptionKey::PeriodType));
+    PeriodOfType(type, first, last);
   }
-  Options().SetInt(OptionKey::PeriodSt, static_cast<int>(first));
-  Options().SetInt(OptionKey::PeriodEd, static_cast<int>(last));
+  StorePeriod(type, first, last);
 }
 
 }  // namespace
@@ -66,7 +64,7 @@ int CommandRun(const std::vector<std::string>& arguments) {
   if (int status = ParseRunArguments(arguments, run); status >= 0) return status;
   ErrorCount tally;
   uint32_t first = 0, last = 0;
-  StorePeriod(run, first, last);
+  StoreRunPeriod(run, first, last);
   uint8_t mode = 0;
   if (Options().Flag(OptionKey::EnableStSche) && run.refetchSchedules != 0)
     mode = static_cast<uint8_t>(run.refetchSchedules);

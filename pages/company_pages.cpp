@@ -12,8 +12,11 @@
 
 namespace {
 
-// The page document of a ticker, read or made, and its table.
-std::unique_ptr<MarkupDocument> OpenPage(int ticker, const std::string& path, MarkupElement*& table) {
+// The page document of a ticker, read or made, and its table; `setAside` tells
+// whether an unreadable page was moved aside.
+std::unique_ptr<MarkupDocument> OpenPage(int ticker, const std::string& path, MarkupElement*& table,
+                                         bool& setAside) {
+  setAside = false;
   if (FileEntry(path.c_str()).ExistsPath()) {
     std::string text;
     std::unique_ptr<MarkupDocument> page;
@@ -23,8 +26,12 @@ std::unique_ptr<MarkupDocument> OpenPage(int ticker, const std::string& path, Ma
       page = parser.ParseHandedOver(std::move(text));
     }
     table = page ? page->FindChild("table", true) : nullptr;
-    if (table) return page;
+    if (table) {
+      LinkSiteIcon(*page);
+      return page;
+    }
     std::string aside = SetPageAside(path);
+    setAside = true;
     ReportError("銘柄別html<%s>を読めないので<%s>に移して作り直します", path.c_str(), aside.c_str());
   }
   return BuildPageFrame(FormatString("%04d - Velkora", ticker).c_str(), "../_default.css", table);
@@ -71,22 +78,30 @@ void CleanTop(MarkupElement& table, uint32_t date) {
 
 std::string CompanyPagePath(int ticker) { return OutputSubdirPath("Indiv") + FormatString("%04d.html", ticker); }
 
-bool AddDayToCompanyPage(int ticker, uint32_t date, std::vector<std::unique_ptr<MarkupElement>> rows) {
-  std::string path = CompanyPagePath(ticker);
-  MarkupElement* table = nullptr;
-  std::unique_ptr<MarkupDocument> page = OpenPage(ticker, path, table);
-  CleanTop(*table, date);
+void AddGroupOnTop(MarkupElement& table, uint32_t date, std::vector<std::unique_ptr<MarkupElement>> rows) {
   MarkupElement* top = nullptr;
   for (size_t i = rows.size(); i-- > 0;) {
     MarkupElement* row = rows[i].get();
     for (const char* id : {"ticker", "market"})
       if (MarkupElement* cell = row->FindCellById(id, false)) row->RemoveChild(cell);
-    top = table->InsertChild(0, std::move(rows[i]));
+    top = table.InsertChild(0, std::move(rows[i]));
   }
-  if (!top) return true;
+  if (!top) return;
   MarkupElement* cell = top->InsertChild(0, std::make_unique<MarkupElement>("td"));
   cell->AddAttribute("id", "date");
   cell->AddRowspan(static_cast<int32_t>(rows.size()));
   FormatDateCell(date, *cell, false);
+}
+
+bool AddDayToCompanyPage(int ticker, uint32_t date, std::vector<std::unique_ptr<MarkupElement>> rows,
+                         const OlderGroups& older) {
+  if (rows.empty()) return true;
+  std::string path = CompanyPagePath(ticker);
+  MarkupElement* table = nullptr;
+  bool setAside = false;
+  std::unique_ptr<MarkupDocument> page = OpenPage(ticker, path, table, setAside);
+  if (setAside && older) older(*table);
+  CleanTop(*table, date);
+  AddGroupOnTop(*table, date, std::move(rows));
   return SavePage(path.c_str(), *page);
 }

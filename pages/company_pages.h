@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,10 @@ class MarkupElement;
 // The page of a ticker: "%s/Indiv/%04d.html" of HtmlDataDir.
 std::string CompanyPagePath(int ticker);
 
+// Fills a page that was just started anew with the groups of the company's
+// days before the day being added, oldest first, each through AddGroupOnTop.
+using OlderGroups = std::function<void(MarkupElement& table)>;
+
 // Adds the day `date` to the page of `ticker`. `rows` are the company's rows of
 // that day in raw order (taken over). The page is read, or made as a new frame
 // titled "NNNN - Velkora"; the groups of this day and of later days are removed
@@ -21,5 +26,12 @@ std::string CompanyPagePath(int ticker);
 // groups that hold a plain number are rewritten as "yyyy/mm/dd", the day's group
 // is put on top and the page is written whole. A page that cannot be read or
 // parsed is set aside as "NNNN.html.broken-<today>" (reported once) and the
-// page starts anew. Returns whether the page was written.
-bool AddDayToCompanyPage(int ticker, uint32_t date, std::vector<std::unique_ptr<MarkupElement>> rows);
+// page starts anew: `older`, when given, then puts back the groups of the
+// earlier days. Returns whether the page was written.
+bool AddDayToCompanyPage(int ticker, uint32_t date, std::vector<std::unique_ptr<MarkupElement>> rows,
+                         const OlderGroups& older = {});
+
+// Puts the group of `date` on top of a page table: `rows` (taken over, raw
+// order) lose their "ticker" and "market" cells, and the first one gets the
+// date cell "yyyy/mm/dd" spanning the group. Nothing for no rows.
+void AddGroupOnTop(MarkupElement& table, uint32_t date, std::vector<std::unique_ptr<MarkupElement>> rows);

@@ -5,8 +5,6 @@
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 
-const char kSiteIconUrl[] = "https://velkora.example/favicon.ico";
-
 namespace {
 
 constexpr char kXhtmlNamespace[] = "http://www.w3.org/1999/xhtml";
@@ -16,6 +14,23 @@ void AddMeta(MarkupElement* head, const char* httpEquiv, const char* content) {
   MarkupElement* meta = head->AddChild("meta");
   meta->AddAttribute("http-equiv", httpEquiv);
   meta->AddAttribute("content", content);
+}
+
+// The site icon's reference from a page whose style sheet reference is
+// `styleSheet`: the same directories up.
+std::string SiteIconFrom(std::string_view styleSheet) {
+  size_t slash = styleSheet.rfind('/');
+  std::string up(slash == std::string_view::npos ? std::string_view() : styleSheet.substr(0, slash + 1));
+  return up + kSiteIconFile;
+}
+
+// The link element of a page's head whose `rel` is `rel`, or null.
+MarkupElement* HeadLink(MarkupElement& head, std::string_view rel) {
+  for (MarkupElement* child : head.children()) {
+    const MarkupAttribute* attribute = child->name() == "link" ? child->FindAttribute("rel") : nullptr;
+    if (attribute && attribute->text() == rel) return child;
+  }
+  return nullptr;
 }
 
 std::string BuildStyleSheet() {
@@ -73,7 +88,7 @@ std::unique_ptr<MarkupDocument> BuildPageFrame(const char* title, const char* st
   if (title) head->AddChild("title")->AddText(title);
   MarkupElement* icon = head->AddChild("link");
   icon->AddAttribute("rel", "shortcut icon");
-  icon->AddAttribute("href", kSiteIconUrl);
+  icon->AddAttribute("href", SiteIconFrom(styleSheet));
   MarkupElement* sheet = head->AddChild("link");
   sheet->AddAttribute("rel", "stylesheet");
   sheet->AddAttribute("href", styleSheet);
@@ -94,7 +109,7 @@ const std::string& PageHeaderText() {
       "\t<meta http-equiv=\"Content-Style-Type\" content=\"text/css\" />\r\n"
       "\t<meta http-equiv=\"content-script-type\" content=\"text/javascript\" />\r\n"
       "\t<link rel=\"stylesheet\" href=\"../_default.css\" type=\"text/css\" media=\"screen,print\" />\r\n"
-      "\t<link rel=\"shortcut icon\" href=\"" + kSiteIconUrl + "\" />\r\n"
+      "\t<link rel=\"shortcut icon\" href=\"../" + kSiteIconFile + "\" />\r\n"
       "</head>\r\n"
       "<body>\r\n"
       "<table>\r\n"
@@ -130,4 +145,26 @@ void WriteStyleSheetIfMissing(const std::string& outputDirectory) {
   std::string current;
   if (FileEntry(path.Text()).ExistsPath() && ReadAll(path.Text(), current) && !current.empty()) return;
   if (!ReplaceFileContents(path, DefaultStyleSheet())) ReportError("ファイル<%s>の書き込みに失敗", path.Text());
+}
+
+void LinkSiteIcon(MarkupDocument& page) {
+  MarkupElement* head = page.FindChild("head", true);
+  MarkupElement* icon = head ? HeadLink(*head, "shortcut icon") : nullptr;
+  MarkupElement* sheet = head ? HeadLink(*head, "stylesheet") : nullptr;
+  const MarkupAttribute* sheetHref = sheet ? sheet->FindAttribute("href") : nullptr;
+  MarkupAttribute* iconHref = icon ? icon->FindAttribute("href") : nullptr;
+  if (!sheetHref || !iconHref) return;
+  iconHref->SetText(SiteIconFrom(sheetHref->text()));
+  iconHref->SetKind(TokenKind::Word);
+}
+
+void WriteSiteIconIfMissing() {
+  FilePath path;
+  if (!path.SetPath(OutputPath(kSiteIconFile).c_str())) return;
+  FileEntry icon(path.Text());
+  std::string current;
+  if (icon.ExistsPath() && ReadAll(path.Text(), current) && !current.empty()) return;
+  EnsureOutputSubdir("Images");
+  std::string_view bytes(reinterpret_cast<const char*>(kSiteIcon), kSiteIconSize);
+  if (!ReplaceFileContents(path, bytes)) ReportError("ファイル<%s>の書き込みに失敗", path.Text());
 }

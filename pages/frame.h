@@ -2,19 +2,32 @@
 // with which page builders reach the output directory and save pages.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
 class MarkupDocument;
 class MarkupElement;
 
-// Address of the small site icon linked from every page.
-extern const char kSiteIconUrl[];
+// The program's icon as a file of the output directory, linked from every page
+// as its site icon, relative to the page: "Images/velkora.ico" from the pages
+// of the output directory, "../Images/velkora.ico" from those of its
+// subdirectories. Its bytes (the windowed program's own icon file):
+constexpr char kSiteIconFile[] = "Images/velkora.ico";
+extern const unsigned char kSiteIcon[];
+extern const size_t kSiteIconSize;
 
 // A new XHTML page: html/head (meta lines, an optional title, the site icon, the
-// style sheet `styleSheet`) and a body holding one empty table. Returns the
-// document (owned by the caller) and sets `table` to the table inside it.
+// style sheet `styleSheet`) and a body holding one empty table. The style sheet
+// reference ("_default.css" or "../_default.css") tells where the page lies:
+// the site icon is linked the same way up. Returns the document (owned by the
+// caller) and sets `table` to the table inside it.
 std::unique_ptr<MarkupDocument> BuildPageFrame(const char* title, const char* styleSheet, MarkupElement*& table);
+
+// Points the site icon link of a page read back (written by this or an earlier
+// version, which linked an address on the web) at kSiteIconFile, the same way
+// up as its style sheet reference. A page without either link is left alone.
+void LinkSiteIcon(MarkupDocument& page);
 
 // The same frame as fixed text for the raw day files: thirteen CR LF lines up to
 // the opening table and an empty line, style sheet "../_default.css".
@@ -32,3 +45,5 @@ bool SavePage(const char* path, const MarkupDocument& document);
 // Writes "_default.css" into the output directory, whole and atomically, when it
 // is missing or empty; an existing sheet, whatever it holds, is left alone.
 void WriteStyleSheetIfMissing(const std::string& outputDirectory);
+// The same for the site icon kSiteIconFile ("Images" is made when missing).
+void WriteSiteIconIfMissing();

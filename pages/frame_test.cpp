@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "markup/parser.h"
 #include "markup/tree.h"
 #include "pages/frame.h"
 #include "pages/output.h"
@@ -68,7 +69,7 @@ TEST(PageFrame, HeaderTextLineByLine) {
   EXPECT_EQ(lines[5], "\t<meta http-equiv=\"Content-Style-Type\" content=\"text/css\" />");
   EXPECT_EQ(lines[6], "\t<meta http-equiv=\"content-script-type\" content=\"text/javascript\" />");
   EXPECT_EQ(lines[7], "\t<link rel=\"stylesheet\" href=\"../_default.css\" type=\"text/css\" media=\"screen,print\" />");
-  EXPECT_EQ(lines[8], std::string("\t<link rel=\"shortcut icon\" href=\"") + kSiteIconUrl + "\" />");
+  EXPECT_EQ(lines[8], "\t<link rel=\"shortcut icon\" href=\"../Images/velkora.ico\" />");
   EXPECT_EQ(lines[9], "</head>");
   EXPECT_EQ(lines[10], "<body>");
   EXPECT_EQ(lines[11], "<table>");
@@ -91,7 +92,7 @@ TEST(PageFrame, TreeFrameWithAndWithoutTitle) {
             "\t\t<meta http-equiv=\"Content-Style-Type\" content=\"text/css\" />\n"
             "\t\t<meta http-equiv=\"content-script-type\" content=\"text/javascript\" />\n"
             "\t\t<title>\n\t\t\t全て - Velkora\n\t\t</title>\n"
-            "\t\t<link rel=\"shortcut icon\" href=\"" + std::string(kSiteIconUrl) + "\" />\n"
+            "\t\t<link rel=\"shortcut icon\" href=\"Images/velkora.ico\" />\n"
             "\t\t<link rel=\"stylesheet\" href=\"_default.css\" type=\"text/css\" media=\"screen,print\" />\n"
             "\t</head>\n"
             "\t<body>\n"
@@ -128,6 +129,31 @@ TEST_F(FrameTest, SavePageReplacesWholeOrKeepsTheOldPage) {
   EXPECT_FALSE(SavePage(Out("missing/All.html").c_str(), *page));
   ASSERT_EQ(messages.Texts().size(), 1u);
   EXPECT_EQ(messages.Texts()[0], "ファイル<" + Out("missing/All.html") + ">の書き込みに失敗");
+}
+
+TEST_F(FrameTest, PagesLinkTheProgramsIconBesideThemNeverAnAddressOnTheWeb) {
+  WriteSiteIconIfMissing();
+  std::string icon = ReadTestFile(Out("Images/velkora.ico"));
+  ASSERT_EQ(icon.size(), kSiteIconSize);
+  EXPECT_EQ(icon.substr(0, 4), std::string("\0\0\1\0", 4));  // an icon file
+  WriteTestFile(Out("Images/velkora.ico"), "edited");
+  WriteSiteIconIfMissing();
+  EXPECT_EQ(ReadTestFile(Out("Images/velkora.ico")), "edited");
+  // A page an earlier version wrote links an address on the web: read back, it
+  // links the icon the same way up as its style sheet.
+  for (const char* sheet : {"_default.css", "../_default.css"}) {
+    std::string old = std::string("<html><head><link rel=\"shortcut icon\" href=\"https://velkora.example/favicon.ico\" />"
+                                  "<link rel=\"stylesheet\" href=\"") + sheet + "\" /></head><body><table /></body></html>";
+    MarkupParser parser;
+    std::unique_ptr<MarkupDocument> page = parser.Parse(old);
+    ASSERT_NE(page, nullptr);
+    LinkSiteIcon(*page);
+    StringOutput written;
+    page->Write(written, 0);
+    std::string expected = std::string(sheet).substr(0, std::string(sheet).rfind('/') + 1) + "Images/velkora.ico";
+    EXPECT_NE(written.text.find("href=\"" + expected + "\""), std::string::npos) << written.text;
+    EXPECT_EQ(written.text.find("velkora.example"), std::string::npos);
+  }
 }
 
 TEST_F(FrameTest, StyleSheetIsWrittenOnlyWhenMissing) {

@@ -14,7 +14,40 @@ std::string HtmlDataDir() { return Options().Text(OptionKey::HtmlDataDir); }
 bool HasOutputDirectory() {
   std::string directory = HtmlDataDir();
   if (directory.empty() || directory == InfoOf(OptionKey::HtmlDataDir).defaultText) return false;
+  if (!DirectoryPathFits(OptionKey::HtmlDataDir, directory)) return false;
   return FileEntry((directory + "/").c_str()).ExistsPath();
+}
+
+namespace {
+
+// Room kept after a directory for the names made in it, separator included.
+constexpr size_t kOutputNameRoom = 48;  // "/Indiv/9999.html.tmp4294967295_NNNN", ".broken-..."
+constexpr size_t kXlsNameRoom = 16;     // "/9999.xlsx"
+
+size_t LongestDirectory(OptionKey key) {
+  return static_cast<size_t>(kMaxPath) - (key == OptionKey::XlsCheckDir ? kXlsNameRoom : kOutputNameRoom);
+}
+
+size_t ResolvedLength(std::string_view value) {
+  std::string text(value);
+  return IsAbsolutePath(text.c_str()) ? text.size() : HomeDirectory().size() + text.size();
+}
+
+}  // namespace
+
+bool DirectoryPathFits(OptionKey key, std::string_view value) {
+  if (key != OptionKey::HtmlDataDir && key != OptionKey::XlsCheckDir) return true;
+  return ResolvedLength(value) <= LongestDirectory(key);
+}
+
+bool CheckDirectoryPath(OptionKey key, std::string_view value) {
+  if (DirectoryPathFits(key, value)) return true;
+  std::string text(value);
+  // The numbers first: a very long path is cut at the end of the message.
+  ReportError("%sが長すぎます (%u バイト、上限 %u バイト) <%s>",
+              key == OptionKey::XlsCheckDir ? "xlsチェックパス" : "html保存パス",
+              static_cast<unsigned>(ResolvedLength(value)), static_cast<unsigned>(LongestDirectory(key)), text.c_str());
+  return false;
 }
 
 std::string OutputPath(const char* name) {

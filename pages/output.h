@@ -8,6 +8,9 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+enum class OptionKey : int;
 
 // The data files the program keeps for itself in the output directory.
 constexpr char kStyleSheetFile[] = "_default.css";
@@ -20,8 +23,19 @@ constexpr char kRunLockFile[] = "_run.lock";
 
 // Whether HtmlDataDir names an existing directory. An empty value and the
 // placeholder the option holds until the user picks a directory name none (an
-// empty value would otherwise mean the root directory).
+// empty value would otherwise mean the root directory), nor does a path too
+// long to work (DirectoryPathFits).
 bool HasOutputDirectory();
+
+// Whether a value of a directory option (HtmlDataDir or XlsCheckDir) leaves
+// room, within the 260 bytes of a path, for the longest name the program makes
+// in that directory ("Indiv/NNNN.html.broken-yyyymmdd-NN", a temporary file
+// beside a page; "NNNN.xlsx"). A relative value counts with the home directory
+// before it. Reports nothing.
+bool DirectoryPathFits(OptionKey key, std::string_view value);
+// The same, reporting a value that does not fit: "html保存パスが長すぎます (%u
+// バイト、上限 %u バイト) <%s>" (or "xlsチェックパス..."). Other keys always fit.
+bool CheckDirectoryPath(OptionKey key, std::string_view value);
 
 // HtmlDataDir joined with `name` ("/" inserted unless the value already ends in
 // "/" or "\"), normalised as a FilePath (relative to the home directory).

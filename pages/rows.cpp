@@ -8,12 +8,29 @@
 #include "platform/diagnostics.h"
 #include "settings/markets.h"
 
+namespace {
+
+// The number a text piece holds. A parsed piece knows it already; a piece the
+// program made (kind Word) is read from its characters.
+int NumberOf(const MarkupText& text) {
+  if (text.kind() == TokenKind::Integer || text.kind() == TokenKind::Real) return text.IntValue();
+  const char* cursor = text.c_str();
+  NumberSlot number;
+  switch (ReadNumber(cursor, &number)) {
+    case kIntegerNumber: return number.integer;
+    case kRealNumber: return static_cast<int>(number.real);
+    default: return 0;
+  }
+}
+
+}  // namespace
+
 int RowTicker(const MarkupElement& row) {
   const MarkupElement* cell = row.FindCellById("ticker", false);
   if (!cell) return 0;
   if (const MarkupElement* link = cell->FindChild("a", false)) cell = link;
   const MarkupText* text = cell->FirstText();
-  return text ? text->IntValue() : 0;
+  return text ? NumberOf(*text) : 0;
 }
 
 void LinkTickerToIndiv(MarkupElement& cell) {
@@ -21,7 +38,7 @@ void LinkTickerToIndiv(MarkupElement& cell) {
   if (!first) return;
   std::unique_ptr<MarkupText> text = cell.DetachText(first);
   MarkupElement* link = cell.InsertChild(0, std::make_unique<MarkupElement>("a"));
-  link->AddAttribute("href", FormatString("./Indiv/%04d.html", text->IntValue()));
+  link->AddAttribute("href", FormatString("./Indiv/%04d.html", NumberOf(*text)));
   link->AppendText(std::move(text));
 }
 

@@ -145,6 +145,7 @@ SummaryBuilder::Existing SummaryBuilder::OpenExisting(const std::string& path) {
   parser.quiet = true;
   page_ = parser.ParseHandedOver(std::move(text));
   if (!page_) return Existing::kUnreadable;
+  LinkSiteIcon(*page_);
   table_ = page_->FindChild("table", true);
   // A page without rows, or whose top row has no readable date, is rebuilt:
   // it could not tell which days it holds.

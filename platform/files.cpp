@@ -96,6 +96,8 @@ bool SetHomeDirectory(const std::string& directory) {
   return true;
 }
 
+bool IsAbsolutePath(const char* text) { return files_os::IsAbsolute(text); }
+
 // ---- FilePath ----
 
 bool FilePath::SetNormalised(const char* text, size_t length) {

@@ -36,6 +36,10 @@ struct LocalTime {
   uint32_t Date() const { return static_cast<uint32_t>(year * 10000 + month * 100 + day); }
 };
 
+// Whether a path text is absolute (otherwise FilePath takes it relative to the
+// home directory).
+bool IsAbsolutePath(const char* text);
+
 // A full path of at most 260 bytes with native separators, and where its
 // directory, name and extension begin.
 class FilePath {

@@ -89,6 +89,12 @@ uint8_t DetailedMarketCode(std::string_view description) {
   return 0;
 }
 
+uint8_t MarketAfterQuote(uint8_t stored, uint8_t quoted) {
+  if (quoted == 0) return stored;
+  if (stored == 0x15 && (quoted & 0xF0) == 0x10) return stored;
+  return quoted;
+}
+
 const char* IndustryName(uint8_t code) { return code < kIndustryNames.size() ? kIndustryNames[code] : ""; }
 
 uint8_t IndustryCodeOf(std::string_view text) {

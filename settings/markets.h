@@ -24,6 +24,14 @@ uint8_t MarketCodeOfName(std::string_view name);
 // are recognised before their shorter prefixes and give 0x1C..0x1E.
 uint8_t DetailedMarketCode(std::string_view description);
 
+// The market code a company keeps when its quote page names `quoted` (what
+// DetailedMarketCode gave; 0 when the name is not in the table). The quote
+// pages cannot tell the professional market apart, the disclosure lists can
+// ("Ｐ－" before the name of a Tokyo company): 0x15 stays when the page names
+// the Tokyo exchange, whichever of its segments. A name the table does not know
+// changes nothing. The result is the same whichever of the two was read last.
+uint8_t MarketAfterQuote(uint8_t stored, uint8_t quoted);
+
 // The name of an industry code 0..35; "" outside the table. Never null.
 const char* IndustryName(uint8_t code);
 

@@ -63,6 +63,23 @@ TEST(Markets, DetailedMarketCode) {
   }
 }
 
+TEST(Markets, AQuotePageNeverUndoesWhatOnlyTheListsKnow) {
+  struct Case {
+    uint8_t stored, quoted, kept;
+  } cases[] = {
+      {0x15, 0x10, 0x15},  // the professional market named as the Tokyo exchange
+      {0x15, 0x1B, 0x15},  // ... or as a segment of it
+      {0x15, 0x25, 0x25},  // moved to Nagoya
+      {0x50, 0x00, 0x50},  // a market name the table does not know
+      {0x00, 0x00, 0x00},
+      {0x10, 0x19, 0x19},
+      {0x11, 0x1A, 0x1A},  // an old segment replaced
+      {0x24, 0x19, 0x19},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(MarketAfterQuote(c.stored, c.quoted), c.kept) << int(c.stored) << " " << int(c.quoted);
+}
+
 TEST(Industries, NamesAndLookup) {
   EXPECT_STREQ(IndustryName(0), "？");
   EXPECT_STREQ(IndustryName(24), "倉庫・運輸関連業");

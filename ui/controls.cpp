@@ -122,7 +122,7 @@ bool GroupFrame::Create(const ControlPlace& place, const std::string& title) {
 
 bool LinkLabel::Create(const ControlPlace& place, const std::string& text, const std::string& target) {
   target_ = target;
-  AcquireLinkFont(font_);
+  AcquireLinkFont(font_, place.parent ? place.parent->Dpi() : SystemDpi());
   AcquireHandCursor(hand_);
   return Window::Create(ChildArgs(place, "static", text, SS_LEFT | SS_NOTIFY));
 }
@@ -149,6 +149,8 @@ void LinkLabel::Paint() {
   DrawTextW(dc.Handle(), text.c_str(), static_cast<int>(text.size()), &client, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
   if (font_) dc.Unselect(font_->font);
 }
+
+void LinkLabel::OnDpiChanged() { AcquireLinkFont(font_, Dpi()); }
 
 LRESULT LinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

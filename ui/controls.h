@@ -95,6 +95,7 @@ class LinkLabel : public Window {
 
  protected:
   void OnNotification(int code) override;
+  void OnDpiChanged() override;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:

@@ -4,6 +4,7 @@
 
 #include "platform/diagnostics.h"
 #include "platform/win32/wide.h"
+#include "ui/dpi.h"
 
 namespace {
 
@@ -95,19 +96,21 @@ bool AcquireButtonFaceBrush(SharedRef<SharedBrush>& ref) {
   });
 }
 
-bool AcquireControlFont(SharedRef<SharedFont>& ref) {
-  return ref.Acquire("VkControlFont", []() {
-    auto font = std::make_unique<SharedFont>(kControlFontName, kControlFontHeight, false);
+namespace {
+
+// One font per DPI in use: "VkControlFont@144".
+bool AcquireFont(SharedRef<SharedFont>& ref, const char* name, UINT dpi, bool underline) {
+  return ref.Acquire(FormatString("%s@%u", name, dpi), [&]() {
+    auto font = std::make_unique<SharedFont>(kControlFontName, ScaleToDpi(kControlFontHeight, dpi), underline);
     return font->font.Handle() ? std::move(font) : nullptr;
   });
 }
 
-bool AcquireLinkFont(SharedRef<SharedFont>& ref) {
-  return ref.Acquire("VkLinkFont", []() {
-    auto font = std::make_unique<SharedFont>(kControlFontName, kControlFontHeight, true);
-    return font->font.Handle() ? std::move(font) : nullptr;
-  });
-}
+}  // namespace
+
+bool AcquireControlFont(SharedRef<SharedFont>& ref, UINT dpi) { return AcquireFont(ref, "VkControlFont", dpi, false); }
+
+bool AcquireLinkFont(SharedRef<SharedFont>& ref, UINT dpi) { return AcquireFont(ref, "VkLinkFont", dpi, true); }
 
 SharedCursor::~SharedCursor() {
   if (owned_ && handle_ && !DestroyCursor(handle_)) ReportError("DestroyCursor に失敗");

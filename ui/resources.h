@@ -83,10 +83,11 @@ class SharedFont : public SharedResource {
   SharedFont(const char* face, int height, bool underline) : font(face, height, underline) {}
   Font font;
 };
-// "MS UI Gothic" at height 12, the font of every control.
-bool AcquireControlFont(SharedRef<SharedFont>& ref);
+// "MS UI Gothic" at height 12 at 96 DPI, the font of every control, for a
+// window at `dpi` (one shared font per DPI).
+bool AcquireControlFont(SharedRef<SharedFont>& ref, UINT dpi);
 // The same face underlined, for link texts.
-bool AcquireLinkFont(SharedRef<SharedFont>& ref);
+bool AcquireLinkFont(SharedRef<SharedFont>& ref, UINT dpi);
 
 // A cursor or icon; owned ones are destroyed with the resource.
 class SharedCursor : public SharedResource {

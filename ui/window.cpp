@@ -8,6 +8,10 @@
 #include "settings/options.h"
 #include "ui/application.h"
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
 namespace {
 
 // The lookup from a window handle to its object.
@@ -22,6 +26,13 @@ std::vector<Window*>& TopLevels() {
 }
 
 std::string PlacementSection(const std::string& name) { return "WindowSize_" + name; }
+
+// A rectangle given at 96 DPI at `dpi`: each edge scaled, so that controls that
+// touch at 96 DPI still touch.
+RECT ScaledRect(const RECT& logical, UINT dpi) {
+  return RECT{ScaleToDpi(logical.left, dpi), ScaleToDpi(logical.top, dpi), ScaleToDpi(logical.right, dpi),
+              ScaleToDpi(logical.bottom, dpi)};
+}
 
 }  // namespace
 
@@ -84,17 +95,25 @@ bool Window::Create(const WindowArgs& args) {
   placementName_ = args.placementName.empty() ? args.title : args.placementName;
   if (topLevel_ && !AcquireWindowClass(class_, args.className, args.classStyle)) return false;
 
+  style_ = args.style;
+  exStyle_ = args.exStyle;
   int x = args.x, y = args.y, width = args.width, height = args.height;
   bool placed = false;
   if (topLevel_) {
+    dpi_ = SystemDpi();
     if (savePlacement_) placed = RestorePlacement(x, y, width, height);
-    if (clientSize_) {
-      RECT frame{0, 0, width, height};
-      AdjustWindowRectEx(&frame, args.style, FALSE, args.exStyle);
-      width = frame.right - frame.left;
-      height = frame.bottom - frame.top;
-    }
+    logical_ = RECT{0, 0, width, height};
+    SIZE frame = FrameSize(width, height);
+    width = frame.cx;
+    height = frame.cy;
     if (args.centre && !placed) Centre(x, y, width, height);
+  } else {
+    logical_ = RECT{x, y, x + width, y + height};
+    RECT scaled = ScaledRect(logical_, Dpi());
+    x = scaled.left;
+    y = scaled.top;
+    width = scaled.right - scaled.left;
+    height = scaled.bottom - scaled.top;
   }
   HWND parent = parent_ ? parent_->hwnd_ : nullptr;
   HMENU menu = topLevel_ ? nullptr : reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id));
@@ -106,7 +125,12 @@ bool Window::Create(const WindowArgs& args) {
     return false;
   }
   if (!Attach(handle)) return false;
-  if (!topLevel_ && AcquireControlFont(font_))
+  // A window that opened on a screen of another DPI than the primary one.
+  if (topLevel_) {
+    dpi_ = DpiOfWindow(hwnd_);
+    FitFrame();
+  }
+  if (!topLevel_ && AcquireControlFont(font_, Dpi()))
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->font.Handle()), FALSE);
   if (!OnCreate()) return false;
   if (modal_ && parent) EnableWindow(parent, FALSE);
@@ -155,6 +179,70 @@ void Window::Close() {
   if (hwnd_ && !PostMessageW(hwnd_, WM_CLOSE, 0, 0)) ReportError("PostMessage に失敗");
 }
 
+UINT Window::Dpi() const {
+  if (topLevel_) return dpi_;
+  return parent_ ? parent_->Dpi() : SystemDpi();
+}
+
+int Window::Scaled(int value) const { return ScaleToDpi(value, Dpi()); }
+
+SIZE Window::FrameSize(int width, int height) const {
+  RECT frame{0, 0, ScaleToDpi(width, dpi_), ScaleToDpi(height, dpi_)};
+  if (clientSize_) AdjustFrameForDpi(frame, style_, exStyle_, dpi_);
+  return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void Window::SetLogicalBounds(const RECT& bounds) {
+  logical_ = bounds;
+  if (!hwnd_ || topLevel_) return;
+  RECT scaled = ScaledRect(bounds, Dpi());
+  SetWindowPos(hwnd_, nullptr, scaled.left, scaled.top, scaled.right - scaled.left, scaled.bottom - scaled.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Window::SetLogicalClientSize(int width, int height) {
+  if (!hwnd_ || !topLevel_) return;
+  logical_ = RECT{0, 0, width, height};
+  FitFrame();
+}
+
+void Window::FitFrame() {
+  SIZE frame = FrameSize(logical_.right, logical_.bottom);
+  SetWindowPos(hwnd_, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!clientSize_) return;
+  // The frame the system draws may differ from the one it computes (a
+  // caption of another DPI): the client area decides.
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  LONG dx = ScaleToDpi(logical_.right, dpi_) - client.right, dy = ScaleToDpi(logical_.bottom, dpi_) - client.bottom;
+  if (dx != 0 || dy != 0)
+    SetWindowPos(hwnd_, nullptr, 0, 0, frame.cx + dx, frame.cy + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Window::ChangeDpi(UINT dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  FitFrame();
+  EnumChildWindows(
+      hwnd_,
+      [](HWND child, LPARAM) -> BOOL {
+        if (Window* control = FromHandle(child)) control->ApplyDpi();
+        return TRUE;
+      },
+      0);
+  OnDpiChanged();
+  Redraw();
+}
+
+void Window::ApplyDpi() {
+  RECT scaled = ScaledRect(logical_, Dpi());
+  SetWindowPos(hwnd_, nullptr, scaled.left, scaled.top, scaled.right - scaled.left, scaled.bottom - scaled.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  if (AcquireControlFont(font_, Dpi()))
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->font.Handle()), TRUE);
+  OnDpiChanged();
+}
+
 bool Window::RestorePlacement(int& x, int& y, int& width, int& height) const {
   if (!HasOptions()) return false;
   std::string section = PlacementSection(placementName_);
@@ -179,8 +267,10 @@ void Window::SavePlacement() const {
   if (fixedSize_) return;
   RECT size = bounds;
   if (clientSize_) GetClientRect(hwnd_, &size);
-  Options().SetRaw(section, "w", std::to_string(size.right - size.left));
-  Options().SetRaw(section, "h", std::to_string(size.bottom - size.top));
+  // Sizes are kept at 96 DPI, like the sizes the program gives.
+  auto logical = [&](LONG pixels) { return std::to_string(MulDiv(pixels, static_cast<int>(kBaseDpi), static_cast<int>(dpi_))); };
+  Options().SetRaw(section, "w", logical(size.right - size.left));
+  Options().SetRaw(section, "h", logical(size.bottom - size.top));
 }
 
 void Window::Centre(int& x, int& y, int width, int height) const {
@@ -250,6 +340,10 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return ControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_CLOSE:
       OnClose();
+      return 0;
+    case WM_DPICHANGED:
+      if (!topLevel_) break;
+      ChangeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
     default:
       break;

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/dpi.h"
 #include "ui/resources.h"
 
 // Notification kinds a control passes to its window.
@@ -18,14 +19,16 @@ enum : int { kNotifyPress = 0, kNotifyCommit = 0, kNotifyToggle = 1, kNotifySele
 
 class Window;
 
-// Construction arguments of a window or control.
+// Construction arguments of a window or control. Positions and sizes are in
+// pixels at 96 DPI; the window scales them to the DPI of its screen.
 struct WindowArgs {
   std::string title;                   // Shift_JIS
   std::string className = kStdClassName;  // a class of the framework, or a system class ("button", ...)
   UINT classStyle = 0;                 // class style when the framework registers the class
   DWORD style = WS_OVERLAPPEDWINDOW;
   DWORD exStyle = 0;
-  int x = 0, y = 0, width = 0, height = 0;  // in the parent's client area for controls
+  int x = 0, y = 0, width = 0, height = 0;  // in the parent's client area for controls (a top-level
+                                            // window's position is the screen's, unscaled)
   Window* parent = nullptr;            // the owner of a top-level window, the parent of a control
   int id = 0;                          // control id, or the framework id of a top-level window
   // Placement kept in the option file section "WindowSize_" + name (the title
@@ -66,8 +69,20 @@ class Window {
   std::string GetText() const;          // "GetWindowText に失敗" gives ""
   void Enable(bool on);
   bool IsEnabled() const;
-  // Position and size in the parent's client area (controls) or on the screen.
+  // Position and size in the parent's client area (controls) or on the screen,
+  // in pixels of the screen.
   RECT Bounds() const;
+  // A control's position and size as it was given (pixels at 96 DPI).
+  RECT LogicalBounds() const { return logical_; }
+  // Moves a control to `bounds` given at 96 DPI.
+  void SetLogicalBounds(const RECT& bounds);
+  // Resizes a top-level window to a client area given at 96 DPI.
+  void SetLogicalClientSize(int width, int height);
+  // The DPI the window is laid out for: a top-level window's own (its screen's),
+  // a control's window's.
+  UINT Dpi() const;
+  // `value`, in pixels at 96 DPI, in pixels of this window.
+  int Scaled(int value) const;
   // Invalidates and updates at once ("InvalidateRect に失敗", "UpdateWindow に失敗").
   void Redraw();
 
@@ -91,6 +106,9 @@ class Window {
   virtual void OnClose() { Destroy(); }
   // A WM_COMMAND notification code sent to this control by the system.
   virtual void OnNotification(int /*code*/) {}
+  // The window (or the window of this control) moved to a screen of another
+  // DPI; the framework has placed the controls and given them their font.
+  virtual void OnDpiChanged() {}
   // The text colour of a static control drawn by the system; false for the default.
   virtual bool TextColour(COLORREF& /*colour*/) const { return false; }
   // Every message of the window. The default handles the framework's messages and
@@ -116,6 +134,15 @@ class Window {
   void ShowNow(int showCode);
   LRESULT ControlColour(HDC dc, HWND control);
   void Detached();
+  // A top-level window's frame around its logical client size at its DPI.
+  SIZE FrameSize(int width, int height) const;
+  // Sizes a top-level window for its logical size at its DPI.
+  void FitFrame();
+  // A top-level window moved to another DPI (WM_DPICHANGED): its size becomes
+  // `suggested` and every control is placed and given its font again.
+  void ChangeDpi(UINT dpi, const RECT& suggested);
+  // A control placed and given its font for its window's current DPI.
+  void ApplyDpi();
 
   HWND hwnd_ = nullptr;
   WNDPROC previous_ = DefWindowProcW;
@@ -126,6 +153,9 @@ class Window {
   bool savePlacement_ = false;
   bool fixedSize_ = false;
   bool clientSize_ = false;
+  RECT logical_{};      // a control's place at 96 DPI; a top-level window's size in right and bottom
+  UINT dpi_ = 96;       // a top-level window's DPI
+  DWORD style_ = 0, exStyle_ = 0;
   std::string placementName_;
   SharedRef<WindowClass> class_;
   SharedRef<SharedFont> font_;

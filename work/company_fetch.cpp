@@ -101,7 +101,7 @@ void CompanyStore::Apply(int ticker, const QuoteFacts& facts) {
   *name = facts.name;
   uint8_t* record = Record(ticker);
   if (!record) return;
-  if (facts.market) record[0] = *facts.market;
+  if (facts.market) record[0] = MarketAfterQuote(record[0], *facts.market);
   if (facts.industry) {
     record[1] = *facts.industry;
   } else if (ticker == 8421) {

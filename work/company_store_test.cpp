@@ -105,6 +105,26 @@ TEST_F(CompanyStoreTest, ANameLeftRequestedIsFetchedByTheNextRun) {
   EXPECT_EQ(ReadTestFile(home_->Output("_coname.txt")), NameFile({{1301, "あけぼの水産"}}));
 }
 
+TEST_F(CompanyStoreTest, AProfessionalMarketCompanyStaysOnItsMarketWhicheverStageReadItLast) {
+  // The list marks 2158 as a professional-market company, its quote page names
+  // only the Tokyo exchange, and the list shows it again after the page was read.
+  Serve(20240411, 1, ListPage(20240411, 1, {{u8"10:00", u8"21580", u8"Ｐ－ノースウインド", u8"お知らせ", u8"東"}}));
+  Serve(20240412, 1, ListPage(20240412, 1, {{u8"11:00", u8"21580", u8"Ｐ－ノースウインド", u8"報告", u8"東"}}));
+  MessageRecorder messages;
+  home_->Run(20240411, 20240411);
+  std::string profile = ReadTestFile(home_->Output("_coprof.dat"));
+  EXPECT_EQ(profile.substr((2158 - 1001) * 4, 2), "\x15\x21");
+  home_->Run(20240411, 20240412);
+  EXPECT_EQ(ReadTestFile(home_->Output("_coprof.dat")), profile);
+  // The quote page read again (the companies fetched anew) changes nothing.
+  ASSERT_TRUE(home_->controller.StartRun(20240411, 20240412, 0, true));
+  while (home_->controller.OnIdle()) {
+  }
+  EXPECT_EQ(ReadTestFile(home_->Output("_coprof.dat")).substr((2158 - 1001) * 4, 2), "\x15\x21");
+  // TOKYO PRO MARKET companies are hidden (IgnoreAim is on by default).
+  EXPECT_EQ(ReadTestFile(home_->Output("All.html")).find("2158"), std::string::npos);
+}
+
 TEST(QuotePage, OnlyTheCompanysOwnPageOrTheNotFoundPageSaysAnything) {
   const std::string escaped = "<script>self.__next_f.push([1,\"5:[{\\\"menu\\\":{\\\"label\\\":\\\"株価\\\"},"
                               "\\\"priceBoard\\\":{\\\"market\\\":{\\\"label\\\":\\\"東証STD\\\"}},"

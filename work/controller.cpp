@@ -51,6 +51,18 @@ void DeleteCompanyFiles() {
   }
 }
 
+bool Flag(OptionKey key) { return Options().Flag(key); }
+
+// Whether a page of the run shows the portfolio: Port.html and its views,
+// PortSche.html, or the portfolio's marks on the other pages.
+bool PortfolioUsed() {
+  bool schedules = Flag(OptionKey::EnableStSche);
+  if (Flag(OptionKey::EnableHtmlPort) || (schedules && Flag(OptionKey::EnableStSchePort))) return true;
+  bool others = Flag(OptionKey::EnableHtmlAll) || Flag(OptionKey::EnableHtmlXls) ||
+                (schedules && (Flag(OptionKey::EnableStScheAll) || Flag(OptionKey::EnableStScheXls)));
+  return Flag(OptionKey::InPortHighlight) && others;
+}
+
 // Locks the output directory for one run; null after reporting why not.
 std::unique_ptr<FileLock> LockOutputDirectory() {
   auto lock = std::make_unique<FileLock>();
@@ -73,11 +85,13 @@ std::unique_ptr<FileLock> LockOutputDirectory() {
 
 bool WorkController::StartRun(uint32_t day1, uint32_t day2, uint8_t scheduleRefetch, bool refetchCompanies) {
   if (Running()) return false;
+  // A path that cannot work is refused for what it is, not as missing.
+  if (!CheckDirectoryPath(OptionKey::HtmlDataDir, Options().Text(OptionKey::HtmlDataDir))) return false;
   if (HasOutputDirectory()) {
     lock_ = LockOutputDirectory();
     if (!lock_) return false;
   }
-  if (Options().Flag(OptionKey::EnableHtmlPort) && !lists_.portfolio.Present())
+  if (PortfolioUsed() && !lists_.portfolio.Present())
     ParseTickerList(Options().Text(OptionKey::PortList).c_str(), lists_.portfolio);
   if (Options().Flag(OptionKey::EnableIgnoreList) && !lists_.ignoreList.Present())
     ParseTickerList(Options().Text(OptionKey::IgnoreList).c_str(), lists_.ignoreList);
@@ -136,6 +150,16 @@ void PeriodOfType(int periodType, uint32_t& firstDay, uint32_t& lastDay) {
       lastDay = today;
       break;
   }
+  if (firstDay > lastDay) std::swap(firstDay, lastDay);
+}
+
+bool StorePeriod(int periodType, uint32_t& firstDay, uint32_t& lastDay) {
+  bool swapped = firstDay > lastDay;
+  if (swapped) std::swap(firstDay, lastDay);
+  Options().SetInt(OptionKey::PeriodType, periodType);
+  Options().SetInt(OptionKey::PeriodSt, static_cast<int>(firstDay));
+  Options().SetInt(OptionKey::PeriodEd, static_cast<int>(lastDay));
+  return swapped;
 }
 
 // The application's list changes only with the option (a text too long to

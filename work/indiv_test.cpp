@@ -131,4 +131,72 @@ TEST_F(IndivTest, AHandEditedPageWithBadRowspansNeverLoops) {
   }
 }
 
+TEST_F(IndivTest, ADeletedOrBrokenPageComesBackWithEveryStoredDayOfThePeriod) {
+  Serve(20240409, 1, ListPage(20240409, 1, {kToyotaA, kSony}));
+  Serve(20240410, 1, ListPage(20240410, 1, {kToyotaB}));
+  Serve(20240411, 1, ListPage(20240411, 1, {kSony}));
+  home_->Run(20240409, 20240411);
+  std::string sonyBefore = Rows(Page(6758));
+  // One page deleted, one broken; the next day names both companies.
+  FileEntry(home_->Output("Indiv/7203.html").c_str()).Delete();
+  WriteTestFile(home_->Output("Indiv/6758.html"), "<html><body><table><tr><td>cut");
+  Serve(20240412, 1, ListPage(20240412, 1, {kToyotaC, kSony}));
+  MessageRecorder messages;
+  home_->Run(20240409, 20240412);
+  EXPECT_EQ(Rows(Page(7203)), Row("0900", "ミカワ", "お知らせC", "2024/04/12", 1) +
+                                  Row("1000", "ミカワ", "お知らせB", "2024/04/10", 1) +
+                                  Row("1100", "ミカワ", "お知らせA", "2024/04/09", 1));
+  EXPECT_EQ(Rows(Page(6758)), Row("1030", "コスモ", "決算", "2024/04/12", 1) + sonyBefore);
+  EXPECT_EQ(messages.messages.size(), 1u);  // the broken page set aside
+  // Days before the period stay out of a page made again.
+  FileEntry(home_->Output("Indiv/7203.html").c_str()).Delete();
+  Serve(20240413, 1, ListPage(20240413, 1, {kToyotaA}));
+  home_->Run(20240410, 20240413);
+  EXPECT_EQ(Rows(Page(7203)), Row("1100", "ミカワ", "お知らせA", "2024/04/13", 1) +
+                                  Row("0900", "ミカワ", "お知らせC", "2024/04/12", 1) +
+                                  Row("1000", "ミカワ", "お知らせB", "2024/04/10", 1));
+}
+
+TEST_F(IndivTest, APageMadeAgainByARunCutShortIsFinishedByTheNext) {
+  Serve(20240409, 1, ListPage(20240409, 1, {kToyotaA}));
+  Serve(20240410, 1, ListPage(20240410, 1, {kToyotaB}));
+  Serve(20240411, 1, ListPage(20240411, 1, {kSony}));
+  home_->Run(20240409, 20240411);
+  FileEntry(home_->Output("Indiv/7203.html").c_str()).Delete();
+  // Cancelled once the page was made again from its first day only.
+  ASSERT_TRUE(home_->controller.StartRun(20240409, 20240411, 0, false));
+  while (home_->controller.OnIdle()) {
+    WorkTask* task = home_->controller.Task();
+    if (task && task->Step() == kStepConvertDay && task->cursor.curDate > 20240409) break;
+  }
+  home_->controller.CancelWorkTask();
+  EXPECT_EQ(Rows(Page(7203)), Row("1100", "ミカワ", "お知らせA", "2024/04/09", 1));
+  home_->Run(20240409, 20240411);
+  EXPECT_EQ(Rows(Page(7203)), Row("1000", "ミカワ", "お知らせB", "2024/04/10", 1) +
+                                  Row("1100", "ミカワ", "お知らせA", "2024/04/09", 1));
+  EXPECT_EQ(Options().Text(OptionKey::LastUpdateIndiv), "20240411");
+}
+
+TEST_F(IndivTest, AnUnreadableRawDayIsAddedByTheNextRunOnceItReads) {
+  Options().SetFlag(OptionKey::EnableHtmlTicker, false);
+  Serve(20240409, 1, ListPage(20240409, 1, {kToyotaA}));
+  Serve(20240410, 1, ListPage(20240410, 1, {kToyotaB}));
+  Serve(20240411, 1, ListPage(20240411, 1, {kToyotaC}));
+  home_->Run(20240409, 20240411);
+  std::string raw = Raw(20240410);
+  WriteTestFile(home_->Output("Raw/20240410.html"), "<html><body><tab");
+  Options().SetFlag(OptionKey::EnableHtmlTicker, true);
+  MessageRecorder messages;  // the parser's report of the broken day
+  home_->Run(20240409, 20240411);
+  EXPECT_EQ(Options().Text(OptionKey::LastUpdateIndiv), "20240409");
+  EXPECT_EQ(Rows(Page(7203)), Row("0900", "ミカワ", "お知らせC", "2024/04/11", 1) +
+                                  Row("1100", "ミカワ", "お知らせA", "2024/04/09", 1));
+  WriteTestFile(home_->Output("Raw/20240410.html"), raw);
+  home_->Run(20240409, 20240411);
+  EXPECT_EQ(Options().Text(OptionKey::LastUpdateIndiv), "20240411");
+  EXPECT_EQ(Rows(Page(7203)), Row("0900", "ミカワ", "お知らせC", "2024/04/11", 1) +
+                                  Row("1000", "ミカワ", "お知らせB", "2024/04/10", 1) +
+                                  Row("1100", "ミカワ", "お知らせA", "2024/04/09", 1));
+}
+
 }  // namespace

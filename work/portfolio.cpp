@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "markup/text.h"
+#include "pages/output.h"
 #include "platform/diagnostics.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -62,6 +63,7 @@ void DigitScan(const std::string& text, Collected& collected) {
 void ScanXlsDirectory(RunSelections& selections, RunTrace& trace) {
   trace.Log(2, "check xls exist\n");
   std::string directory = Options().Text(OptionKey::XlsCheckDir);
+  if (!CheckDirectoryPath(OptionKey::XlsCheckDir, directory)) return;
   FileEntry check((directory + "/").c_str());
   if (!check.ExistsPath()) {
     ReportError("xlsチェックパスの<%s>は存在しません", directory.c_str());

@@ -18,7 +18,10 @@
 
 namespace {
 
-enum : int { kViewAll = 1, kViewPort = 2, kViewXls = 4, kViewIndiv = 8 };
+// kViewIndiv adds the day to every company's page; kViewMissingPages only to
+// the pages that were missing at the start of the run (a day before
+// LastUpdateIndiv, which the other pages hold already).
+enum : int { kViewAll = 1, kViewPort = 2, kViewXls = 4, kViewIndiv = 8, kViewMissingPages = 16 };
 
 bool Flag(OptionKey key) { return Options().Flag(key); }
 
@@ -31,17 +34,18 @@ bool ViewIsStale(const char* view, uint32_t date, uint64_t rawWritten) {
   return !file.LastWriteStamp(written) || written <= rawWritten;
 }
 
-int ConversionMask(uint32_t date, RunSelections& selections, uint64_t rawWritten) {
+int ConversionMask(uint32_t date, uint32_t indivFrom, RunSelections& selections, uint64_t rawWritten) {
   int mask = 0;
   if (Flag(OptionKey::EnableHtmlAll) && ViewIsStale("All", date, rawWritten)) mask |= kViewAll;
   if (Flag(OptionKey::EnableHtmlPort) && selections.HasPortfolio() && ViewIsStale("Port", date, rawWritten))
     mask |= kViewPort;
   if (Flag(OptionKey::EnableHtmlXls) && ViewIsStale("Xls", date, rawWritten)) mask |= kViewXls;
   if (Flag(OptionKey::EnableHtmlTicker)) {
-    uint32_t lastUpdate = Options().Date(OptionKey::LastUpdateIndiv);
-    if (Flag(OptionKey::TickerRemake) || lastUpdate <= date) {
+    if (Flag(OptionKey::TickerRemake) || indivFrom <= date) {
       mask |= kViewIndiv;
       selections.Indiv();
+    } else if (selections.PagesAtStartKnown()) {
+      mask |= kViewMissingPages;
     }
   }
   return mask;
@@ -63,32 +67,6 @@ int FirstIntOf(const MarkupElement& row, const char* id) {
   }
   const MarkupText* text = cell->FirstText();
   return text ? text->IntValue() : 0;
-}
-
-// 1 earnings report, 2 monthly report, 0 neither (or a correction).
-int ReportKind(const MarkupElement& titleCell) {
-  const MarkupElement* holder = titleCell.children().empty() ? &titleCell : titleCell.FindChild("a", false);
-  if (!holder) holder = &titleCell;
-  int kind = 0;
-  for (const MarkupText* piece : holder->texts()) {
-    std::string text(piece->text());
-    if (text.find("訂正") != std::string::npos) return 0;
-    if (text.find("決算短信") != std::string::npos) kind = 1;
-    if (text.find("月次") != std::string::npos || text.find("店舗売上高") != std::string::npos) kind = 2;
-  }
-  return kind;
-}
-
-// Records the earnings reports and monthly figures of a day that has passed in
-// the schedule store.
-void RecordReports(uint32_t date, ScheduleStore& schedules, MarkupElement& table) {
-  if (date > TodayDate()) return;
-  for (const MarkupElement* row : table.children()) {
-    const MarkupElement* title = row->FindCellById("title", false);
-    if (!title) continue;
-    int kind = ReportKind(*title);
-    if (kind != 0) schedules.RecordAnnouncement(kind, FirstIntOf(*row, "ticker"), FirstIntOf(*row, "time"), date, *title);
-  }
 }
 
 // The market of a row from its market cell. A professional-market company
@@ -123,7 +101,8 @@ void RowPass(RunSelections& selections, CompanyStore& companies, MarkupElement& 
   for (MarkupElement* row : table.children()) {
     int ticker = FirstIntOf(*row, "ticker");
     if (mask != 0 && selections.IndivKnown()) {
-      if (mask & kViewIndiv) AddTicker(selections.Indiv(), ticker);
+      if ((mask & kViewIndiv) || ((mask & kViewMissingPages) && selections.PageMissingAtStart(ticker)))
+        AddTicker(selections.Indiv(), ticker);
       MarkupElement* cell = row->FindCellById("ticker", false);
       if (cell && selections.HasIndiv(ticker)) LinkTickerToIndiv(*cell);
     }
@@ -136,7 +115,8 @@ void RowPass(RunSelections& selections, CompanyStore& companies, MarkupElement& 
 template <typename Selected>
 void SaveSelectedView(const char* view, uint32_t date, const MarkupElement& table, Selected selected) {
   MarkupElement* viewTable = nullptr;
-  std::unique_ptr<MarkupDocument> frame = BuildPageFrame(nullptr, kStyleSheetFile, viewTable);
+  // The views lie in a subdirectory of the output directory, like the raw days.
+  std::unique_ptr<MarkupDocument> frame = BuildPageFrame(nullptr, "../_default.css", viewTable);
   for (const MarkupElement* row : table.children())
     if (selected(RowTicker(*row))) viewTable->InsertChild(viewTable->children().size(), row->Clone());
   EnsureOutputSubdir(view);
@@ -149,6 +129,7 @@ bool SaveViews(WorkTask& task, MarkupDocument& document, MarkupElement& table, i
   const RunSelections& selections = task.selections;
   if (mask & kViewAll) {
     task.trace.Log(2, "conv raw to all\n");
+    LinkSiteIcon(document);  // a raw day of an earlier version linked an address on the web
     EnsureOutputSubdir("All");
     SavePage(DayFilePath("All", date).c_str(), document);
   }
@@ -160,25 +141,28 @@ bool SaveViews(WorkTask& task, MarkupDocument& document, MarkupElement& table, i
     task.trace.Log(2, "conv raw to xls\n");
     SaveSelectedView("Xls", date, table, [&](int ticker) { return selections.HasXls(ticker); });
   }
+  uint32_t periodStart = Options().Date(OptionKey::PeriodSt);
   if (mask & kViewIndiv) {
     task.trace.Log(2, "conv raw to invid\n");
-    return AddDayToIndivPages(table, date);
+    return AddDayToIndivPages(table, date, periodStart);
+  }
+  if (mask & kViewMissingPages) {
+    return AddDayToIndivPages(table, date, periodStart,
+                              [&](int ticker) { return selections.PageMissingAtStart(ticker); });
   }
   return true;
 }
 
-// Reads and converts one raw day; false when a company page could not be
-// written.
-bool ConvertDay(WorkTask& task, const std::string& path, int mask) {
+// Reads and converts one raw day; false when the day could not be read or a
+// company page could not be written.
+bool ConvertDay(WorkTask& task, std::string text, int mask) {
   uint32_t date = task.cursor.curDate;
   task.trace.ShowProgress(static_cast<int>(date), -1);
   task.trace.Log(2, "filtering raw html(%d)\n", date);
-  std::string text;
-  if (!ReadAll(path.c_str(), text) || text.empty()) return true;
   PageParser parser;
   std::unique_ptr<MarkupDocument> document = parser.ParseHandedOver(std::move(text));
   MarkupElement* table = document ? document->FindChild("table", true) : nullptr;
-  if (!table) return true;
+  if (!table) return false;
   RemoveIgnoredRows(task.selections, *table);
   RecordReports(date, task.schedules, *table);
   RowPass(task.selections, task.companies, *table, mask);
@@ -189,6 +173,33 @@ bool ConvertDay(WorkTask& task, const std::string& path, int mask) {
   return SaveViews(task, *document, *table, mask);
 }
 
+// A day before LastUpdateIndiv is added only to the pages missing at the start
+// of the run: the mask loses that bit when the day names none of them. When it
+// names one, LastUpdateIndiv goes back to the day before any page is made
+// again: a run killed half-way leaves the next run to add every day from there
+// to every page (a day added again replaces its group).
+void KeepMissingPagesIfNamed(const RunSelections& selections, const std::string& text, uint32_t date, int& mask) {
+  if (!(mask & kViewMissingPages)) return;
+  if (!RawDayNamesPageMissingAtStart(text, selections)) {
+    mask &= ~kViewMissingPages;
+    return;
+  }
+  if (Options().Date(OptionKey::LastUpdateIndiv) > date) Options().SetInt(OptionKey::LastUpdateIndiv, static_cast<int>(date));
+}
+
+// LastUpdateIndiv after the day was (or was not) added to the company pages:
+// raised to the day once it is on every page, and never past a day that is
+// not, so that the next run adds that day again.
+void RecordIndivDay(RunCursor& cursor, uint32_t date, bool added) {
+  uint32_t last = Options().Date(OptionKey::LastUpdateIndiv);
+  if (!added) {
+    if (cursor.firstIndivFailure == 0) cursor.firstIndivFailure = date;
+    if (last > date) Options().SetInt(OptionKey::LastUpdateIndiv, static_cast<int>(date));
+    return;
+  }
+  if (cursor.firstIndivFailure == 0 && last < date) Options().SetInt(OptionKey::LastUpdateIndiv, static_cast<int>(date));
+}
+
 }  // namespace
 
 void ConvertRawDay(WorkTask& task) {
@@ -197,13 +208,15 @@ void ConvertRawDay(WorkTask& task) {
   FileEntry raw(path.c_str());
   uint64_t rawWritten = 0;
   if (!raw.LastWriteStamp(rawWritten)) return;
-  int mask = ConversionMask(date, task.selections, rawWritten);
+  int mask = ConversionMask(date, task.cursor.indivFrom, task.selections, rawWritten);
   // Without a name file, full names need every day's companies requested.
   bool requestNames = task.companies.NamesMissing() && Flag(OptionKey::UseFullConame);
   if (mask == 0 && !requestNames) return;
-  bool pagesWritten = ConvertDay(task, path, mask);
-  // The company pages hold the day only once every one of them was written;
-  // otherwise the next run adds the day again.
-  if ((mask & kViewIndiv) && pagesWritten && Options().Date(OptionKey::LastUpdateIndiv) < date)
-    Options().SetInt(OptionKey::LastUpdateIndiv, static_cast<int>(date));
+  std::string text;
+  bool read = ReadAll(path.c_str(), text);
+  if (read) KeepMissingPagesIfNamed(task.selections, text, date, mask);
+  // A day without disclosures is an empty file: there is nothing to add.
+  bool converted = read && (text.empty() || (mask == 0 && !requestNames) || ConvertDay(task, std::move(text), mask));
+  // The company pages hold the day only once every one of them was written.
+  if (mask & kViewIndiv) RecordIndivDay(task.cursor, date, converted);
 }

@@ -11,6 +11,9 @@ struct RunCursor {
   int page = 0;  // 1-based list page of curDate
   // The earliest day of this run that could not be downloaded whole; 0 when none.
   uint32_t firstIncomplete = 0;
+  // The earliest day of this run that could not be added to the company pages
+  // (unreadable, or a page not written); 0 when none.
+  uint32_t firstIndivFailure = 0;
 
   // The download loop starts at page 1 of the first day, or of `oldestServed`
   // when the period starts earlier (the service keeps its lists for about a
@@ -21,9 +24,16 @@ struct RunCursor {
   bool NextDownloadDay();
   // Remembers a day whose download failed.
   void MarkIncomplete(uint32_t date);
+  // LastUpdateIndiv as the conversion began: the company pages hold the days
+  // before it (those missing then aside).
+  uint32_t indivFrom = 0;
+
   // The conversion loop starts at `firstDay` (PeriodSt) and runs up to and
-  // including the day after the last day.
-  void BeginConversion(uint32_t firstDay) { curDate = firstDay; }
+  // including the day after the last day; `lastUpdateIndiv` is kept as indivFrom.
+  void BeginConversion(uint32_t firstDay, uint32_t lastUpdateIndiv) {
+    curDate = firstDay;
+    indivFrom = lastUpdateIndiv;
+  }
   bool ConversionDone() const { return curDate > endDate; }
   void NextConversionDay();
 };

@@ -185,13 +185,17 @@ std::vector<MonthlyEntry> ReadMonthlyList(const std::string& text, uint32_t toda
 
 Turn ScheduleStore::FetchNextSchedule(CompanyStore& companies, HttpDownloader& downloader, RunTrace& trace) {
   while (fetchCursor_ < kTickerCount && !request_.test(static_cast<size_t>(fetchCursor_))) ++fetchCursor_;
-  if (fetchCursor_ >= kTickerCount) return Turn::kDone;
+  if (fetchCursor_ >= kTickerCount) {
+    downloadsMade_ = failed_ == 0;
+    return Turn::kDone;
+  }
   if (!reportSite_.Asking()) {
     // The site is not asked again in this run: the rest keep their entries
     // and are asked for at the next due run.
     for (int rest = fetchCursor_; rest < kTickerCount; ++rest)
       if (request_.test(static_cast<size_t>(rest))) KeepPrevious(static_cast<size_t>(rest));
     fetchCursor_ = kTickerCount;
+    downloadsMade_ = false;
     return Turn::kDone;
   }
   int ticker = fetchCursor_ + kFirstTicker;
@@ -212,6 +216,7 @@ Turn ScheduleStore::FetchNextSchedule(CompanyStore& companies, HttpDownloader& d
     if (outcome == ReportOutcome::kVacant) companies.ForgetRequest(ticker);
     companies.TakeNameFromReportPage(ticker, answer.text);
   } else {
+    ++failed_;
     KeepPrevious(static_cast<size_t>(fetchCursor_));
     if (outcome == ReportOutcome::kRefused || answer.IsRefusal())
       reportSite_.Refused(url, answer.IsRefusal() ? answer.status : 200, trace);

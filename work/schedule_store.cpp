@@ -162,18 +162,21 @@ bool ScheduleStore::SelectScheduleDownloads(const RunSelections& selections, Com
       dirty_ = true;
       continue;
     }
-    if (entry.date != 0 && entry.date < today && entry.time != 0) {
+    // A vacant number's date is the day of its next check, and an ETF has
+    // none: neither is ever an announcement to rotate.
+    int status = entry.Status();
+    bool noCompany = status == kScheduleVacant || status == kScheduleNone;
+    if (!noCompany && entry.date != 0 && entry.date < today && entry.time != 0) {
       Rotate(slot);  // announced
       continue;
     }
-    if (entry.date != 0 && entry.date <= AddDays(today, -31)) {
+    if (!noCompany && entry.date != 0 && entry.date <= AddDays(today, -31)) {
       entry.time = 2359;  // long past without a disclosure: taken as announced
       entry.SetStatus(kScheduleExact);
       Rotate(slot);
       continue;
     }
-    int status = entry.Status();
-    if ((status == kScheduleVacant || status == kScheduleNone) && !recheckEmpty) continue;
+    if (noCompany && !recheckEmpty) continue;
     if (!fetch_) continue;
     if (entry.date != 0) {
       if (!entry.Vague() && (entry.date > today || slot[1].date > AddDays(today, -45))) continue;
@@ -185,30 +188,65 @@ bool ScheduleStore::SelectScheduleDownloads(const RunSelections& selections, Com
   toFetch_ = static_cast<uint32_t>(request_.count());
   fetchCursor_ = 0;
   fetched_ = 0;
+  failed_ = 0;
+  downloadsMade_ = fetch_ && toFetch_ == 0;
   return toFetch_ > 0;
 }
 
-void ScheduleStore::RecordAnnouncement(int kind, int ticker, int time, uint32_t date, const MarkupElement& titleCell) {
+namespace {
+
+// Whether an earnings report on `date` can be the announcement of `entry`.
+bool Announces(const ScheduleEntry& entry, uint32_t date) {
+  return entry.date > AddDays(date, -30) || entry.Vague();
+}
+
+// Whether an earnings report on `date` is the announcement of the slot's entry
+// 0. A report that can be the last announcement, already recorded and moved
+// into the history, is that one (a day converted again must not announce the
+// guess that took its place).
+bool AnnouncesNext(const ScheduleSlot& slot, uint32_t date) {
+  const ScheduleEntry& last = slot[1];
+  if (last.date != 0 && last.time != 0 && Announces(last, date)) return false;
+  return Announces(slot[0], date);
+}
+
+bool HasRowOf(const std::vector<AnnouncedRow>& rows, int ticker) {
+  return std::any_of(rows.begin(), rows.end(), [&](const AnnouncedRow& row) { return row.ticker == ticker; });
+}
+
+}  // namespace
+
+void ScheduleStore::RecordAnnouncement(int ticker, int time, uint32_t date) {
   if (!Loaded()) LoadScheduleStore();
+  ScheduleEntry* entry = EntryOf(ticker);
+  if (!entry || !AnnouncesNext(slots_[*TickerIndex(ticker)], date)) return;
+  if (entry->time == 0) pagesNeeded_ = true;
+  entry->time = static_cast<int16_t>(time);
+  if (entry->Vague()) {
+    entry->date = date;
+    entry->SetStatus(kScheduleExact);
+  }
+  dirty_ = true;
+}
+
+void ScheduleStore::AddAnnouncedRow(int kind, int ticker, int time, uint32_t date, const MarkupElement& titleCell) {
   if (kind == 1) {
     ScheduleEntry* entry = EntryOf(ticker);
-    if (!entry || !(entry->date > AddDays(date, -30) || entry->Vague())) return;
-    if (entry->time == 0) pagesNeeded_ = true;
-    entry->time = static_cast<int16_t>(time);
-    if (entry->Vague()) {
-      entry->date = date;
-      entry->SetStatus(kScheduleExact);
-    }
-    dirty_ = true;
+    if (!entry || !AnnouncesNext(slots_[*TickerIndex(ticker)], date) || HasRowOf(reported_, ticker)) return;
     reported_.push_back({ticker, titleCell.Clone()});
     return;
   }
-  if (AddDays(TodayDate(), -15) > date) return;
+  if (date > TodayDate() || AddDays(TodayDate(), -15) > date || HasRowOf(monthlyReported_, ticker)) return;
   auto monthly = std::find_if(monthly_.begin(), monthly_.end(), [&](const MonthlyEntry& m) { return m.ticker == ticker; });
   if (monthly == monthly_.end()) return;
-  pagesNeeded_ = true;
   monthly->time = time;
   monthlyReported_.push_back({ticker, titleCell.Clone()});
+}
+
+void ScheduleStore::ClearAnnouncedRows() {
+  reported_.clear();
+  monthlyReported_.clear();
+  for (MonthlyEntry& monthly : monthly_) monthly.time = 0;
 }
 
 void ScheduleStore::SaveScheduleStore(RunTrace& trace) {
@@ -216,7 +254,7 @@ void ScheduleStore::SaveScheduleStore(RunTrace& trace) {
   trace.Log(2, "write _schedule.dat\n");
   dirty_ = true;
   SaveChanges();
-  if (fetch_) Options().SetInt(OptionKey::LastStSche, static_cast<int>(TodayDate()));
+  if (fetch_ && downloadsMade_) Options().SetInt(OptionKey::LastStSche, static_cast<int>(TodayDate()));
 }
 
 void ScheduleStore::SaveChanges() {

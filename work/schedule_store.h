@@ -59,19 +59,28 @@ class ScheduleStore {
   // Picked tickers whose page could not be had in this run.
   uint32_t Pending() const { return pending_; }
   // Step 10: writes "_schedule.dat" when it is loaded, and LastStSche when
-  // downloads were due.
+  // downloads were due and every one of them was made (a failed or refused
+  // page leaves them due for the next run).
   void SaveScheduleStore(RunTrace& trace);
   // The same without the log line and the status key, whenever what a day
   // taught the store must reach the disk before the day's views do.
   void SaveChanges();
 
-  // An earnings report (kind 1) or monthly figures (kind 2) of a company in
-  // the rows of a converted day: the announcement's time is recorded and the
-  // row kept for the schedule pages.
-  void RecordAnnouncement(int kind, int ticker, int time, uint32_t date, const MarkupElement& titleCell);
+  // An earnings report of a company on a converted day `date`: when it can be
+  // the announcement of its entry 0 (the entry's date is after date - 30 days,
+  // or vague) the entry takes the time, and a vague one the date as exact.
+  void RecordAnnouncement(int ticker, int time, uint32_t date);
+  // An announcement row of a stored day for the schedule pages, handed over
+  // newest day first: the first earnings report (kind 1) of a company that can
+  // be its entry 0's announcement, and the first monthly figures (kind 2) of a
+  // company of the monthly list within the last 15 days, whose entry takes the
+  // time. Later rows of the same company and kind are passed over.
+  void AddAnnouncedRow(int kind, int ticker, int time, uint32_t date, const MarkupElement& titleCell);
+  // Forgets the rows of AddAnnouncedRow (and the monthly times they gave).
+  void ClearAnnouncedRows();
 
   // Schedule pages to build (bits 1 Port, 2 Xls, 4 All), whether downloads are
-  // due, and whether the pages must be rebuilt.
+  // due, and whether the entries must be looked at again (steps 6 and 7).
   uint8_t Views() const { return views_; }
   bool FetchDue() const { return fetch_; }
   bool PagesNeeded() const { return pagesNeeded_; }
@@ -101,6 +110,8 @@ class ScheduleStore {
   bool fetch_ = false;
   bool pagesNeeded_ = false;
   bool dirty_ = false;  // changed since the last write
+  bool downloadsMade_ = false;  // the due downloads were made, every one of them
+  uint32_t failed_ = 0;         // downloads of this run that failed
   std::vector<ScheduleSlot> slots_;  // 9000 when loaded
   std::vector<ScheduleEntry> previousNext_;  // in a re-fetch: entry 0 as the file held it
   TickerBits request_;

@@ -248,4 +248,61 @@ TEST_F(SchedulePagesTest, ExactVagueAnnouncedMonthlyAndWhatNeverShows) {
   EXPECT_EQ(std::vector<std::string>(after.begin() + 1, after.end()), std::vector<std::string>(rows.begin() + 1, rows.end()));
 }
 
+TEST_F(SchedulePagesTest, AnnouncementsComeFromTheStoredDaysNewestFirstWhicheverRunConvertedThem) {
+  Options().SetText(OptionKey::ReportBaseUrl, FixtureUrl());
+  Options().SetText(OptionKey::QuoteBaseUrl, FixtureUrl());
+  Options().SetFlag(OptionKey::EnableStSche, true);
+  Options().SetFlag(OptionKey::EnableStSchePort, true);
+  Options().SetFlag(OptionKey::EnableHtmlTicker, true);
+  Options().SetInt(OptionKey::StScheCycle, 0);
+  // Only the schedule page uses the portfolio.
+  Options().SetText(OptionKey::PortList, "7203, 6758");
+  ServeReport("7203", Block("本決算", "2024/04/16", "7203 ミカワ自動車"));
+  ServeReport("6758", Block("1Q", "2024/05/10", "6758 コスモ電子"));
+  Serve(20240409, 1, ListPage(20240409, 1, {{u8"15:00", u8"72030", u8"ミカワ", u8"決算短信 その一", u8"東"}}));
+  Serve(20240410, 1, ListPage(20240410, 1, {{u8"15:30", u8"72030", u8"ミカワ", u8"決算短信 その二", u8"東"}}));
+  home_->Run(20240409, 20240410);
+  std::vector<std::string> rows = Rows(ReadTestFile(home_->Output("PortSche.html")));
+  ASSERT_EQ(rows.size(), 2u);
+  // The newest report, each ticker linked to its own company page.
+  EXPECT_EQ(rows[0], "date=2024/04/16<br />(火) time=1530 ticker=L:7203 coname=ミカワ自動車 title=L:決算短信 その二");
+  EXPECT_EQ(rows[1], "date=2024/05/10<br />(金) time=---- ticker=6758 coname=コスモ電子 title=（予）第１四半期");
+  std::string page = ReadTestFile(home_->Output("PortSche.html"));
+  EXPECT_NE(page.find("href=\"./Indiv/7203.html\""), std::string::npos);
+  EXPECT_EQ(page.find("Indiv/0000.html"), std::string::npos);
+  // A run that converts nothing new shows the same.
+  home_->Run(20240409, 20240410);
+  EXPECT_EQ(Rows(ReadTestFile(home_->Output("PortSche.html"))), rows);
+}
+
+TEST_F(SchedulePagesTest, BookkeepingMovesOnlyWithTheWorkDone) {
+  Options().SetText(OptionKey::ReportBaseUrl, "http://127.0.0.1:9");  // every report page fails
+  Options().SetFlag(OptionKey::EnableHtmlPort, true);
+  Options().SetInt(OptionKey::StScheCycle, 0);
+  Options().SetText(OptionKey::PortList, "7203, 1301, 6758");
+  // 1301 is a vacant number whose check is long past; 6758 announced on 4/9,
+  // and its next date is a guess.
+  WriteTestFile(home_->Output("_schedule.dat"), Slots({{1301, 0, Entry(20240201, 0, 5, 0)},
+                                                      {6758, 0, Entry(20240509, 0, 0, 0)},
+                                                      {6758, 1, Entry(20240409, 1500, 1, 3)}}));
+  Serve(20240409, 1, ListPage(20240409, 1, {{u8"15:00", u8"67580", u8"コスモ", u8"決算短信", u8"東"}}));
+  // Schedules off: nothing downloaded, the day's report recorded no guess.
+  home_->Run(20240409, 20240409);
+  EXPECT_EQ(Options().Text(OptionKey::LastStSche), "");
+  EXPECT_EQ(ReadTestFile(home_->Output("_schedule.dat")).substr((6758 - 1001) * 40, 16),
+            Slots({{6758, 0, Entry(20240509, 0, 0, 0)}, {6758, 1, Entry(20240409, 1500, 1, 3)}}).substr((6758 - 1001) * 40, 16));
+  // Schedules on, every download failing: still due next time.
+  Options().SetFlag(OptionKey::EnableStSche, true);
+  Options().SetFlag(OptionKey::EnableStSchePort, true);
+  home_->Run(20240409, 20240409);
+  EXPECT_EQ(Options().Text(OptionKey::LastStSche), "");
+  // The vacant number was neither rotated nor asked for.
+  EXPECT_EQ(ReadTestFile(home_->Output("_schedule.dat")).substr((1301 - 1001) * 40, 40),
+            Slots({{1301, 0, Entry(20240201, 0, 5, 0)}}).substr((1301 - 1001) * 40, 40));
+  ServeReport("7203", Block("本決算", "2024/05/08", "7203 ミカワ自動車"));
+  Options().SetText(OptionKey::ReportBaseUrl, FixtureUrl());
+  home_->Run(20240409, 20240409);
+  EXPECT_EQ(Options().Text(OptionKey::LastStSche), "20240415");
+}
+
 }  // namespace

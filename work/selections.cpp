@@ -44,5 +44,6 @@ PageSelections RunSelections::ForPages() const {
 void RunSelections::Release() {
   xlsPresent_.reset();
   indivPresent_.reset();
+  pagesAtStart_.reset();
   highlightKeywords_.clear();
 }

@@ -42,6 +42,13 @@ class RunSelections {
   bool IndivKnown() const { return indivPresent_ != nullptr; }
   TickerBits& Indiv();  // allocated on first use
   bool HasIndiv(int ticker) const { return HasTicker(indivPresent_.get(), ticker); }
+  // Remembers the companies that have a page at the start of the run (after
+  // the scan of "Indiv").
+  void KeepPagesAtStart() { pagesAtStart_ = std::make_unique<TickerBits>(Indiv()); }
+  // Whether the start of the run knows which pages existed, and whether the
+  // ticker's page was missing then.
+  bool PagesAtStartKnown() const { return pagesAtStart_ != nullptr; }
+  bool PageMissingAtStart(int ticker) const { return pagesAtStart_ && !HasTicker(pagesAtStart_.get(), ticker); }
 
   // What the page builders may read of the selections.
   PageSelections ForPages() const;
@@ -55,4 +62,5 @@ class RunSelections {
   std::vector<std::string> highlightKeywords_;
   std::unique_ptr<TickerBits> xlsPresent_;
   std::unique_ptr<TickerBits> indivPresent_;
+  std::unique_ptr<TickerBits> pagesAtStart_;
 };

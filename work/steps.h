@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "pages/page_inputs.h"
 
@@ -13,6 +15,7 @@ class MarkupElement;
 class RawDay;
 class RunSelections;
 class RunTrace;
+class ScheduleStore;
 class WorkTask;
 struct RunCursor;
 
@@ -35,6 +38,20 @@ uint8_t MarketFromPlace(const char* place, uint8_t* marketByte);
 // Raw store and views (step 9): converts the day task.cursor.curDate.
 void ConvertRawDay(WorkTask& task);
 
+// Announcements in disclosure rows. The kind of a title cell: 1 an earnings
+// report ("決算短信"), 2 monthly figures ("月次", "店舗売上高"), 0 neither or a
+// correction ("訂正").
+int ReportKind(const MarkupElement& titleCell);
+// Step 9: the earnings reports of a converted day (not after today) recorded in
+// the schedule store.
+void RecordReports(uint32_t date, ScheduleStore& schedules, const MarkupElement& table);
+// Before the schedule pages: every announcement of the stored raw days from
+// `lastDay` (or today, when earlier) back to `firstDay`, newest day first,
+// handed to ScheduleStore::AddAnnouncedRow; companies of the ignore list are
+// left out when it is in use.
+void CollectAnnouncements(ScheduleStore& schedules, const RunSelections& selections, uint32_t firstDay,
+                          uint32_t lastDay);
+
 // Portfolio sources (steps 0 and 1).
 void ScanXlsDirectory(RunSelections& selections, RunTrace& trace);
 void ReadWebPortfolio(RunSelections& selections, HttpDownloader& downloader, RunTrace& trace);
@@ -42,9 +59,15 @@ void ReadWebPortfolio(RunSelections& selections, HttpDownloader& downloader, Run
 // Company pages (steps 0 and 9).
 // Marks the companies whose page exists in "Indiv".
 void ScanIndivPages(RunSelections& selections);
-// Moves every row of the day's table to its company's page; false when a page
-// could not be written.
-bool AddDayToIndivPages(MarkupElement& table, uint32_t date);
+// Moves every row of the day's table to its company's page (only the
+// companies `wanted` accepts, when given; the other rows leave the table too).
+// A page set aside as unreadable is made again with the company's raw days
+// from `periodStart` on. False when a page could not be written.
+bool AddDayToIndivPages(MarkupElement& table, uint32_t date, uint32_t periodStart,
+                        const std::function<bool(int)>& wanted = {});
+// Whether the text of a raw day names a company whose page was missing at the
+// start of the run (read without parsing).
+bool RawDayNamesPageMissingAtStart(std::string_view rawText, const RunSelections& selections);
 
 // Pages made at the end of a run (steps 13 to 18). Each gathers what the page
 // builders of pages/ read and lends it to them read-only.

@@ -160,6 +160,17 @@ TEST_F(SummaryTest, DecorationsFiltersAndSpansOfOneDay) {
   EXPECT_TRUE(messages.messages.empty()) << messages.Texts()[0];
 }
 
+TEST_F(SummaryTest, ThePortfolioIsMarkedWhenOnlyAllHtmlIsMade) {
+  Serve(20240410, 1, ListPage(20240410, 1, {Row(u8"10:00", u8"72030", u8"決算"), Row(u8"09:00", u8"67580", u8"説明")}));
+  Options().SetText(OptionKey::PortList, "7203");  // Port.html is off
+  MessageRecorder messages;
+  home_->Run(20240410, 20240410);
+  std::vector<std::string> all = Page("All.html");
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_NE(all[0].find("coname=67580 "), std::string::npos) << all[0];
+  EXPECT_NE(all[1].find("coname=in_port:72030 "), std::string::npos) << all[1];
+}
+
 TEST_F(SummaryTest, AMarketUnknownToTheProfileComesFromTheRow) {
   Serve(20240410, 1, ListPage(20240410, 1, {{u8"10:00", u8"29140", u8"名", u8"名古屋", u8"名"}}));
   Options().SetFlag(OptionKey::HtmlInsertSBI, true);

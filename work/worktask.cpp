@@ -107,6 +107,7 @@ bool WorkTask::PrepareRun() {
   companies.LoadCompanyStore(trace, refetchCompanies_);
   schedules.LoadMonthlyList(trace);
   WriteStyleSheetIfMissing(outputDirectory);
+  WriteSiteIconIfMissing();
   selections.ResetXls();
   if (Flag(OptionKey::EnableHtmlXls) || Flag(OptionKey::EnableStScheXls)) ScanXlsDirectory(selections, trace);
   if (Flag(OptionKey::EnableHtmlTicker)) {
@@ -142,6 +143,12 @@ void WorkTask::RecordDownloadDate() {
   uint32_t last = TodayDate();
   if (cursor.firstIncomplete != 0) last = std::min(last, AddDays(cursor.firstIncomplete, -1));
   Options().SetInt(OptionKey::LastDownload, static_cast<int>(last));
+}
+
+void WorkTask::PrepareSchedulePages() {
+  if (!schedules.Loaded()) schedules.LoadScheduleStore();
+  schedules.ClearAnnouncedRows();
+  CollectAnnouncements(schedules, selections, Options().Date(OptionKey::PeriodSt), cursor.endDate);
 }
 
 void WorkTask::FinishRun() {
@@ -208,7 +215,7 @@ void WorkTask::RunStep() {
         EnsureOutputSubdir("Indiv");
         if (Flag(OptionKey::TickerRemake)) DeleteIndivPages();
       }
-      cursor.BeginConversion(Options().Date(OptionKey::PeriodSt));
+      cursor.BeginConversion(Options().Date(OptionKey::PeriodSt), Options().Date(OptionKey::LastUpdateIndiv));
       GoTo(kStepConvertDay);
       break;
     case kStepConvertDay:
@@ -256,9 +263,8 @@ void WorkTask::RunStep() {
       trace.Log(2, "make All.html\n");
       if (Flag(OptionKey::EnableHtmlAll)) MakeSummaryPage(*this, PageView::kAll, "All", "全て - Velkora");
       CopyDisplayOptionsToStatus();
-      // Names learnt for companies that were still wanted show on the schedule
-      // pages too.
-      if (schedules.Views() != 0 && (schedules.PagesNeeded() || companies.LearntPending())) {
+      if (schedules.Views() != 0) {
+        PrepareSchedulePages();
         trace.ShowProgress(kProgressPortSchedulePage);
         GoTo(kStepPortSchedulePage);
       } else {

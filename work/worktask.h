@@ -83,6 +83,11 @@ class WorkTask {
   void BeginDownloads();
   // Step 8: LastDownload, when the period ends today.
   void RecordDownloadDate();
+  // Before step 16: the schedule table, and the announcements of the stored
+  // days of the period. The schedule pages are made at every run that wants
+  // them: what they show (names, markets, company pages, announcements) may
+  // have changed whether or not the schedules did.
+  void PrepareSchedulePages();
   // Step 19; a run that could not fetch every name or schedule it wanted says
   // how many are left for the next run (an error).
   void FinishRun();

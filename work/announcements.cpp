@@ -1,0 +1,81 @@
+// Earnings reports and monthly figures in the disclosure rows: recorded in the
+// schedule store as each day is converted (step 9), and gathered again from the
+// stored days of the period for the schedule pages (before step 16), so that
+// the pages show the newest announcement whichever runs converted the days.
+#include <memory>
+#include <string>
+
+#include "markup/tree.h"
+#include "pages/output.h"
+#include "pages/page_parser.h"
+#include "platform/dates.h"
+#include "platform/files.h"
+#include "settings/options.h"
+#include "work/schedule_store.h"
+#include "work/selections.h"
+#include "work/steps.h"
+
+namespace {
+
+int FirstIntOf(const MarkupElement& row, const char* id) {
+  const MarkupElement* cell = row.FindCellById(id, false);
+  if (!cell) return 0;
+  if (const MarkupElement* link = cell->FindChild("a", false)) {
+    if (!cell->FirstText()) cell = link;
+  }
+  const MarkupText* text = cell->FirstText();
+  return text ? text->IntValue() : 0;
+}
+
+// Calls `found` for each row of the table that announces results or monthly
+// figures: found(kind, ticker, time, titleCell).
+template <typename Found>
+void ForEachAnnouncement(const MarkupElement& table, Found found) {
+  for (const MarkupElement* row : table.children()) {
+    const MarkupElement* title = row->FindCellById("title", false);
+    if (!title) continue;
+    int kind = ReportKind(*title);
+    if (kind != 0) found(kind, FirstIntOf(*row, "ticker"), FirstIntOf(*row, "time"), *title);
+  }
+}
+
+}  // namespace
+
+int ReportKind(const MarkupElement& titleCell) {
+  const MarkupElement* holder = titleCell.children().empty() ? &titleCell : titleCell.FindChild("a", false);
+  if (!holder) holder = &titleCell;
+  int kind = 0;
+  for (const MarkupText* piece : holder->texts()) {
+    std::string text(piece->text());
+    if (text.find("訂正") != std::string::npos) return 0;
+    if (text.find("決算短信") != std::string::npos) kind = 1;
+    if (text.find("月次") != std::string::npos || text.find("店舗売上高") != std::string::npos) kind = 2;
+  }
+  return kind;
+}
+
+void RecordReports(uint32_t date, ScheduleStore& schedules, const MarkupElement& table) {
+  if (date > TodayDate()) return;
+  ForEachAnnouncement(table, [&](int kind, int ticker, int time, const MarkupElement&) {
+    if (kind == 1) schedules.RecordAnnouncement(ticker, time, date);
+  });
+}
+
+void CollectAnnouncements(ScheduleStore& schedules, const RunSelections& selections, uint32_t firstDay,
+                          uint32_t lastDay) {
+  bool ignoring = Options().Flag(OptionKey::EnableIgnoreList) && selections.HasIgnoreList();
+  uint32_t newest = std::min(lastDay, TodayDate());
+  for (uint32_t day = newest; day >= firstDay && day > kNeverDate; day = AddDays(day, -1)) {
+    std::string path = DayFilePath("Raw", day);
+    std::string text;
+    if (!FileEntry(path.c_str()).ExistsPath() || !ReadAll(path.c_str(), text) || text.empty()) continue;
+    PageParser parser;
+    parser.quiet = true;
+    std::unique_ptr<MarkupDocument> document = parser.ParseHandedOver(std::move(text));
+    const MarkupElement* table = document ? document->FindChild("table", true) : nullptr;
+    if (!table) continue;
+    ForEachAnnouncement(*table, [&](int kind, int ticker, int time, const MarkupElement& title) {
+      if (!(ignoring && selections.Ignored(ticker))) schedules.AddAnnouncedRow(kind, ticker, time, day, title);
+    });
+  }
+}
