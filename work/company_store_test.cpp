@@ -2,6 +2,8 @@
 // "_coprof.dat" after runs, and the quote page reading on bad input.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "pages/frame.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
@@ -123,6 +125,25 @@ TEST_F(CompanyStoreTest, AProfessionalMarketCompanyStaysOnItsMarketWhicheverStag
   EXPECT_EQ(ReadTestFile(home_->Output("_coprof.dat")).substr((2158 - 1001) * 4, 2), "\x15\x21");
   // TOKYO PRO MARKET companies are hidden (IgnoreAim is on by default).
   EXPECT_EQ(ReadTestFile(home_->Output("All.html")).find("2158"), std::string::npos);
+}
+
+TEST_F(CompanyStoreTest, ACompanyThatLeftTheProfessionalMarketIsShownAgain) {
+  // 2158 moves from TOKYO PRO MARKET to another Tokyo segment: the list stops
+  // writing "Ｐ－" before its name.
+  Serve(20240411, 1, ListPage(20240411, 1, {{u8"10:00", u8"21580", u8"Ｐ－ノースウインド", u8"お知らせ", u8"東"}}));
+  Serve(20240412, 1, ListPage(20240412, 1, {{u8"11:00", u8"21580", u8"ノースウインド", u8"報告", u8"東"}}));
+  MessageRecorder messages;
+  home_->Run(20240411, 20240411);
+  EXPECT_EQ(ReadTestFile(home_->Output("_coprof.dat"))[(2158 - 1001) * 4], 0x15);
+  home_->Run(20240411, 20240412);
+  EXPECT_NE(ReadTestFile(home_->Output("_coprof.dat"))[(2158 - 1001) * 4], 0x15);
+  EXPECT_NE(ReadTestFile(home_->Output("All.html")).find("2158"), std::string::npos);
+  // The same when the second day is converted without being downloaded again
+  // (a run killed after the day was stored, before the profile was).
+  WriteTestFile(home_->Output("_coprof.dat"), ProfileFile({{2158, 0x15, 33, 0, 0}}));
+  std::filesystem::remove(home_->Output("All/20240412.html"));
+  home_->Run(20240412, 20240412);
+  EXPECT_NE(ReadTestFile(home_->Output("_coprof.dat"))[(2158 - 1001) * 4], 0x15);
 }
 
 TEST(QuotePage, OnlyTheCompanysOwnPageOrTheNotFoundPageSaysAnything) {

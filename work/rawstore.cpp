@@ -84,12 +84,14 @@ uint8_t RowMarketCode(const MarkupElement& row) {
 }
 
 // Fills an unknown market byte from a row. A stored regional exchange that the
-// row's Tokyo market contradicts is replaced too: the download did the same
-// when it wrote the row, so a day whose download is not repeated (a run killed
-// before the profile was saved) gives the same profile.
+// row's Tokyo market contradicts is replaced too, and so is the professional
+// market when the row says the company is (or is no longer) on it: the
+// download did the same when it wrote the row, so a day whose download is not
+// repeated (a run killed before the profile was saved) gives the same profile.
 void UpdateMarketFromRow(uint8_t& market, uint8_t rowCode, CompanyStore& companies) {
   uint8_t group = market & 0xF0;
-  bool contradicted = (group == 0x20 || group == 0x30 || group == 0x40) && rowCode == 0x10;
+  bool contradicted = ((group == 0x20 || group == 0x30 || group == 0x40 || market == 0x15) && rowCode == 0x10) ||
+                      (rowCode == 0x15 && market != 0x15);
   if (market != 0 && !contradicted) return;
   market = rowCode;
   companies.MarkProfileDirty();

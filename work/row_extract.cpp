@@ -58,7 +58,15 @@ void WriteRowFromTree(const ListRowContext& context, ByteOutput& out, const std:
   uint8_t* marketByte = context.marketByte ? context.marketByte(ticker) : nullptr;
   const MarkupElement* place = cells[cells.size() - 2];
   uint8_t market = place->FirstText() ? MarketFromPlace(std::string(place->FirstText()->text()).c_str(), marketByte) : 0;
-  if (market == 0x10 && marketByte && FirstTextOf(cells[2]).compare(0, 4, "\x82\x6F\x81\x7C") == 0) *marketByte = 0x15;
+  // The list tells a professional-market company ("Ｐ－" before its name) from
+  // the other Tokyo companies; the quote pages cannot. One that has left that
+  // market is looked up again, as a regional company contradicted is.
+  if (market == 0x10 && marketByte) {
+    if (FirstTextOf(cells[2]).compare(0, 4, "\x82\x6F\x81\x7C") == 0)
+      *marketByte = 0x15;
+    else if (*marketByte == 0x15)
+      *marketByte = 0;
+  }
   // The hours, the colon and the minutes of a time are three pieces.
   const auto& timeTexts = timeCell->texts();
   std::string hours = timeTexts.size() > 0 ? std::string(timeTexts[0]->text()) : "";
