@@ -5,8 +5,7 @@
 #   sites-run.sh OUTDIR VELKORA [EMULATOR]
 # 1. a run against sites that answer every quote and report page with 500
 #    (exit 1, names and schedules pending), then a run against healthy sites,
-#    leaves files byte for byte those of one run against the healthy sites
-#    (the schedule store aside, see snapshot);
+#    leaves files byte for byte those of one run against the healthy sites;
 # 2. re-fetching the companies from a failing site exits 1 and keeps the names;
 # 3. hostile names (markup, line breaks, NUL) never become markup;
 # 4. (Linux) Ctrl-C ends the pause between two requests at once;
@@ -50,12 +49,9 @@ sites() {
     v "$1" set ReportUrlTemplate "$url$2/index.php?action=tp1&sa=report&bcode={code}" || fail "set the sites"
 }
 run() { _name=$1; shift; v "$_name" run --from 20240325 --to 20240327 "$@" 2>>"$out/$_name.txt"; }
-# Every file of a home's output directory, for comparison: not the lock, and
-# not the schedule store and its pages, which record announcements only from
-# the days a run converts (the second run of a pair converts none), so they
-# depend on the history of runs whatever the sites answer.
+# Every file of a home's output directory but the lock, for comparison.
 snapshot() {
-  (cd "$out/$1/out" && find . -type f ! -name _run.lock ! -name _schedule.dat ! -name '*Sche.html' |
+  (cd "$out/$1/out" && find . -type f ! -name _run.lock |
     LC_ALL=C sort | while read -r f; do
     echo "== $f"
     od -An -c "$f"

@@ -1,9 +1,11 @@
-// Earnings reports and monthly figures in the disclosure rows: recorded in the
-// schedule store as each day is converted (step 9), and gathered again from the
-// stored days of the period for the schedule pages (before step 16), so that
-// the pages show the newest announcement whichever runs converted the days.
+// Earnings reports and monthly figures in the disclosure rows, gathered from
+// the stored days of the period before the schedule pages are made: recorded
+// in the schedule store and shown on the pages, whichever runs converted the
+// days.
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "markup/tree.h"
 #include "pages/output.h"
@@ -54,15 +56,14 @@ int ReportKind(const MarkupElement& titleCell) {
   return kind;
 }
 
-void RecordReports(uint32_t date, ScheduleStore& schedules, const MarkupElement& table) {
-  if (date > TodayDate()) return;
-  ForEachAnnouncement(table, [&](int kind, int ticker, int time, const MarkupElement&) {
-    if (kind == 1) schedules.RecordAnnouncement(ticker, time, date);
-  });
-}
-
 void CollectAnnouncements(ScheduleStore& schedules, const RunSelections& selections, uint32_t firstDay,
                           uint32_t lastDay) {
+  struct Found {
+    int kind, ticker, time;
+    uint32_t day;
+    std::unique_ptr<MarkupElement> title;
+  };
+  std::vector<Found> found;  // newest day first
   bool ignoring = Options().Flag(OptionKey::EnableIgnoreList) && selections.HasIgnoreList();
   uint32_t newest = std::min(lastDay, TodayDate());
   for (uint32_t day = newest; day >= firstDay && day > kNeverDate; day = AddDays(day, -1)) {
@@ -75,7 +76,12 @@ void CollectAnnouncements(ScheduleStore& schedules, const RunSelections& selecti
     const MarkupElement* table = document ? document->FindChild("table", true) : nullptr;
     if (!table) continue;
     ForEachAnnouncement(*table, [&](int kind, int ticker, int time, const MarkupElement& title) {
-      if (!(ignoring && selections.Ignored(ticker))) schedules.AddAnnouncedRow(kind, ticker, time, day, title);
+      if (!(ignoring && selections.Ignored(ticker))) found.push_back({kind, ticker, time, day, title.Clone()});
     });
   }
+  // Oldest day first, as the days happened.
+  for (auto report = found.rbegin(); report != found.rend(); ++report)
+    if (report->kind == 1) schedules.RecordAnnouncement(report->ticker, report->time, report->day);
+  schedules.SaveChanges();
+  for (const Found& row : found) schedules.AddAnnouncedRow(row.kind, row.ticker, row.time, row.day, *row.title);
 }

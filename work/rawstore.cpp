@@ -166,7 +166,6 @@ bool ConvertDay(WorkTask& task, std::string text, int mask) {
   MarkupElement* table = document ? document->FindChild("table", true) : nullptr;
   if (!table) return false;
   RemoveIgnoredRows(task.selections, *table);
-  RecordReports(date, task.schedules, *table);
   RowPass(task.selections, task.companies, *table, mask);
   // What the day taught the stores is on disk before the day's views are: a
   // view newer than its raw day is never converted again.

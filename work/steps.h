@@ -42,13 +42,14 @@ void ConvertRawDay(WorkTask& task);
 // report ("決算短信"), 2 monthly figures ("月次", "店舗売上高"), 0 neither or a
 // correction ("訂正").
 int ReportKind(const MarkupElement& titleCell);
-// Step 9: the earnings reports of a converted day (not after today) recorded in
-// the schedule store.
-void RecordReports(uint32_t date, ScheduleStore& schedules, const MarkupElement& table);
 // Before the schedule pages: every announcement of the stored raw days from
-// `lastDay` (or today, when earlier) back to `firstDay`, newest day first,
-// handed to ScheduleStore::AddAnnouncedRow; companies of the ignore list are
-// left out when it is in use.
+// `lastDay` (or today, when earlier) back to `firstDay`. The earnings reports
+// are recorded in the schedule store oldest day first (the store is saved),
+// then every announcement is handed to ScheduleStore::AddAnnouncedRow newest
+// day first. Companies of the ignore list are left out when it is in use.
+// Reports are recorded here only, from every stored day of the period, never
+// as days are converted: the store then does not depend on which run
+// converted which day (one whose report page had failed, say).
 void CollectAnnouncements(ScheduleStore& schedules, const RunSelections& selections, uint32_t firstDay,
                           uint32_t lastDay);
 

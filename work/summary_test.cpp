@@ -95,7 +95,7 @@ TEST_F(SummaryTest, DecorationsFiltersAndSpansOfOneDay) {
       Row(u8"15:00", u8"72030", u8"決算A"),        Row(u8"15:00", u8"72030", u8"決算B"),
       Row(u8"14:00", u8"67580", u8"説明C"),        Row(u8"14:00", u8"67580", u8"説明D"),
       Row(u8"14:00", u8"67580", u8"説明E"),        {u8"13:00", u8"95560", u8"緑", u8"緑化", u8"GR"},
-      Row(u8"12:00", u8"21580", u8"プロ"),         Row(u8"11:00", u8"69550", u8"外国"),
+      {u8"12:00", u8"21580", u8"Ｐ－プロ", u8"プロ", u8"東"}, Row(u8"11:00", u8"69550", u8"外国"),
       Row(u8"10:30", u8"89510", u8"不動産"),       Row(u8"10:00", u8"13210", u8"上場投信"),
       {u8"09:30", u8"29140", u8"名", u8"名古屋", u8"名"}, Row(u8"09:00", u8"13010", u8"お知らせ"),
       Row(u8"08:30", u8"13320", u8"配当のお知らせ"), Row(u8"08:00", u8"16050", u8"増配と増配"),
@@ -152,7 +152,7 @@ TEST_F(SummaryTest, DecorationsFiltersAndSpansOfOneDay) {
   home_->Run(20240410, 20240410);
   std::vector<std::string> all = Page("All.html");
   ASSERT_EQ(all.size(), 9u);
-  EXPECT_NE(all[2].find("ticker=2158 coname=21580 gmo=- kcom=L sbi=- ifis=L yahoo=L market=東証AIM"),
+  EXPECT_NE(all[2].find("ticker=2158 coname=Ｐ－プロ gmo=- kcom=L sbi=- ifis=L yahoo=L market=東証AIM"),
             std::string::npos)
       << all[2];
   EXPECT_NE(all[3].find("ticker=9556 coname=緑 gmo=- kcom=L sbi=- ifis=L yahoo=L market=GR"), std::string::npos)
