@@ -6,7 +6,9 @@
 // and failure modes chosen by a path prefix, so that each request of a test can
 // pick its own failure: "/fail/STATUS/" (an error page with that status),
 // "/fail/maintenance/STATUS/" (the quote site's maintenance page),
-// "/fail/block/" (a block page answered with 200), "/fail/pad/BYTES/" (the page
+// "/fail/block/" (a block page answered with 200), "/fail/status/STATUS/..."
+// (the rest served with that status, as a server whose error page carries text
+// of its own), "/fail/pad/BYTES/" (the page
 // with BYTES of markup before its content), "/fail/cut|slow|trickle|big/...",
 // and "/name/KIND/" (the company name of a quote or report page replaced by a
 // hostile one: markup, line breaks, a NUL byte, an over-long name). "/agent"
@@ -280,6 +282,11 @@ void ServeFailure(const std::string& path, const Generation& generation, const h
   if (mode == "big") return res.set_content(Pattern(static_cast<size_t>(Number(argument))), kHtml);
   if (mode == "pad") return ServePadded(static_cast<size_t>(Number(argument)), rest, generation, req, res);
   if (mode == "block") return res.set_content(BlockPage(), kHtml);
+  if (mode == "status") {
+    Dispatch(rest, generation, req, res);
+    res.status = static_cast<int>(Number(argument));
+    return;
+  }
   if (mode == "maintenance") {
     res.set_content(QuoteMaintenancePage(), kHtml);
     res.status = static_cast<int>(Number(argument));

@@ -14,11 +14,10 @@
 #include "settings/options.h"
 #include "work/run_trace.h"
 #include "work/selections.h"
+#include "work/site_pages.h"
 #include "work/steps.h"
 
 namespace {
-
-constexpr int kWebPortfolioBufferSize = 20480;
 
 // Collects tickers as "%04d, " with a line feed after every 13th.
 struct Collected {
@@ -85,23 +84,27 @@ void ScanXlsDirectory(RunSelections& selections, RunTrace& trace) {
 
 void ReadWebPortfolio(RunSelections& selections, HttpDownloader& downloader, RunTrace& trace) {
   std::string url = Options().Text(OptionKey::WebPortUrl);
-  if (downloader.OpenUrl(url.c_str())) {
-    trace.Log(2, "check web portfolio\n\n");
-    std::unique_ptr<char[]> buffer(new char[kWebPortfolioBufferSize + 1]);
-    downloader.Read(buffer.get(), kWebPortfolioBufferSize);
-    buffer[downloader.Total()] = '\0';
-    std::string text = DownloadedPageToShiftJis(buffer.get());
-    std::string preWord = Options().Text(OptionKey::WebPortPreWord);
-    Collected collected;
-    if (!preWord.empty() && Options().Flag(OptionKey::WebPortPreWordEnable))
-      PreWordScan(text, preWord, collected);
-    else
-      DigitScan(text, collected);
-    if (collected.count > 0) {
-      collected.text.resize(collected.text.size() - 2);
-      ParseTickerList(collected.text.c_str(), selections.Portfolio());
-      Options().SetText(OptionKey::PortList, collected.text);
-    }
+  SiteAnswer answer = FetchSitePage(downloader, url);
+  if (!answer.arrived) return;  // the downloader has said why
+  trace.Log(2, "check web portfolio\n\n");
+  // An error page, a login or maintenance page answered with an error status,
+  // is no portfolio: its numbers (a date, an error code) must not replace the
+  // user's list.
+  if (!answer.IsPage()) {
+    MessageSeverity = kSeverityWarning;
+    ReportMessage("ポートフォリオのページ<%s>を読めません (%s)。前回のポートフォリオを使います", url.c_str(),
+                  WhyUnusable(answer).c_str());
+    return;
   }
-  downloader.CloseUrl();
+  std::string preWord = Options().Text(OptionKey::WebPortPreWord);
+  Collected collected;
+  if (!preWord.empty() && Options().Flag(OptionKey::WebPortPreWordEnable))
+    PreWordScan(answer.text, preWord, collected);
+  else
+    DigitScan(answer.text, collected);
+  if (collected.count > 0) {
+    collected.text.resize(collected.text.size() - 2);
+    ParseTickerList(collected.text.c_str(), selections.Portfolio());
+    Options().SetText(OptionKey::PortList, collected.text);
+  }
 }

@@ -48,12 +48,13 @@ class WebPortfolioTest : public ::testing::Test {
     if (FixtureUrl().empty()) GTEST_SKIP() << "needs the fixture server (tools/with-fixture)";
     home_ = std::make_unique<PipelineHome>();
   }
-  // Serves `page`, runs the web portfolio step and returns the stored PortList.
-  std::string Collect(const std::string& page, const char* preWord = nullptr) {
+  // Serves `page` (behind the fixture's `prefix`), runs the web portfolio step
+  // and returns the stored PortList.
+  std::string Collect(const std::string& page, const char* preWord = nullptr, const std::string& prefix = "") {
     static int count = 0;
     std::string name = "port" + std::to_string(++count) + ".html";
     WriteTestFile(FixtureRoot() + "/" + name, page);
-    Options().SetText(OptionKey::WebPortUrl, FixtureUrl() + "/" + name);
+    Options().SetText(OptionKey::WebPortUrl, FixtureUrl() + prefix + "/" + name);
     Options().SetFlag(OptionKey::WebPortPreWordEnable, preWord != nullptr);
     if (preWord) Options().SetText(OptionKey::WebPortPreWord, preWord);
     RunSelections selections(home_->lists);
@@ -85,6 +86,19 @@ TEST_F(WebPortfolioTest, CanonicalTextBreaksAfterEveryThirteenth) {
   EXPECT_EQ(Collect(thirteen), "2001, 2002, 2003, 2004, 2005, 2006, 2007, 2008, 2009, 2010, 2011, 2012, 2013,");
   // A page without tickers changes nothing.
   EXPECT_EQ(Collect("<p>no codes here</p>"), "2001, 2002, 2003, 2004, 2005, 2006, 2007, 2008, 2009, 2010, 2011, 2012, 2013,");
+}
+
+TEST_F(WebPortfolioTest, AnErrorPageIsNoPortfolio) {
+  EXPECT_EQ(Collect("<p>7203 6758</p>"), "7203, 6758");
+  MessageRecorder messages;
+  // The numbers of an error page (a date, an incident number) are not codes,
+  // whatever the status; a page read whole is scanned whole.
+  for (const char* status : {"500", "503", "404", "403"})
+    EXPECT_EQ(Collect("<h1>Error 1020</h1><p>2024-03-26 Ray 9432</p>", nullptr, std::string("/fail/status/") + status),
+              "7203, 6758")
+        << status;
+  EXPECT_EQ(messages.Texts().size(), 4u);
+  EXPECT_EQ(Collect(std::string(30000, ' ') + "<p>9984</p>"), "9984");
 }
 
 }  // namespace
