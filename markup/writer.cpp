@@ -1,5 +1,6 @@
 #include "markup/writer.h"
 
+#include "markup/safe_text.h"
 #include "platform/diagnostics.h"
 
 namespace {
@@ -42,7 +43,14 @@ void MarkupWriter::WriteAttributes(const MarkupElement& element, int indent) {
     const MarkupAttribute* attribute = attributes[i];
     Append(attribute->name());
     Append("=\"");
-    Append(attribute->text());
+    // A value read back from a page an earlier version wrote may hold a bare
+    // "&" (a link address): written as a reference, so the page stays
+    // well-formed. Values without such characters are written as they stand.
+    std::string_view value = attribute->text();
+    if (value.find_first_of("&<>\"") == std::string_view::npos)
+      Append(value);
+    else
+      Append(SafeAttributeValue(value));
     buffer_ += '"';
     if (attribute->newlineAfter()) {
       buffer_ += '\n';

@@ -49,6 +49,14 @@ TEST(MarkupWriterTest, LineBreaksAfterTokensAreKept) {
             "<a x=\"1\"\n\ty=\"2\" z=\"3\">\n\tone two\n\tthree\n</a>\n");
 }
 
+TEST(MarkupWriterTest, ABareAmpersandReadBackFromAnOldPageIsWrittenAsAReference) {
+  // Link cells of earlier versions wrote their addresses with a bare "&".
+  MarkupParser parser;
+  auto document = parser.Parse("<a href=\"x?a=1&b=2&amp;c=3&#38;d\">MA</a>");
+  ASSERT_NE(document, nullptr);
+  EXPECT_EQ(Written(*document->children()[0], 0), "<a href=\"x?a=1&amp;b=2&amp;c=3&#38;d\">\n\tMA\n</a>\n");
+}
+
 TEST(MarkupWriterTest, DocumentDeclarationPerEncoding) {
   MarkupDocument document;
   document.AddChild("html")->AddChild("body");
