@@ -83,8 +83,8 @@ class SummaryTest : public PipelineTest {
   std::vector<std::string> Page(const char* name) { return Describe(ReadTestFile(home_->Output(name))); }
   // A run over a period with PeriodSt set apart from it.
   void RunFrom(uint32_t periodStart, uint32_t first, uint32_t last) {
-    ASSERT_TRUE(home_->controller.StartRun(first, last, 0, false));
     Options().SetInt(OptionKey::PeriodSt, static_cast<int>(periodStart));
+    ASSERT_TRUE(home_->controller.StartRun(first, last, 0, false));
     while (home_->controller.OnIdle()) {
     }
   }
