@@ -121,7 +121,7 @@ TEST_F(SummaryPageTest, DecorationsFiltersAndHighlightsOfOneDay) {
   // Without the profile the market is the row's, and nothing is left out for
   // its market or industry; the cells a setting turns off go.
   companies_.profileLoaded = false;
-  settings_.cells = CellOptions();
+  settings_.cells = {};
   settings_.cells.inPortHighlight = false;
   settings_.ignoreGR = settings_.ignoreAim = false;
   inputs_.view = View::kAll;
