@@ -66,7 +66,10 @@ void WorkTask::RunStep() {
     workStep_ = kStepFinished;
     return;
   }
-  Next next = (this->*kSteps[workStep_].run)();
+  // The member is taken before the call: GCC 12's bounds check of an index
+  // inside a call through a member pointer reads a stale value.
+  StepMember run = kSteps[workStep_].run;
+  Next next = (this->*run)();
   bool moved = next.step != workStep_;
   workStep_ = next.step;
   if (moved && next.logged) trace_.Log(1, "- workStep(%d)\n", workStep_);
