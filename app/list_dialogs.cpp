@@ -111,7 +111,7 @@ std::string ListDialog::SourceText() const {
     case ListKind::Keywords: return Options().Text(OptionKey::KeyHighlightList);
     case ListKind::IgnoreTitles: break;
   }
-  std::string path = OutputPath(kIgnoreTitleFileName), text;
+  std::string path = OutputDirOf(Options()).File(kIgnoreTitleFileName), text;
   FileEntry file(path.c_str());
   if (file.ExistsPath() && !ReadAll(path.c_str(), text)) text.clear();
   return text;
@@ -141,9 +141,9 @@ void ListDialog::OnCommand(int id, int /*kind*/) {
 
 bool ListDialog::Save(const std::string& text) {
   switch (kind_) {
-    case ListKind::Portfolio: return SavePortfolioList(lists_, text);
-    case ListKind::IgnoreList: return SaveIgnoreList(lists_, text);
-    case ListKind::Keywords: return SaveKeywordList(text);
+    case ListKind::Portfolio: return SavePortfolioList(Options(), lists_, text);
+    case ListKind::IgnoreList: return SaveIgnoreList(Options(), lists_, text);
+    case ListKind::Keywords: return SaveKeywordList(Options(), text);
     case ListKind::IgnoreTitles: break;
   }
   return WriteIgnoreTitles(Options().Text(OptionKey::HtmlDataDir).c_str(), text);

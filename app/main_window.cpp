@@ -22,10 +22,11 @@ using K = OptionKey;
 constexpr COLORREF kIdleGrey = RGB(128, 128, 128);
 
 bool PageExists(const char* name) {
-  // HasOutputDirectory first: a path too long to work must not be reported at
-  // every repaint of the buttons.
-  if (!HasOutputDirectory()) return false;
-  FileEntry page(OutputPath(name).c_str());
+  // Exists first: a path too long to work must not be reported at every
+  // repaint of the buttons.
+  OutputDir output = OutputDirOf(Options());
+  if (!output.Exists()) return false;
+  FileEntry page(output.File(name).c_str());
   return page.ExistsPath();
 }
 
@@ -300,7 +301,7 @@ void MainWindow::PressButton(int number) {
 void MainWindow::OpenPage(const char* name) {
   if (!PageExists(name)) return;
   ProcessLauncher launcher;
-  launcher.document = OutputPath(name);
+  launcher.document = OutputDirOf(Options()).File(name);
   launcher.Run();
 }
 

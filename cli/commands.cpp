@@ -20,7 +20,7 @@ const char kUsage[] =
     "  velkora [--home DIR] get KEY...\n"
     "  velkora [--home DIR] set KEY VALUE\n"
     "  velkora [--home DIR] options\n"
-    "  velkora demo [--out DIR]\n"
+    "  velkora demo [--out DIR] [--log-level 0|1|2]\n"
     "  velkora --help | --version\n"
     "\n"
     "The home directory (default: the directory of this program) holds the option file\n"

@@ -41,7 +41,7 @@ int StartFixture(HelperProcess& server, const std::string& root, uint32_t first,
   return std::atoi(line.c_str() + 5);
 }
 
-void WriteDemoOptions(const std::string& home, int port) {
+void WriteDemoOptions(const std::string& home, int port, int logLevel) {
   std::string server = FormatString("http://127.0.0.1:%d", port);
   Options().SetText(OptionKey::HtmlDataDir, home + "html");
   Options().SetText(OptionKey::XlsCheckDir, home + "xls");
@@ -64,7 +64,7 @@ void WriteDemoOptions(const std::string& home, int port) {
   for (OptionKey schedule : {OptionKey::EnableStSche, OptionKey::EnableStSchePort, OptionKey::EnableStScheXls})
     Options().SetFlag(schedule, true);
   Options().SetText(OptionKey::PortList, kSamplePortfolio);
-  Options().SetInt(OptionKey::DebugLogLevel, 1);
+  Options().SetInt(OptionKey::DebugLogLevel, logLevel);
 }
 
 int RunDemoPipeline(uint32_t first, uint32_t last) {
@@ -99,17 +99,39 @@ void PrintResults(const std::string& home, uint32_t first, uint32_t last) {
 
 }  // namespace
 
+struct DemoArguments {
+  std::string out;
+  int logLevel = 1;
+};
+
+// -1 when the arguments read, else the usage error's exit status.
+int ParseDemoArguments(const std::vector<std::string>& arguments, DemoArguments& demo) {
+  for (size_t i = 0; i < arguments.size(); i += 2) {
+    const std::string& name = arguments[i];
+    if (i + 1 >= arguments.size() || (name != "--out" && name != "--log-level"))
+      return UsageError("demo takes only --out DIR and --log-level 0|1|2");
+    const std::string& value = arguments[i + 1];
+    if (name == "--out") {
+      demo.out = value;
+    } else if (value == "0" || value == "1" || value == "2") {
+      demo.logLevel = value[0] - '0';
+    } else {
+      return UsageError("--log-level needs 0, 1 or 2");
+    }
+  }
+  return -1;
+}
+
 int CommandDemo(const std::vector<std::string>& arguments) {
-  std::string home;
-  if (arguments.size() == 2 && arguments[0] == "--out") {
-    home = arguments[1];
+  DemoArguments demo;
+  if (int status = ParseDemoArguments(arguments, demo); status >= 0) return status;
+  std::string home = demo.out;
+  if (!home.empty()) {
     if (home.back() != '/' && home.back() != '\\') home += kPathSeparator;
-    if (!MakeDirectory(home)) return UsageError("cannot create " + arguments[1]);
-  } else if (arguments.empty()) {
+    if (!MakeDirectory(home)) return UsageError("cannot create " + demo.out);
+  } else {
     home = CreateTemporaryDirectory("velkora-demo-");
     if (home.empty()) return UsageError("cannot create a temporary directory");
-  } else {
-    return UsageError("demo takes only --out DIR");
   }
   uint32_t last = TodayDate(), first = AddDays(last, -6);
   HelperProcess server;
@@ -123,7 +145,7 @@ int CommandDemo(const std::vector<std::string>& arguments) {
   MakeDirectory(home + "html" + kPathSeparator);
   MakeDirectory(home + "xls" + kPathSeparator);
   for (const char* name : kSampleSpreadsheets) WriteEmptyFile(home + "xls" + kPathSeparator + name);
-  WriteDemoOptions(home, port);
+  WriteDemoOptions(home, port, demo.logLevel);
   int status = RunDemoPipeline(first, last);
   server.Stop();
   PrintResults(home, first, last);

@@ -18,9 +18,9 @@ bool SaveThroughList(const OptionInfo& info, const std::string& value, bool& han
   UserLists lists;  // the command line parses each list afresh
   handled = true;
   switch (info.key) {
-    case OptionKey::PortList: return SavePortfolioList(lists, value);
-    case OptionKey::IgnoreList: return SaveIgnoreList(lists, value);
-    case OptionKey::KeyHighlightList: return SaveKeywordList(value);
+    case OptionKey::PortList: return SavePortfolioList(Options(), lists, value);
+    case OptionKey::IgnoreList: return SaveIgnoreList(Options(), lists, value);
+    case OptionKey::KeyHighlightList: return SaveKeywordList(Options(), value);
     default: handled = false; return false;
   }
 }

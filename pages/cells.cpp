@@ -2,21 +2,6 @@
 
 #include "markup/tree.h"
 #include "pages/links.h"
-#include "settings/options.h"
-
-CellOptions CellOptions::Read() {
-  auto on = [](OptionKey key) { return Options().Flag(key); };
-  CellOptions options;
-  options.inPortHighlight = on(OptionKey::InPortHighlight);
-  options.market = on(OptionKey::HtmlInsertMarket);
-  options.industry = on(OptionKey::HtmlInsertIndustry);
-  options.yahoo = on(OptionKey::HtmlInsertYahoo);
-  options.ifis = on(OptionKey::HtmlInsertIfis);
-  options.gmo = on(OptionKey::HtmlInsertGMO);
-  options.kcom = on(OptionKey::HtmlInsertKCom);
-  options.sbi = on(OptionKey::HtmlInsertSBI);
-  return options;
-}
 
 std::string CellText(const MarkupElement& cell) {
   const MarkupElement& holder = cell.texts().empty() && !cell.children().empty() ? *cell.children().front() : cell;
@@ -28,7 +13,7 @@ std::string CellText(const MarkupElement& cell) {
   return text;
 }
 
-void HighlightName(MarkupElement& cell, PageView view, const PageSelections& selections, int ticker) {
+void HighlightName(MarkupElement& cell, View view, const PageSelections& selections, Code code) {
   // The bare name, out of whatever was around it: an element, or a span kept
   // as text (a name cell is read back as one piece).
   std::string name = CellText(cell);
@@ -41,9 +26,9 @@ void HighlightName(MarkupElement& cell, PageView view, const PageSelections& sel
     while (!name.empty() && name.back() == ' ') name.pop_back();
   }
   const char* mark = nullptr;
-  if (view != PageView::kPort && selections.InPortfolio(ticker))
+  if (view != View::kPort && selections.InPortfolio(code))
     mark = "in_port";
-  else if (view == PageView::kAll && selections.HasXls(ticker))
+  else if (view == View::kAll && selections.HasXls(code))
     mark = "in_xls";
   cell.ClearTexts();
   // The span is written as text, as it is read back, so a merged page keeps
@@ -61,14 +46,14 @@ std::unique_ptr<MarkupElement> TextCell(const char* id, std::string_view text) {
   return cell;
 }
 
-void InsertLinkCells(MarkupElement& row, const MarkupElement* after, const CellOptions& options, int ticker,
-                     uint8_t market, std::string_view gmoServer) {
+void InsertLinkCells(MarkupElement& row, const MarkupElement* after, const CellOptions& options, Code code,
+                     uint8_t market) {
   auto add = [&](bool on, const char* id, auto make) {
     if (on && !row.FindCellById(id, false)) row.InsertChildAfter(after, make());
   };
-  add(options.yahoo, "yahoo", [&] { return MakeYahooCell(ticker); });
-  add(options.ifis, "ifis", [&] { return MakeIfisCell(ticker); });
-  add(options.sbi, "sbi", [&] { return MakeSbiCell(ticker, market); });
-  add(options.kcom, "kcom", [&] { return MakeKComCell(ticker); });
-  add(options.gmo, "gmo", [&] { return MakeGmoCell(gmoServer, ticker, market); });
+  add(options.yahoo, "yahoo", [&] { return MakeYahooCell(options.sites, code); });
+  add(options.ifis, "ifis", [&] { return MakeIfisCell(options.sites, code); });
+  add(options.sbi, "sbi", [&] { return MakeSbiCell(code, market); });
+  add(options.kcom, "kcom", [&] { return MakeKComCell(code); });
+  add(options.gmo, "gmo", [&] { return MakeGmoCell(options.gmoServer, code, market); });
 }

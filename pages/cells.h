@@ -11,14 +11,6 @@
 
 class MarkupElement;
 
-// The options that decide which cells a row carries (read from the option file).
-struct CellOptions {
-  bool inPortHighlight = true;
-  bool market = false, industry = false;
-  bool yahoo = false, ifis = false, gmo = false, kcom = false, sbi = false;
-  static CellOptions Read();
-};
-
 // The text of a cell: its text pieces, or those of the element inside it, as
 // the markup writer shows them (joined by blanks).
 std::string CellText(const MarkupElement& cell);
@@ -27,7 +19,7 @@ std::string CellText(const MarkupElement& cell);
 // any element around it; a portfolio company's name goes into a span of class
 // "in_port", on the all page a spreadsheet company's into one of class
 // "in_xls"; the portfolio page marks nothing.
-void HighlightName(MarkupElement& cell, PageView view, const PageSelections& selections, int ticker);
+void HighlightName(MarkupElement& cell, View view, const PageSelections& selections, Code code);
 
 // A new "td" with `id` and one text.
 std::unique_ptr<MarkupElement> TextCell(const char* id, std::string_view text);
@@ -35,5 +27,5 @@ std::unique_ptr<MarkupElement> TextCell(const char* id, std::string_view text);
 // Inserts the enabled quick-link cells right after `after` (a cell of `row`),
 // so that they stand in the order gmo, kcom, sbi, ifis, yahoo. Cells already
 // there are not doubled.
-void InsertLinkCells(MarkupElement& row, const MarkupElement* after, const CellOptions& options, int ticker,
-                     uint8_t market, std::string_view gmoServer);
+void InsertLinkCells(MarkupElement& row, const MarkupElement* after, const CellOptions& options, Code code,
+                     uint8_t market);

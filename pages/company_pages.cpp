@@ -14,7 +14,7 @@ namespace {
 
 // The page document of a ticker, read or made, and its table; `setAside` tells
 // whether an unreadable page was moved aside.
-std::unique_ptr<MarkupDocument> OpenPage(int ticker, const std::string& path, MarkupElement*& table,
+std::unique_ptr<MarkupDocument> OpenPage(Code code, const std::string& path, uint32_t today, MarkupElement*& table,
                                          bool& setAside) {
   setAside = false;
   if (FileEntry(path.c_str()).ExistsPath()) {
@@ -30,11 +30,11 @@ std::unique_ptr<MarkupDocument> OpenPage(int ticker, const std::string& path, Ma
       LinkSiteIcon(*page);
       return page;
     }
-    std::string aside = SetPageAside(path);
+    std::string aside = SetPageAside(path, today);
     setAside = true;
     ReportError("銘柄別html<%s>を読めないので<%s>に移して作り直します", path.c_str(), aside.c_str());
   }
-  return BuildPageFrame(FormatString("%04d - Velkora", ticker).c_str(), "../_default.css", table);
+  return BuildPageFrame((code.Text() + " - Velkora").c_str(), "../_default.css", table);
 }
 
 // The whole number a date cell holds without slashes, or 0.
@@ -76,8 +76,6 @@ void CleanTop(MarkupElement& table, uint32_t date) {
 
 }  // namespace
 
-std::string CompanyPagePath(int ticker) { return OutputSubdirPath("Indiv") + FormatString("%04d.html", ticker); }
-
 void AddGroupOnTop(MarkupElement& table, uint32_t date, std::vector<std::unique_ptr<MarkupElement>> rows) {
   MarkupElement* top = nullptr;
   for (size_t i = rows.size(); i-- > 0;) {
@@ -93,15 +91,20 @@ void AddGroupOnTop(MarkupElement& table, uint32_t date, std::vector<std::unique_
   FormatDateCell(date, *cell, false);
 }
 
-bool AddDayToCompanyPage(int ticker, uint32_t date, std::vector<std::unique_ptr<MarkupElement>> rows,
+void PutDayOnTop(MarkupElement& table, uint32_t date, std::vector<std::unique_ptr<MarkupElement>> rows) {
+  CleanTop(table, date);
+  AddGroupOnTop(table, date, std::move(rows));
+}
+
+bool AddDayToCompanyPage(const OutputDir& output, Code code, uint32_t date,
+                         std::vector<std::unique_ptr<MarkupElement>> rows, uint32_t today,
                          const OlderGroups& older) {
   if (rows.empty()) return true;
-  std::string path = CompanyPagePath(ticker);
+  std::string path = output.CompanyPage(code);
   MarkupElement* table = nullptr;
   bool setAside = false;
-  std::unique_ptr<MarkupDocument> page = OpenPage(ticker, path, table, setAside);
+  std::unique_ptr<MarkupDocument> page = OpenPage(code, path, today, table, setAside);
   if (setAside && older) older(*table);
-  CleanTop(*table, date);
-  AddGroupOnTop(*table, date, std::move(rows));
+  PutDayOnTop(*table, date, std::move(rows));
   return SavePage(path.c_str(), *page);
 }

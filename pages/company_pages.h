@@ -10,26 +10,31 @@
 #include <string>
 #include <vector>
 
-class MarkupElement;
+#include "settings/tickers.h"
 
-// The page of a ticker: "%s/Indiv/%04d.html" of HtmlDataDir.
-std::string CompanyPagePath(int ticker);
+class MarkupElement;
+class OutputDir;
 
 // Fills a page that was just started anew with the groups of the company's
 // days before the day being added, oldest first, each through AddGroupOnTop.
 using OlderGroups = std::function<void(MarkupElement& table)>;
 
-// Adds the day `date` to the page of `ticker`. `rows` are the company's rows of
-// that day in raw order (taken over). The page is read, or made as a new frame
-// titled "NNNN - Velkora"; the groups of this day and of later days are removed
-// from its top (a day added again replaces its group), date cells of older
-// groups that hold a plain number are rewritten as "yyyy/mm/dd", the day's group
-// is put on top and the page is written whole. A page that cannot be read or
-// parsed is set aside as "NNNN.html.broken-<today>" (reported once) and the
-// page starts anew: `older`, when given, then puts back the groups of the
-// earlier days. Returns whether the page was written.
-bool AddDayToCompanyPage(int ticker, uint32_t date, std::vector<std::unique_ptr<MarkupElement>> rows,
+// Adds the day `date` to the page of `code` in the output directory
+// (OutputDir::CompanyPage). `rows` are the company's rows of that day in raw
+// order (taken over). The page is read, or made as a new frame titled "NNNN -
+// Velkora"; then PutDayOnTop, and the page is written whole. A page that
+// cannot be read or parsed is set aside as "NNNN.html.broken-<today>"
+// (reported once) and the page starts anew: `older`, when given, then puts
+// back the groups of the earlier days. Returns whether the page was written.
+bool AddDayToCompanyPage(const OutputDir& output, Code code, uint32_t date,
+                         std::vector<std::unique_ptr<MarkupElement>> rows, uint32_t today,
                          const OlderGroups& older = {});
+
+// A company page's table with the day `date` on top: the groups of this day
+// and of later days are removed from its top (a day added again replaces its
+// group), date cells of older groups that hold a plain number are rewritten as
+// "yyyy/mm/dd", and the day's group goes on top (AddGroupOnTop).
+void PutDayOnTop(MarkupElement& table, uint32_t date, std::vector<std::unique_ptr<MarkupElement>> rows);
 
 // Puts the group of `date` on top of a page table: `rows` (taken over, raw
 // order) lose their "ticker" and "market" cells, and the first one gets the

@@ -135,12 +135,9 @@ bool SavePage(const char* path, const MarkupDocument& document) {
   return true;
 }
 
-void WriteStyleSheetIfMissing(const std::string& outputDirectory) {
-  std::string joined = outputDirectory;
-  if (joined.empty() || (joined.back() != '/' && joined.back() != '\\')) joined += '/';
-  joined += kStyleSheetFile;
+void WriteStyleSheetIfMissing(const OutputDir& output) {
   FilePath path;
-  if (!path.SetPath(joined.c_str())) return;  // relative to the home, like every path
+  if (!path.SetPath(output.File(kStyleSheetFile).c_str())) return;  // relative to the home, like every path
   // An empty sheet is what a killed or failed write left: it counts as missing.
   std::string current;
   if (FileEntry(path.Text()).ExistsPath() && ReadAll(path.Text(), current) && !current.empty()) return;
@@ -158,13 +155,13 @@ void LinkSiteIcon(MarkupDocument& page) {
   iconHref->SetKind(TokenKind::Word);
 }
 
-void WriteSiteIconIfMissing() {
+void WriteSiteIconIfMissing(const OutputDir& output) {
   FilePath path;
-  if (!path.SetPath(OutputPath(kSiteIconFile).c_str())) return;
+  if (!path.SetPath(output.File(kSiteIconFile).c_str())) return;
   FileEntry icon(path.Text());
   std::string current;
   if (icon.ExistsPath() && ReadAll(path.Text(), current) && !current.empty()) return;
-  EnsureOutputSubdir("Images");
+  output.EnsureSubdir("Images");
   std::string_view bytes(reinterpret_cast<const char*>(kSiteIcon), kSiteIconSize);
   if (!ReplaceFileContents(path, bytes)) ReportError("ファイル<%s>の書き込みに失敗", path.Text());
 }

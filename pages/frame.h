@@ -8,6 +8,7 @@
 
 class MarkupDocument;
 class MarkupElement;
+class OutputDir;
 
 // The program's icon as a file of the output directory, linked from every page
 // as its site icon, relative to the page: "Images/velkora.ico" from the pages
@@ -44,6 +45,6 @@ bool SavePage(const char* path, const MarkupDocument& document);
 
 // Writes "_default.css" into the output directory, whole and atomically, when it
 // is missing or empty; an existing sheet, whatever it holds, is left alone.
-void WriteStyleSheetIfMissing(const std::string& outputDirectory);
+void WriteStyleSheetIfMissing(const OutputDir& output);
 // The same for the site icon kSiteIconFile ("Images" is made when missing).
-void WriteSiteIconIfMissing();
+void WriteSiteIconIfMissing(const OutputDir& output);

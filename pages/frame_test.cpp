@@ -106,14 +106,39 @@ TEST(PageFrame, TreeFrameWithAndWithoutTitle) {
 }
 
 TEST_F(FrameTest, OutputSubdirectoriesAreMadeAndRemoved) {
-  std::string raw = EnsureOutputSubdir("Raw");
+  OutputDir output = OutputDirOf(Options());
+  EXPECT_TRUE(output.Exists());
+  std::string raw = output.EnsureSubdir("Raw");
   EXPECT_EQ(raw, home_.Path() + "out/Raw/");
   EXPECT_TRUE(TestPathExists(Out("Raw")));
   WriteTestFile(Out("All/sub/deeper/20240329.html"), "x");
-  EXPECT_TRUE(RemoveOutputSubdir("All"));
+  EXPECT_TRUE(output.RemoveSubdir("All"));
   EXPECT_FALSE(TestPathExists(Out("All")));
-  EXPECT_FALSE(RemoveOutputSubdir("All"));
-  EXPECT_EQ(OutputPath("Port.html"), Out("Port.html"));
+  EXPECT_FALSE(output.RemoveSubdir("All"));
+  // Without a directory chosen (empty, or the placeholder) nothing is removed.
+  EXPECT_FALSE(OutputDir().Exists());
+  EXPECT_FALSE(OutputDir().RemoveSubdir("Raw"));
+  EXPECT_TRUE(TestPathExists(Out("Raw")));
+}
+
+TEST_F(FrameTest, EveryFileOfTheOutputDirectoryHasOnePath) {
+  std::string out = home_.Path() + "out";
+  for (const std::string& directory : {out, out + kPathSeparator, std::string("out")}) {
+    OutputDir output(directory);
+    SCOPED_TRACE(directory);
+    // Data files, schedule pages and icons are resolved (relative to the home).
+    EXPECT_EQ(output.File("_coname.txt"), Out("_coname.txt"));
+    EXPECT_EQ(output.File("Images/sbi.png"), Out(std::string("Images") + kPathSeparator + "sbi.png"));
+    EXPECT_EQ(output.SchedulePage(View::kPort), Out("PortSche.html"));
+  }
+  // The day files, summary pages and company pages keep the option's text.
+  OutputDir output(out);
+  EXPECT_EQ(output.Subdir("Indiv"), out + "/Indiv/");
+  EXPECT_EQ(output.DayFile("Raw", 20240329), out + "/Raw/20240329.html");
+  EXPECT_EQ(output.DayFile(View::kXls, 20240401), out + "/Xls/20240401.html");
+  EXPECT_EQ(output.SummaryPage(View::kAll), out + "/All.html");
+  EXPECT_EQ(output.CompanyPage(Code(42)), out + "/Indiv/0042.html");
+  EXPECT_EQ(output.CompanyPage(*Code::FromText("285A")), out + "/Indiv/285A.html");
 }
 
 TEST_F(FrameTest, SavePageReplacesWholeOrKeepsTheOldPage) {
@@ -132,12 +157,13 @@ TEST_F(FrameTest, SavePageReplacesWholeOrKeepsTheOldPage) {
 }
 
 TEST_F(FrameTest, PagesLinkTheProgramsIconBesideThemNeverAnAddressOnTheWeb) {
-  WriteSiteIconIfMissing();
+  OutputDir output = OutputDirOf(Options());
+  WriteSiteIconIfMissing(output);
   std::string icon = ReadTestFile(Out("Images/velkora.ico"));
   ASSERT_EQ(icon.size(), kSiteIconSize);
   EXPECT_EQ(icon.substr(0, 4), std::string("\0\0\1\0", 4));  // an icon file
   WriteTestFile(Out("Images/velkora.ico"), "edited");
-  WriteSiteIconIfMissing();
+  WriteSiteIconIfMissing(output);
   EXPECT_EQ(ReadTestFile(Out("Images/velkora.ico")), "edited");
   // A page an earlier version wrote links an address on the web: read back, it
   // links the icon the same way up as its style sheet.
@@ -157,10 +183,10 @@ TEST_F(FrameTest, PagesLinkTheProgramsIconBesideThemNeverAnAddressOnTheWeb) {
 }
 
 TEST_F(FrameTest, StyleSheetIsWrittenOnlyWhenMissing) {
-  WriteStyleSheetIfMissing(home_.Path() + "out");
+  WriteStyleSheetIfMissing(OutputDir(home_.Path() + "out"));
   EXPECT_EQ(ReadTestFile(Out("_default.css")), DefaultStyleSheet());
   WriteTestFile(Out("_default.css"), "edited");
-  WriteStyleSheetIfMissing(home_.Path() + "out");
+  WriteStyleSheetIfMissing(OutputDir(home_.Path() + "out"));
   EXPECT_EQ(ReadTestFile(Out("_default.css")), "edited");
 }
 

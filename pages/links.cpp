@@ -6,10 +6,10 @@
 #include "markup/tree.h"
 #include "pages/link_images.h"
 #include "pages/output.h"
+#include "pages/page_inputs.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
-#include "settings/options.h"
-#include "settings/site_urls.h"
+#include "settings/markets.h"
 
 namespace {
 
@@ -29,20 +29,20 @@ std::unique_ptr<MarkupElement> LinkCell(const char* site, const std::string& add
 }
 
 // SBI's code of the exchange that lists a market code, or null for markets
-// SBI has no page for (0x15, green sheet, unknown).
+// SBI has no page for (TOKYO PRO MARKET, green sheet, unknown).
 const char* SbiExchangeCode(uint8_t market) {
-  switch (market >> 4) {
-    case 1: return market == 0x15 ? nullptr : "TKY";
-    case 2: return "NGY";
-    case 3: return "FKO";
-    case 4: return "SPR";
+  switch (ExchangeOf(market)) {
+    case Exchange::kTokyo: return IsProMarket(market) ? nullptr : "TKY";
+    case Exchange::kNagoya: return "NGY";
+    case Exchange::kFukuoka: return "FKO";
+    case Exchange::kSapporo: return "SPR";
     default: return nullptr;
   }
 }
 
 struct LinkImage {
   const char* file;
-  OptionKey option;
+  bool CellOptions::*cell;
   std::string_view bytes;
 };
 
@@ -53,11 +53,11 @@ constexpr std::string_view Bytes(const unsigned char (&png)[N]) {
 
 // In the order they are written.
 const LinkImage kLinkImages[] = {
-    {"Images/yahoo.png", OptionKey::HtmlInsertYahoo, Bytes(kYahooPng)},
-    {"Images/gmo.png", OptionKey::HtmlInsertGMO, Bytes(kGmoPng)},
-    {"Images/kcom.png", OptionKey::HtmlInsertKCom, Bytes(kKcomPng)},
-    {"Images/sbi.png", OptionKey::HtmlInsertSBI, Bytes(kSbiPng)},
-    {"Images/ifis.png", OptionKey::HtmlInsertIfis, Bytes(kIfisPng)},
+    {"Images/yahoo.png", &CellOptions::yahoo, Bytes(kYahooPng)},
+    {"Images/gmo.png", &CellOptions::gmo, Bytes(kGmoPng)},
+    {"Images/kcom.png", &CellOptions::kcom, Bytes(kKcomPng)},
+    {"Images/sbi.png", &CellOptions::sbi, Bytes(kSbiPng)},
+    {"Images/ifis.png", &CellOptions::ifis, Bytes(kIfisPng)},
 };
 
 // True when the file does not exist or is empty. An empty icon is what a copy
@@ -74,38 +74,43 @@ bool MissingOrEmpty(const FilePath& path) {
 
 }  // namespace
 
-std::unique_ptr<MarkupElement> MakeYahooCell(int ticker) { return LinkCell("yahoo", QuotePageUrl(ticker)); }
-
-std::unique_ptr<MarkupElement> MakeIfisCell(int ticker) { return LinkCell("ifis", ReportPageUrl(ticker)); }
-
-std::unique_ptr<MarkupElement> MakeKComCell(int ticker) {
-  return LinkCell("kcom", FormatString("http://s10.kabu.co.jp/Members/Tradetool/investment_info/"
-                                       "?trid=600&trric=%04d",
-                                       ticker));
+std::unique_ptr<MarkupElement> MakeYahooCell(const SiteAddresses& sites, Code code) {
+  return LinkCell("yahoo", sites.QuotePage(code));
 }
 
-std::unique_ptr<MarkupElement> MakeSbiCell(int ticker, uint8_t market) {
+std::unique_ptr<MarkupElement> MakeIfisCell(const SiteAddresses& sites, Code code) {
+  return LinkCell("ifis", sites.ReportPage(code));
+}
+
+std::unique_ptr<MarkupElement> MakeKComCell(Code code) {
+  return LinkCell("kcom", FormatString("http://s10.kabu.co.jp/Members/Tradetool/investment_info/"
+                                       "?trid=600&trric=%s",
+                                       code.Text().c_str()));
+}
+
+std::unique_ptr<MarkupElement> MakeSbiCell(Code code, uint8_t market) {
   const char* exchange = SbiExchangeCode(market);
   if (!exchange) return LinkCell("sbi", "");
-  return LinkCell("sbi", FormatString("https://site1.sbisec.co.jp/ETGate/?stock_sec_code_mul=%04d&exchange_code=%s"
-                                      "&i_stock_sec=%04d&i_exchange_code=%s&i_output_type=0&i_dom_flg=1"
+  std::string text = code.Text();
+  return LinkCell("sbi", FormatString("https://site1.sbisec.co.jp/ETGate/?stock_sec_code_mul=%s&exchange_code=%s"
+                                      "&i_stock_sec=%s&i_exchange_code=%s&i_output_type=0&i_dom_flg=1"
                                       "&_ControlID=WPLETsiR001Control&_PageID=WPLETsiR001Ilst10"
                                       "&_ActionID=getDetailOfStockPriceJP&getFlg=on",
-                                      ticker, exchange, ticker, exchange));
+                                      text.c_str(), exchange, text.c_str(), exchange));
 }
 
-std::unique_ptr<MarkupElement> MakeGmoCell(std::string_view gmoServer, int ticker, uint8_t market) {
-  if (market >> 4 != 1 || market == 0x15) return LinkCell("gmo", "");
+std::unique_ptr<MarkupElement> MakeGmoCell(std::string_view gmoServer, Code code, uint8_t market) {
+  if (ExchangeOf(market) != Exchange::kTokyo || IsProMarket(market)) return LinkCell("gmo", "");
   std::string server(gmoServer);
-  return LinkCell("gmo", FormatString("https://kabu.click-sec.com/%s/kabu/meigaraInfo.do?meigaraCode=0%04d00",
-                                      server.c_str(), ticker));
+  return LinkCell("gmo", FormatString("https://kabu.click-sec.com/%s/kabu/meigaraInfo.do?meigaraCode=0%s00",
+                                      server.c_str(), code.Text().c_str()));
 }
 
-void WriteLinkImagesIfMissing() {
+void WriteLinkImagesIfMissing(const OutputDir& output, const CellOptions& cells) {
   for (const LinkImage& image : kLinkImages) {
-    if (!Options().Flag(image.option)) continue;
-    EnsureOutputSubdir("Images");
-    std::string text = OutputPath(image.file);
+    if (!(cells.*image.cell)) continue;
+    output.EnsureSubdir("Images");
+    std::string text = output.File(image.file);
     FilePath path;
     if (!path.SetPath(text.c_str()) || !MissingOrEmpty(path)) continue;
     if (!ReplaceFileContents(path, image.bytes)) ReportError("ファイル<%s>の書き込みに失敗", text.c_str());

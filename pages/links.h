@@ -14,25 +14,31 @@
 #include <memory>
 #include <string_view>
 
+#include "settings/site_urls.h"
+#include "settings/tickers.h"
+
 class MarkupElement;
+class OutputDir;
+struct CellOptions;
 
-// The company's quote page on Yahoo! Finance (QuotePageUrl); always a link.
-std::unique_ptr<MarkupElement> MakeYahooCell(int ticker);
-// The company's report page on IFIS (ReportPageUrl); always a link.
-std::unique_ptr<MarkupElement> MakeIfisCell(int ticker);
+// The company's quote page on Yahoo! Finance (SiteAddresses::QuotePage); always a link.
+std::unique_ptr<MarkupElement> MakeYahooCell(const SiteAddresses& sites, Code code);
+// The company's report page on IFIS (SiteAddresses::ReportPage); always a link.
+std::unique_ptr<MarkupElement> MakeIfisCell(const SiteAddresses& sites, Code code);
 // The company's page on カブドットコム証券's members' site; always a link.
-std::unique_ptr<MarkupElement> MakeKComCell(int ticker);
+std::unique_ptr<MarkupElement> MakeKComCell(Code code);
 // The company's price page on SBI Securities; a link only for a market code of
-// the Tokyo (not 0x15), Nagoya, Fukuoka or Sapporo exchange, empty otherwise.
-std::unique_ptr<MarkupElement> MakeSbiCell(int ticker, uint8_t market);
+// the Tokyo (not TOKYO PRO MARKET), Nagoya, Fukuoka or Sapporo exchange, empty
+// otherwise.
+std::unique_ptr<MarkupElement> MakeSbiCell(Code code, uint8_t market);
 // The company's page on GMO Click Securities under the server `gmoServer` (the
-// GMOServer option); a link only for Tokyo market codes 0x10..0x1F other than
-// 0x15, empty otherwise.
-std::unique_ptr<MarkupElement> MakeGmoCell(std::string_view gmoServer, int ticker, uint8_t market);
+// GMOServer option); a link only for the Tokyo exchange's market codes other
+// than TOKYO PRO MARKET, empty otherwise.
+std::unique_ptr<MarkupElement> MakeGmoCell(std::string_view gmoServer, Code code, uint8_t market);
 
-// Writes each icon whose HtmlInsert option is on (yahoo, gmo, kcom, sbi, ifis)
+// Writes each icon whose cell is on in `cells` (yahoo, gmo, kcom, sbi, ifis)
 // into "Images" of the output directory when it is missing or empty, whole and
 // atomically. An existing non-empty file is left alone, whatever it holds, and
-// icons whose option is off are neither written nor removed. A failed write is
+// icons whose cell is off are neither written nor removed. A failed write is
 // reported as "ファイル<%s>の書き込みに失敗" and the next icon is tried.
-void WriteLinkImagesIfMissing();
+void WriteLinkImagesIfMissing(const OutputDir& output, const CellOptions& cells);

@@ -10,10 +10,10 @@
 #include "pages/link_images.h"
 #include "pages/links.h"
 #include "pages/output.h"
+#include "pages/page_inputs.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "platform/testing/test_support.h"
-#include "settings/options.h"
 
 namespace {
 
@@ -36,29 +36,29 @@ std::string LinkedCell(const std::string& site, const std::string& href) {
          ".png\" />\n\t</a>\n</td>\n";
 }
 
-// A temporary option file: the quote and report cells read their templates.
+// The sites' addresses as the option file gives them by default.
 class LinkCells : public ::testing::Test {
  protected:
-  TempDir dir_;
-  OptionStore store_{dir_ / "VelkoraOption.ini"};
+  SiteAddresses sites_{"", "https://finance.yahoo.co.jp/quote/{code}.T",
+                       "https://kabuyoho.ifis.co.jp/index.php?action=tp1&sa=report&bcode={code}"};
 };
 
 TEST_F(LinkCells, TokyoCompanyGetsAllFiveLinks) {
-  EXPECT_EQ(Written(MakeGmoCell("sec1-7", 7203, 0x19)),
+  EXPECT_EQ(Written(MakeGmoCell("sec1-7", Code(7203), 0x19)),
             "<td id=\"gmo\">\n"
             "\t<a href=\"https://kabu.click-sec.com/sec1-7/kabu/meigaraInfo.do?meigaraCode=0720300\""
             " target=\"_blank\">\n"
             "\t\t<img src=\"Images/gmo.png\" />\n"
             "\t</a>\n"
             "</td>\n");
-  EXPECT_EQ(Href(MakeGmoCell("sec2-3", 1301, 0x11)),
+  EXPECT_EQ(Href(MakeGmoCell("sec2-3", Code(1301), 0x11)),
             "https://kabu.click-sec.com/sec2-3/kabu/meigaraInfo.do?meigaraCode=0130100");
-  EXPECT_EQ(Written(MakeYahooCell(7203)), LinkedCell("yahoo", "https://finance.yahoo.co.jp/quote/7203.T"));
-  EXPECT_EQ(Written(MakeIfisCell(7203)),
+  EXPECT_EQ(Written(MakeYahooCell(sites_, Code(7203))), LinkedCell("yahoo", "https://finance.yahoo.co.jp/quote/7203.T"));
+  EXPECT_EQ(Written(MakeIfisCell(sites_, Code(7203))),
             LinkedCell("ifis", "https://kabuyoho.ifis.co.jp/index.php?action=tp1&amp;sa=report&amp;bcode=7203"));
-  EXPECT_EQ(Written(MakeKComCell(7203)),
+  EXPECT_EQ(Written(MakeKComCell(Code(7203))),
             LinkedCell("kcom", "http://s10.kabu.co.jp/Members/Tradetool/investment_info/?trid=600&amp;trric=7203"));
-  EXPECT_EQ(Written(MakeSbiCell(7203, 0x19)),
+  EXPECT_EQ(Written(MakeSbiCell(Code(7203), 0x19)),
             LinkedCell("sbi",
                        "https://site1.sbisec.co.jp/ETGate/?stock_sec_code_mul=7203&amp;exchange_code=TKY"
                        "&amp;i_stock_sec=7203&amp;i_exchange_code=TKY&amp;i_output_type=0&amp;i_dom_flg=1"
@@ -68,12 +68,12 @@ TEST_F(LinkCells, TokyoCompanyGetsAllFiveLinks) {
 
 TEST_F(LinkCells, AddressesAreAttributeValuesWhateverTheOptionsHold) {
   // The cells follow the templates of the option file, the same the run reads.
-  Options().SetText(OptionKey::QuoteUrlTemplate, "http://q/x?a=1&code={code}\"<b>");
-  Options().SetText(OptionKey::ReportUrlTemplate, "http://r/{code}?a&amp;b");
-  EXPECT_EQ(Href(MakeYahooCell(1301)), "http://q/x?a=1&amp;code=1301&quot;&lt;b&gt;");
-  EXPECT_EQ(Href(MakeIfisCell(1301)), "http://r/1301?a&amp;b");
+  sites_.quoteTemplate = "http://q/x?a=1&code={code}\"<b>";
+  sites_.reportTemplate = "http://r/{code}?a&amp;b";
+  EXPECT_EQ(Href(MakeYahooCell(sites_, Code(1301))), "http://q/x?a=1&amp;code=1301&quot;&lt;b&gt;");
+  EXPECT_EQ(Href(MakeIfisCell(sites_, Code(1301))), "http://r/1301?a&amp;b");
   // A server name with markup in it stays inside the attribute.
-  EXPECT_EQ(Href(MakeGmoCell("x\"><script>", 7203, 0x19)),
+  EXPECT_EQ(Href(MakeGmoCell("x\"><script>", Code(7203), 0x19)),
             "https://kabu.click-sec.com/x&quot;&gt;&lt;script&gt;/kabu/meigaraInfo.do?meigaraCode=0720300");
 }
 
@@ -90,9 +90,10 @@ TEST_F(LinkCells, SbiAndGmoDependOnTheMarket) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "market 0x" << std::hex << int(c.market));
-    std::unique_ptr<MarkupElement> always[] = {MakeYahooCell(8411), MakeIfisCell(8411), MakeKComCell(8411)};
+    std::unique_ptr<MarkupElement> always[] = {MakeYahooCell(sites_, Code(8411)), MakeIfisCell(sites_, Code(8411)),
+                                               MakeKComCell(Code(8411))};
     for (const std::unique_ptr<MarkupElement>& cell : always) EXPECT_NE(Href(cell).find("8411"), std::string::npos);
-    std::unique_ptr<MarkupElement> sbi = MakeSbiCell(8411, c.market);
+    std::unique_ptr<MarkupElement> sbi = MakeSbiCell(Code(8411), c.market);
     if (*c.exchange) {
       std::string href = Href(sbi);
       EXPECT_NE(href.find(std::string("stock_sec_code_mul=8411&amp;exchange_code=") + c.exchange + "&amp;"),
@@ -102,7 +103,7 @@ TEST_F(LinkCells, SbiAndGmoDependOnTheMarket) {
     } else {
       EXPECT_EQ(Written(sbi), EmptyCell("sbi"));
     }
-    std::unique_ptr<MarkupElement> gmo = MakeGmoCell("sec1-7", 8411, c.market);
+    std::unique_ptr<MarkupElement> gmo = MakeGmoCell("sec1-7", Code(8411), c.market);
     if (c.gmo)
       EXPECT_NE(Href(gmo).find("meigaraCode=0841100"), std::string::npos);
     else
@@ -171,21 +172,11 @@ TEST(LinkImages, SizesDimensionsColourTypesAndCrcs) {
 
 // ---- writing the icons ----
 
-// A temporary home whose option file points HtmlDataDir at "out".
+// An output directory "out" in a temporary directory, and the cells chosen.
 class LinkImageFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previous_ = HomeDirectory();
-    SetHomeDirectory(home_.Path());
-    store_ = std::make_unique<OptionStore>();
-    Options().SetText(OptionKey::HtmlDataDir, home_.Path() + "out");
-    WriteTestFile(home_ / "out/keep", "");
-  }
-  void TearDown() override {
-    store_.reset();
-    SetHomeDirectory(previous_);
-  }
-  std::string Icon(const char* name) { return OutputPath((std::string("Images/") + name).c_str()); }
+  void SetUp() override { WriteTestFile(home_ / "out/keep", ""); }
+  std::string Icon(const char* name) { return output_.File(std::string("Images/") + name); }
   // Whether the icon file holds exactly `png` (compared quietly: the bytes
   // would flood the failure output).
   template <size_t N>
@@ -194,19 +185,17 @@ class LinkImageFiles : public ::testing::Test {
   }
 
   TempDir home_;
-  std::string previous_;
-  std::unique_ptr<OptionStore> store_;
+  OutputDir output_{home_.Path() + "out"};
+  CellOptions cells_;
 };
 
 TEST_F(LinkImageFiles, OnlyMissingOrEmptyIconsOfEnabledSitesAreWritten) {
   MessageRecorder messages;
-  WriteLinkImagesIfMissing();  // every option off by default: nothing, not even the directory
+  WriteLinkImagesIfMissing(output_, cells_);  // every cell off by default: nothing, not even the directory
   EXPECT_FALSE(TestPathExists(home_ / "out/Images"));
 
-  for (OptionKey key : {OptionKey::HtmlInsertYahoo, OptionKey::HtmlInsertGMO, OptionKey::HtmlInsertKCom,
-                        OptionKey::HtmlInsertSBI, OptionKey::HtmlInsertIfis})
-    Options().SetFlag(key, true);
-  WriteLinkImagesIfMissing();
+  cells_.yahoo = cells_.gmo = cells_.kcom = cells_.sbi = cells_.ifis = true;
+  WriteLinkImagesIfMissing(output_, cells_);
   EXPECT_TRUE(Holds("yahoo.png", kYahooPng));
   EXPECT_TRUE(Holds("gmo.png", kGmoPng));
   EXPECT_TRUE(Holds("kcom.png", kKcomPng));
@@ -217,15 +206,15 @@ TEST_F(LinkImageFiles, OnlyMissingOrEmptyIconsOfEnabledSitesAreWritten) {
   FileEntry(Icon("sbi.png").c_str()).Delete();
   WriteTestFile(Icon("yahoo.png"), "edited");
   WriteTestFile(Icon("gmo.png"), "");
-  WriteLinkImagesIfMissing();
+  WriteLinkImagesIfMissing(output_, cells_);
   EXPECT_TRUE(Holds("sbi.png", kSbiPng));
   EXPECT_EQ(ReadTestFile(Icon("yahoo.png")), "edited");
   EXPECT_TRUE(Holds("gmo.png", kGmoPng));
 
   // With its option off, a deleted icon stays missing and the others stay.
-  Options().SetFlag(OptionKey::HtmlInsertSBI, false);
+  cells_.sbi = false;
   FileEntry(Icon("sbi.png").c_str()).Delete();
-  WriteLinkImagesIfMissing();
+  WriteLinkImagesIfMissing(output_, cells_);
   EXPECT_FALSE(TestPathExists(Icon("sbi.png")));
   EXPECT_TRUE(TestPathExists(Icon("ifis.png")));
   EXPECT_TRUE(messages.Texts().empty());
@@ -234,10 +223,9 @@ TEST_F(LinkImageFiles, OnlyMissingOrEmptyIconsOfEnabledSitesAreWritten) {
 TEST_F(LinkImageFiles, FailedWriteIsReportedAndTheNextIconTried) {
   // "Images" is a file, so no icon can be written below it.
   WriteTestFile(home_ / "out/Images", "not a directory");
-  Options().SetFlag(OptionKey::HtmlInsertYahoo, true);
-  Options().SetFlag(OptionKey::HtmlInsertIfis, true);
+  cells_.yahoo = cells_.ifis = true;
   MessageRecorder messages;
-  WriteLinkImagesIfMissing();
+  WriteLinkImagesIfMissing(output_, cells_);
   std::vector<std::string> texts = messages.Texts();
   ASSERT_GE(texts.size(), 2u);
   EXPECT_EQ(std::count(texts.begin(), texts.end(), "ファイル<" + Icon("yahoo.png") + ">の書き込みに失敗"), 1);

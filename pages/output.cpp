@@ -1,22 +1,8 @@
 #include "pages/output.h"
 
-#include "platform/dates.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "settings/options.h"
-
-namespace {
-
-std::string HtmlDataDir() { return Options().Text(OptionKey::HtmlDataDir); }
-
-}  // namespace
-
-bool HasOutputDirectory() {
-  std::string directory = HtmlDataDir();
-  if (directory.empty() || directory == InfoOf(OptionKey::HtmlDataDir).defaultText) return false;
-  if (!DirectoryPathFits(OptionKey::HtmlDataDir, directory)) return false;
-  return FileEntry((directory + "/").c_str()).ExistsPath();
-}
 
 namespace {
 
@@ -35,6 +21,51 @@ size_t ResolvedLength(std::string_view value) {
 
 }  // namespace
 
+bool OutputDir::Exists() const {
+  if (directory_.empty() || directory_ == InfoOf(OptionKey::HtmlDataDir).defaultText) return false;
+  if (!DirectoryPathFits(OptionKey::HtmlDataDir, directory_)) return false;
+  return FileEntry((directory_ + "/").c_str()).ExistsPath();
+}
+
+std::string OutputDir::File(std::string_view name) const {
+  std::string joined = directory_;
+  if (joined.empty() || (joined.back() != '/' && joined.back() != '\\')) joined += '/';
+  joined += name;
+  FilePath path;
+  if (!path.SetPath(joined.c_str())) return joined;
+  return path.Text();
+}
+
+std::string OutputDir::Subdir(std::string_view name) const {
+  return directory_ + "/" + std::string(name) + "/";
+}
+
+std::string OutputDir::DayFile(std::string_view subdir, uint32_t date) const {
+  return Subdir(subdir) + FormatString("%u.html", date);
+}
+
+std::string OutputDir::SummaryPage(View view) const { return directory_ + "/" + ViewName(view) + ".html"; }
+
+std::string OutputDir::SchedulePage(View view) const { return File(std::string(ViewName(view)) + "Sche.html"); }
+
+std::string OutputDir::CompanyPage(Code code) const { return Subdir(kIndivDir) + code.Text() + ".html"; }
+
+std::string OutputDir::EnsureSubdir(std::string_view name) const {
+  std::string directory = Subdir(name);
+  FileEntry entry(directory.c_str());
+  if (!entry.ExistsPath()) entry.CreateDir();  // reports its own failure
+  return directory;
+}
+
+bool OutputDir::RemoveSubdir(std::string_view name) const {
+  if (!Exists()) return false;
+  FileEntry entry(Subdir(name).c_str());
+  if (!entry.ExistsPath()) return false;
+  return entry.DeleteDir();
+}
+
+OutputDir OutputDirOf(const OptionStore& options) { return OutputDir(options.Text(OptionKey::HtmlDataDir)); }
+
 bool DirectoryPathFits(OptionKey key, std::string_view value) {
   if (key != OptionKey::HtmlDataDir && key != OptionKey::XlsCheckDir) return true;
   return ResolvedLength(value) <= LongestDirectory(key);
@@ -50,39 +81,10 @@ bool CheckDirectoryPath(OptionKey key, std::string_view value) {
   return false;
 }
 
-std::string OutputPath(const char* name) {
-  std::string joined = HtmlDataDir();
-  if (joined.empty() || (joined.back() != '/' && joined.back() != '\\')) joined += '/';
-  joined += name;
-  FilePath path;
-  if (!path.SetPath(joined.c_str())) return joined;
-  return path.Text();
-}
-
-std::string OutputSubdirPath(const char* name) { return FormatString("%s/%s/", HtmlDataDir().c_str(), name); }
-
-std::string DayFilePath(const char* subdir, uint32_t date) {
-  return FormatString("%s/%s/%u.html", HtmlDataDir().c_str(), subdir, date);
-}
-
-std::string EnsureOutputSubdir(const char* name) {
-  std::string directory = OutputSubdirPath(name);
-  FileEntry entry(directory.c_str());
-  if (!entry.ExistsPath()) entry.CreateDir();  // reports its own failure
-  return directory;
-}
-
-bool RemoveOutputSubdir(const char* name) {
-  if (!HasOutputDirectory()) return false;
-  FileEntry entry(OutputSubdirPath(name).c_str());
-  if (!entry.ExistsPath()) return false;
-  return entry.DeleteDir();
-}
-
-std::string SetPageAside(const std::string& path) {
-  std::string aside = path + FormatString(".broken-%u", TodayDate());
+std::string SetPageAside(const std::string& path, uint32_t today) {
+  std::string aside = path + FormatString(".broken-%u", today);
   for (int n = 2; FileEntry(aside.c_str()).ExistsPath() && n < 100; ++n)
-    aside = path + FormatString(".broken-%u-%d", TodayDate(), n);
+    aside = path + FormatString(".broken-%u-%d", today, n);
   FileEntry page(path.c_str());
   return page.MoveTo(aside.c_str(), false) ? aside : std::string();
 }

@@ -1,6 +1,6 @@
-// What the page builders read of a run, lent to them read-only: the company
-// store's lookups and the user's selections. The builders never see the work
-// task itself.
+// What the page builders read of a run, lent to them read-only: the options
+// of the pages, the company store's lookups and the user's selections. The
+// builders never see the work task itself, nor the option file.
 #pragma once
 
 #include <array>
@@ -11,14 +11,32 @@
 #include <vector>
 
 #include "markup/tree.h"
-
+#include "pages/views.h"
 #include "settings/lists.h"
+#include "settings/site_urls.h"
 #include "settings/tickers.h"
 
-// The three views: which companies a page shows and how their names are
-// highlighted (the portfolio page marks nothing, the spreadsheet page only the
-// portfolio's companies, the all page both kinds).
-enum class PageView { kPort = 0, kXls = 1, kAll = 2 };
+// The options that decide which cells a row carries.
+struct CellOptions {
+  bool inPortHighlight = true;  // InPortHighlight: portfolio and spreadsheet companies marked
+  bool market = false, industry = false;  // HtmlInsertMarket, HtmlInsertIndustry
+  // HtmlInsertYahoo, HtmlInsertIfis, HtmlInsertGMO, HtmlInsertKCom, HtmlInsertSBI
+  bool yahoo = false, ifis = false, gmo = false, kcom = false, sbi = false;
+  std::string gmoServer;  // GMOServer, in the GMO link cells
+  SiteAddresses sites;    // the quote and report pages the yahoo and ifis cells open
+};
+
+// What the page builders read of the option file, read once for a run.
+struct PageSettings {
+  CellOptions cells;
+  bool fullName = false;   // UseFullConame: the stored full name replaces the list's
+  bool mergeTime = true;   // HtmlRowMergeTime: equal times of neighbouring rows share a cell
+  bool remake = false;     // CollectRemake: the summary pages are always made anew
+  // IgnoreGR, IgnoreAim, IgnoreForeign, IgnoreREIT, IgnoreETF: rows left out
+  bool ignoreGR = true, ignoreAim = true, ignoreForeign = false, ignoreREIT = false, ignoreETF = true;
+  bool inMarketTime = true;  // StScheInMarketHighlight: estimates in trading hours marked
+  uint32_t periodStart = 0;  // PeriodSt: the first day the summary pages show
+};
 
 // The company store's lookups.
 class CompanyLookup {
@@ -26,11 +44,11 @@ class CompanyLookup {
   virtual ~CompanyLookup() = default;
   // Whether the profile table (markets and industries) is loaded.
   virtual bool Loaded() const = 0;
-  // The stored name of a ticker: "" unknown, "*" requested, "-" no such company.
-  virtual std::string_view NameOf(int ticker) const = 0;
-  // The market and industry codes of a ticker; 0 when unknown or not loaded.
-  virtual uint8_t MarketOf(int ticker) const = 0;
-  virtual uint8_t IndustryOf(int ticker) const = 0;
+  // The stored name of a company: "" unknown, "*" requested, "-" no such company.
+  virtual std::string_view NameOf(Code code) const = 0;
+  // The market and industry codes of a company; 0 when unknown or not loaded.
+  virtual uint8_t MarketOf(Code code) const = 0;
+  virtual uint8_t IndustryOf(Code code) const = 0;
 };
 
 // The user's selections for the pages of a run.
@@ -41,11 +59,19 @@ struct PageSelections {
   const std::vector<std::string>* ignoreTitles = nullptr;
   const std::vector<std::string>* keywords = nullptr;
 
-  bool InPortfolio(int ticker) const {
-    return portfolio && ticker > 0 && portfolio->Contains(static_cast<uint16_t>(ticker));
+  bool InPortfolio(Code code) const { return portfolio && code.Number() > 0 && portfolio->Contains(code); }
+  bool HasXls(Code code) const { return HasTicker(xls, code); }
+  bool HasIndiv(Code code) const { return HasTicker(indiv, code); }
+  // Whether a view shows a company: the portfolio view its companies, the
+  // spreadsheet view those with a file, the all view every one.
+  bool InView(View view, Code code) const {
+    switch (view) {
+      case View::kPort: return InPortfolio(code);
+      case View::kXls: return HasXls(code);
+      case View::kAll: return true;
+    }
+    return false;
   }
-  bool HasXls(int ticker) const { return HasTicker(xls, ticker); }
-  bool HasIndiv(int ticker) const { return HasTicker(indiv, ticker); }
 };
 
 // Status of a schedule entry.
@@ -78,7 +104,7 @@ using ScheduleSlot = std::array<ScheduleEntry, 5>;
 // A company of the user's monthly list ("_monthly.txt"): the day its figures
 // appear, the time once they did.
 struct MonthlyEntry {
-  int ticker = 0;
+  Code ticker;
   uint32_t date = 0;
   int time = 0;
   std::string title;
@@ -88,6 +114,6 @@ struct MonthlyEntry {
 // A disclosure row of a converted day that announced results or monthly
 // figures: the company and a copy of the row's title cell.
 struct AnnouncedRow {
-  int ticker = 0;
+  Code ticker;
   std::unique_ptr<MarkupElement> titleCell;
 };

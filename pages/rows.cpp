@@ -25,12 +25,12 @@ int NumberOf(const MarkupText& text) {
 
 }  // namespace
 
-int RowTicker(const MarkupElement& row) {
+Code RowTicker(const MarkupElement& row) {
   const MarkupElement* cell = row.FindCellById("ticker", false);
-  if (!cell) return 0;
+  if (!cell) return Code();
   if (const MarkupElement* link = cell->FindChild("a", false)) cell = link;
   const MarkupText* text = cell->FirstText();
-  return text ? NumberOf(*text) : 0;
+  return text ? Code(NumberOf(*text)) : Code();
 }
 
 void LinkTickerToIndiv(MarkupElement& cell) {
@@ -38,7 +38,7 @@ void LinkTickerToIndiv(MarkupElement& cell) {
   if (!first) return;
   std::unique_ptr<MarkupText> text = cell.DetachText(first);
   MarkupElement* link = cell.InsertChild(0, std::make_unique<MarkupElement>("a"));
-  link->AddAttribute("href", FormatString("./Indiv/%04d.html", NumberOf(*text)));
+  link->AddAttribute("href", "./Indiv/" + Code(NumberOf(*text)).Text() + ".html");
   link->AppendText(std::move(text));
 }
 

@@ -6,11 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "settings/tickers.h"
+
 class MarkupElement;
 
-// The ticker of a row: the number in its "ticker" cell (or in the link inside
-// it); 0 when there is none.
-int RowTicker(const MarkupElement& row);
+// The company of a row: the code in its "ticker" cell (or in the link inside
+// it); Code() when there is none.
+Code RowTicker(const MarkupElement& row);
 // Wraps the first text of a ticker cell in a link to the company's page
 // "./Indiv/NNNN.html".
 void LinkTickerToIndiv(MarkupElement& cell);

@@ -11,7 +11,6 @@
 #include "platform/dates.h"
 #include "platform/diagnostics.h"
 #include "settings/markets.h"
-#include "settings/options.h"
 
 namespace {
 
@@ -19,7 +18,7 @@ namespace {
 // its monthly figures.
 struct Item {
   ScheduleEntry entry;
-  int ticker = 0;
+  Code ticker;
   const MonthlyEntry* monthly = nullptr;  // a monthly item
   int16_t earlierTime = 0;                // the time of entry 2 of the slot
 
@@ -38,34 +37,22 @@ bool Sooner(const Item& a, const Item& b) {
 
 // Trading ends at 15:00 in Tokyo and for unknown or green-sheet markets, at
 // 15:30 on the regional exchanges.
-int ClosingTime(uint8_t market) {
-  int group = market >> 4;
-  return group >= 2 && group <= 4 ? 1530 : 1500;
-}
-
-bool InView(const ScheduleInputs& in, int ticker) {
-  switch (in.view) {
-    case PageView::kPort: return in.selections.InPortfolio(ticker);
-    case PageView::kXls: return in.selections.HasXls(ticker);
-    case PageView::kAll: return true;
-  }
-  return false;
-}
+int ClosingTime(uint8_t market) { return IsRegional(market) ? 1530 : 1500; }
 
 std::vector<Item> CollectItems(const ScheduleInputs& in) {
   std::vector<Item> items;
   for (size_t index = 0; in.slots && index < in.slots->size(); ++index) {
-    int ticker = static_cast<int>(index) + kFirstTicker;
+    Code ticker = Code::AtIndex(index);
     const ScheduleSlot& slot = (*in.slots)[index];
     int status = slot[0].Status();
-    if (!TickerIndex(ticker) || status == kScheduleProvisional || status == kScheduleVacant ||
-        status == kScheduleNone || !InView(in, ticker))
+    if (!ticker.Index() || status == kScheduleProvisional || status == kScheduleVacant ||
+        status == kScheduleNone || !in.selections.InView(in.view, ticker))
       continue;
     items.push_back({slot[0], ticker, nullptr, slot[2].time});
   }
   for (size_t i = 0; in.monthly && i < in.monthly->size(); ++i) {
     const MonthlyEntry& monthly = (*in.monthly)[i];
-    if (!InView(in, monthly.ticker)) continue;
+    if (!in.selections.InView(in.view, monthly.ticker)) continue;
     ScheduleEntry entry;
     entry.date = monthly.date;
     entry.time = static_cast<int16_t>(monthly.time);
@@ -108,11 +95,8 @@ std::unique_ptr<MarkupElement> TitleCell(const ScheduleInputs& in, const Item& i
 // The rows of the page, group by group.
 class ScheduleBuilder {
  public:
-  ScheduleBuilder(const ScheduleInputs& in, MarkupElement& table) : in_(in), table_(table), cells_(CellOptions::Read()) {
-    mergeTime_ = Options().Flag(OptionKey::HtmlRowMergeTime);
-    ignoreAim_ = Options().Flag(OptionKey::IgnoreAim);
-    marketTime_ = Options().Flag(OptionKey::StScheInMarketHighlight);
-  }
+  ScheduleBuilder(const ScheduleInputs& in, MarkupElement& table)
+      : in_(in), table_(table), settings_(*in.settings), cells_(settings_.cells) {}
   void Add(const Item& item);
   void Finish() {
     CloseDate();
@@ -132,8 +116,8 @@ class ScheduleBuilder {
 
   const ScheduleInputs& in_;
   MarkupElement& table_;
-  CellOptions cells_;
-  bool mergeTime_ = true, ignoreAim_ = true, marketTime_ = true;
+  const PageSettings& settings_;
+  const CellOptions& cells_;
   int64_t groupKey_ = -1;
   MarkupElement* dateCell_ = nullptr;
   int dateRows_ = 0;
@@ -146,7 +130,7 @@ void ScheduleBuilder::Add(const Item& item) {
   const CompanyLookup& companies = *in_.companies;
   uint8_t market = companies.Loaded() ? companies.MarketOf(item.ticker) : 0;
   uint8_t industry = companies.Loaded() ? companies.IndustryOf(item.ticker) : 0;
-  if (ignoreAim_ && companies.Loaded() && market == 0x15) return;
+  if (settings_.ignoreAim && companies.Loaded() && IsProMarket(market)) return;
   MarkupElement* row = table_.AddChild("tr");
   int64_t key = static_cast<int64_t>(item.entry.date) + static_cast<int64_t>(item.Status()) * 100000000;
   if (key != groupKey_) {
@@ -156,7 +140,7 @@ void ScheduleBuilder::Add(const Item& item) {
     dateCell_->AddAttribute("id", "date");
     dateCell_->AddText(DateText(item.entry, item.Status()));
     dateRows_ = 0;
-    if (mergeTime_) {
+    if (settings_.mergeTime) {
       CloseTime();
       rememberedTime_ = 9999;
     }
@@ -164,17 +148,17 @@ void ScheduleBuilder::Add(const Item& item) {
   ++dateRows_;
   MarkupElement* tickerCell = row->AddChild("td");
   tickerCell->AddAttribute("id", "ticker");
-  tickerCell->AddTextFormat("%04d", item.ticker);
+  tickerCell->AddText(item.ticker.Text());
   if (in_.selections.HasIndiv(item.ticker)) LinkTickerToIndiv(*tickerCell);
   // The stored name came from a site or a hand-edited file: only its text
   // reaches the page.
   std::string_view stored = companies.NameOf(item.ticker);
   std::string safeName = stored.size() > 1 ? SafeMarkupText(stored) : std::string();
   MarkupElement* name = row->InsertChild(row->children().size(), TextCell("coname", safeName.empty() ? "？" : safeName));
-  if (cells_.inPortHighlight && in_.view != PageView::kPort) HighlightName(*name, in_.view, in_.selections, item.ticker);
+  if (cells_.inPortHighlight && in_.view != View::kPort) HighlightName(*name, in_.view, in_.selections, item.ticker);
   if (cells_.industry) row->InsertChildAfter(name, TextCell("industry", IndustryName(industry)));
   if (cells_.market) row->InsertChildAfter(name, TextCell("market", MarketName(market)));
-  InsertLinkCells(*row, name, cells_, item.ticker, market, in_.gmoServer);
+  InsertLinkCells(*row, name, cells_, item.ticker, market);
   row->InsertChild(row->children().size(), TitleCell(in_, item));
   AddTimeCell(*row, tickerCell, item, market);
 }
@@ -182,7 +166,7 @@ void ScheduleBuilder::Add(const Item& item) {
 void ScheduleBuilder::AddTimeCell(MarkupElement& row, const MarkupElement* tickerCell, const Item& item,
                                   uint8_t market) {
   int time = item.entry.time != 0 ? item.entry.time : item.earlierTime;
-  if (mergeTime_ && time == rememberedTime_) {
+  if (settings_.mergeTime && time == rememberedTime_) {
     ++timeRows_;
     return;
   }
@@ -196,7 +180,7 @@ void ScheduleBuilder::AddTimeCell(MarkupElement& row, const MarkupElement* ticke
   } else {
     timeCell_->AddTextFormat("%04d*", time);
     // An estimate that falls in trading hours, when the user wants it marked.
-    if (marketTime_ && in_.companies->Loaded() && time < ClosingTime(market))
+    if (settings_.inMarketTime && in_.companies->Loaded() && time < ClosingTime(market))
       timeCell_->AddAttribute("class", "in_market_time");
   }
   timeRows_ = 1;
@@ -205,11 +189,15 @@ void ScheduleBuilder::AddTimeCell(MarkupElement& row, const MarkupElement* ticke
 
 }  // namespace
 
-bool BuildSchedulePage(const ScheduleInputs& inputs) {
+std::unique_ptr<MarkupDocument> MakeSchedulePage(const ScheduleInputs& inputs) {
   MarkupElement* table = nullptr;
   std::unique_ptr<MarkupDocument> page = BuildPageFrame(inputs.title, kStyleSheetFile, table);
   ScheduleBuilder builder(inputs, *table);
   for (const Item& item : CollectItems(inputs)) builder.Add(item);
   builder.Finish();
-  return SavePage(OutputPath(inputs.fileName).c_str(), *page);
+  return page;
+}
+
+bool BuildSchedulePage(const ScheduleInputs& inputs) {
+  return SavePage(inputs.output.SchedulePage(inputs.view).c_str(), *MakeSchedulePage(inputs));
 }

@@ -4,25 +4,30 @@
 // of the monthly figures. Rebuilt whole each time.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "pages/output.h"
 #include "pages/page_inputs.h"
+
+class MarkupDocument;
 
 // What a build reads of the run, lent read-only.
 struct ScheduleInputs {
-  PageView view = PageView::kAll;
-  const char* fileName = "AllSche.html";
+  View view = View::kAll;
   const char* title = nullptr;
+  const PageSettings* settings = nullptr;
   const std::vector<ScheduleSlot>* slots = nullptr;  // 9000, or empty when not loaded
   const std::vector<MonthlyEntry>* monthly = nullptr;
-  const std::vector<AnnouncedRow>* reported = nullptr;         // earnings reports of this run's days
-  const std::vector<AnnouncedRow>* monthlyReported = nullptr;  // monthly figures of this run's days
+  const std::vector<AnnouncedRow>* reported = nullptr;         // earnings reports of the period's days
+  const std::vector<AnnouncedRow>* monthlyReported = nullptr;  // monthly figures of the period's days
   const CompanyLookup* companies = nullptr;
   PageSelections selections;
-  std::string gmoServer;
+  OutputDir output;  // where the page goes (OutputDir::SchedulePage)
 };
 
-// Builds and saves one page (the file name joined to HtmlDataDir). Returns
-// false after reporting a failed write.
+// The page of the view, made in memory; reads no file.
+std::unique_ptr<MarkupDocument> MakeSchedulePage(const ScheduleInputs& inputs);
+// Makes and saves the page. Returns false after reporting a failed write.
 bool BuildSchedulePage(const ScheduleInputs& inputs);

@@ -9,46 +9,16 @@
 #include "markup/tree.h"
 #include "pages/cells.h"
 #include "pages/frame.h"
-#include "pages/output.h"
 #include "pages/page_parser.h"
 #include "pages/rows.h"
 #include "platform/dates.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "settings/markets.h"
-#include "settings/options.h"
 
 namespace {
 
 constexpr uint32_t kBeforeAnyDay = 101;  // the oldest kept day of a page without days
-
-// The options a build reads, once per page.
-struct SummaryOptions {
-  CellOptions cells;
-  bool fullName = false, mergeTime = true, remake = false;
-  bool ignoreGR = true, ignoreAim = true, ignoreForeign = false, ignoreREIT = false, ignoreETF = true;
-  uint32_t periodStart = 0;
-
-  static SummaryOptions Read() {
-    auto on = [](OptionKey key) { return Options().Flag(key); };
-    SummaryOptions options;
-    options.cells = CellOptions::Read();
-    options.fullName = on(OptionKey::UseFullConame);
-    options.mergeTime = on(OptionKey::HtmlRowMergeTime);
-    options.remake = on(OptionKey::CollectRemake);
-    options.ignoreGR = on(OptionKey::IgnoreGR);
-    options.ignoreAim = on(OptionKey::IgnoreAim);
-    options.ignoreForeign = on(OptionKey::IgnoreForeign);
-    options.ignoreREIT = on(OptionKey::IgnoreREIT);
-    options.ignoreETF = on(OptionKey::IgnoreETF);
-    options.periodStart = Options().Date(OptionKey::PeriodSt);
-    return options;
-  }
-};
-
-bool IsForeign(uint8_t market) {
-  return market == 0x14 || market == 0x18 || market == 0x1C || market == 0x1D || market == 0x1E;
-}
 
 // Whether a title is hidden by an ignore-title entry: "*word" hides titles
 // that contain the word, any other entry only the title that is exactly it.
@@ -97,93 +67,53 @@ MarkupText* TitleText(MarkupElement& row) {
   return cell->FirstText();
 }
 
-// One page being built: the existing page's table with its bounds, and the
-// rows of the new days waiting to go in.
-class SummaryBuilder {
- public:
-  SummaryBuilder(const SummaryInputs& inputs, const SummaryOptions& options) : in_(inputs), opt_(options) {}
-  bool Build();
+// The link cells' ids with whether each is on.
+std::array<std::pair<const char*, bool>, 5> LinkChoices(const CellOptions& cells) {
+  return {{{"gmo", cells.gmo}, {"kcom", cells.kcom}, {"sbi", cells.sbi}, {"ifis", cells.ifis}, {"yahoo", cells.yahoo}}};
+}
 
- private:
-  enum class Existing { kMerge, kRebuild, kUnreadable };
-  Existing OpenExisting(const std::string& path);
-  bool NewDayWrittenLate(const std::string& path) const;
-  void NewFrame();
-  void AddDay(uint32_t date);
-  void RemoveDay(uint32_t date);
-  bool Decorate(MarkupElement& row, MarkupElement* lower);
-  void MergeWithLower(MarkupElement& row, MarkupElement& lower) const;
-  void Splice();
-  // The link cells' ids with whether each is on.
-  std::array<std::pair<const char*, bool>, 5> LinkChoices() const {
-    return {{{"gmo", opt_.cells.gmo}, {"kcom", opt_.cells.kcom}, {"sbi", opt_.cells.sbi}, {"ifis", opt_.cells.ifis},
-             {"yahoo", opt_.cells.yahoo}}};
-  }
+}  // namespace
 
-  const SummaryInputs& in_;
-  const SummaryOptions& opt_;
-  std::unique_ptr<MarkupDocument> page_;
-  MarkupElement* table_ = nullptr;
-  uint32_t oldest_ = kBeforeAnyDay;  // O: the oldest day the page keeps
-  uint32_t newest_ = kNoDate;        // N: the day of its top row
-  // Rows in the order they were put in: `above_` go on top of the page, each
-  // above the one before; `below_` below its bottom row (days older than O).
-  std::vector<std::unique_ptr<MarkupElement>> above_;
-  std::vector<std::unique_ptr<MarkupElement>> below_;
-};
+SummaryPage::SummaryPage(const SummaryInputs& inputs) : in_(inputs), opt_(*inputs.settings) { NewFrame(); }
 
-void SummaryBuilder::NewFrame() {
+SummaryPage::~SummaryPage() = default;
+
+void SummaryPage::NewFrame() {
   page_ = BuildPageFrame(in_.title, kStyleSheetFile, table_);
+  adopted_ = false;
   oldest_ = kBeforeAnyDay;
   newest_ = kNoDate;
 }
 
-SummaryBuilder::Existing SummaryBuilder::OpenExisting(const std::string& path) {
-  std::string text;
-  if (!ReadAll(path.c_str(), text)) return Existing::kRebuild;
-  PageParser parser;
-  parser.quiet = true;
-  page_ = parser.ParseHandedOver(std::move(text));
-  if (!page_) return Existing::kUnreadable;
+bool SummaryPage::Adopt(std::unique_ptr<MarkupDocument> page) {
+  page_ = std::move(page);
   LinkSiteIcon(*page_);
   table_ = page_->FindChild("table", true);
   // A page without rows, or whose top row has no readable date, is rebuilt:
   // it could not tell which days it holds.
-  if (!table_ || table_->children().empty()) return Existing::kRebuild;
-  newest_ = RowDate(*table_->children().front());
-  if (newest_ == 0) return Existing::kRebuild;
+  newest_ = table_ && !table_->children().empty() ? RowDate(*table_->children().front()) : 0;
+  if (newest_ == 0) {
+    NewFrame();
+    return false;
+  }
   // Days before PeriodSt go, from the bottom up.
-  size_t rows = table_->children().size();
-  for (size_t i = rows; i-- > 0;) {
+  for (size_t i = table_->children().size(); i-- > 0;) {
     uint32_t date = RowDate(*table_->children()[i]);
     if (date == 0) continue;
     if (date >= opt_.periodStart) {
       oldest_ = date;
-      break;
+      adopted_ = true;
+      return true;
     }
     table_->RemoveChildren(i, table_->children().size() - i);
   }
-  if (oldest_ == kBeforeAnyDay) return Existing::kRebuild;
-  return NewDayWrittenLate(path) ? Existing::kRebuild : Existing::kMerge;
-}
-
-// Whether a day the page holds already (O <= D < N) has a day file written
-// after the page: a day whose download failed and came later, or views rebuilt
-// after a list was edited. Merging would skip it for good.
-bool SummaryBuilder::NewDayWrittenLate(const std::string& path) const {
-  uint64_t pageWritten = 0;
-  if (!FileEntry(path.c_str()).LastWriteStamp(pageWritten)) return true;
-  for (uint32_t date = oldest_; date < newest_ && date <= in_.endDate; date = NextDay(date)) {
-    uint64_t dayWritten = 0;
-    if (FileEntry(DayFilePath(in_.viewName, date).c_str()).LastWriteStamp(dayWritten) && dayWritten > pageWritten)
-      return true;
-  }
+  NewFrame();
   return false;
 }
 
 // Removes the group of a day from the top part of the page: from its date
 // cell down to the next date cell.
-void SummaryBuilder::RemoveDay(uint32_t date) {
+void SummaryPage::RemoveDay(uint32_t date) {
   const NodeList<MarkupElement>& rows = table_->children();
   size_t first = 0;
   while (first < rows.size() && RowDate(*rows[first]) != date) ++first;
@@ -192,20 +122,13 @@ void SummaryBuilder::RemoveDay(uint32_t date) {
   table_->RemoveChildren(first, end - first);
 }
 
-void SummaryBuilder::AddDay(uint32_t date) {
-  std::string text;
-  if (!ReadAll(DayFilePath(in_.viewName, date).c_str(), text)) return;
-  PageParser parser;
-  std::unique_ptr<MarkupDocument> day = parser.ParseHandedOver(std::move(text));
-  MarkupElement* dayTable = day ? day->FindChild("table", true) : nullptr;
-  if (!dayTable) return;
-  // The day is read: now its old group may go.
+void SummaryPage::AddDay(uint32_t date, MarkupElement& dayTable) {
   if (date == newest_) RemoveDay(date);
   std::vector<std::unique_ptr<MarkupElement>>& into = date < oldest_ ? below_ : above_;
   size_t start = into.size();
   MarkupElement* lower = nullptr;
-  while (!dayTable->children().empty()) {
-    std::unique_ptr<MarkupElement> row = dayTable->DetachChild(dayTable->children().front());
+  while (!dayTable.children().empty()) {
+    std::unique_ptr<MarkupElement> row = dayTable.DetachChild(dayTable.children().front());
     if (!Decorate(*row, lower)) continue;
     lower = row.get();
     into.push_back(std::move(row));
@@ -221,9 +144,9 @@ void SummaryBuilder::AddDay(uint32_t date) {
 
 // The twelve steps of one row; false when a filter drops it. `lower` is the row
 // of the same day decorated just before, which stands directly below this one.
-bool SummaryBuilder::Decorate(MarkupElement& row, MarkupElement* lower) {
+bool SummaryPage::Decorate(MarkupElement& row, MarkupElement* lower) {
   const CompanyLookup& companies = *in_.companies;
-  int ticker = RowTicker(row);
+  Code ticker = RowTicker(row);
   MarkupElement* name = row.FindCellById("coname", false);
   std::string_view stored = companies.NameOf(ticker);
   // The stored name came from a site or a hand-edited file: only its text
@@ -233,7 +156,7 @@ bool SummaryBuilder::Decorate(MarkupElement& row, MarkupElement* lower) {
     name->ClearTexts();
     name->AddText(safeName);
   }
-  if (name && opt_.cells.inPortHighlight && in_.view != PageView::kPort)
+  if (name && opt_.cells.inPortHighlight && in_.view != View::kPort)
     HighlightName(*name, in_.view, in_.selections, ticker);
   // The market of the row's own text when the profile does not know it (yet).
   MarkupElement* marketCell = row.FindCellById("market", false);
@@ -241,9 +164,9 @@ bool SummaryBuilder::Decorate(MarkupElement& row, MarkupElement* lower) {
   if (market == 0 && marketCell) market = MarketCodeOfName(CellText(*marketCell));
   uint8_t industry = companies.Loaded() ? companies.IndustryOf(ticker) : 0;
   MarkupText* title = TitleText(row);
-  if ((opt_.ignoreGR && market == 0x50) || (opt_.ignoreAim && market == 0x15) ||
-      (opt_.ignoreForeign && IsForeign(market)) || (opt_.ignoreREIT && industry == 34) ||
-      (opt_.ignoreETF && industry == 35) ||
+  if ((opt_.ignoreGR && IsGreenSheet(market)) || (opt_.ignoreAim && IsProMarket(market)) ||
+      (opt_.ignoreForeign && IsForeign(market)) || (opt_.ignoreREIT && IsReit(industry)) ||
+      (opt_.ignoreETF && IsEtf(industry)) ||
       TitleIgnored(title ? title->text() : std::string_view(), in_.selections.ignoreTitles))
     return false;
   if (title && in_.selections.keywords) {
@@ -263,9 +186,9 @@ bool SummaryBuilder::Decorate(MarkupElement& row, MarkupElement* lower) {
   } else if (marketCell) {
     row.RemoveChild(marketCell);
   }
-  for (const auto& [id, on] : LinkChoices())
+  for (const auto& [id, on] : LinkChoices(opt_.cells))
     if (MarkupElement* cell = row.FindCellById(id, false); cell && !on) row.RemoveChild(cell);
-  InsertLinkCells(row, name, opt_.cells, ticker, market, in_.gmoServer);
+  InsertLinkCells(row, name, opt_.cells, ticker, market);
   if (lower) MergeWithLower(row, *lower);
   MarkupElement* tickerCell = row.FindCellById("ticker", false);
   if (tickerCell && !tickerCell->FindChild("a", false) && in_.selections.HasIndiv(ticker)) LinkTickerToIndiv(*tickerCell);
@@ -274,7 +197,7 @@ bool SummaryBuilder::Decorate(MarkupElement& row, MarkupElement* lower) {
 
 // Joins this row's cells with the row below it: the ticker and its own cells
 // for the same company, the name for the same name, the time for the same time.
-void SummaryBuilder::MergeWithLower(MarkupElement& row, MarkupElement& lower) const {
+void SummaryPage::MergeWithLower(MarkupElement& row, MarkupElement& lower) const {
   auto join = [&](const char* id, int span) {
     MarkupElement* mine = row.FindCellById(id, false);
     MarkupElement* theirs = lower.FindCellById(id, false);
@@ -289,7 +212,7 @@ void SummaryBuilder::MergeWithLower(MarkupElement& row, MarkupElement& lower) co
   if (RowTicker(row) == RowTicker(lower)) {
     int span = spanOf(lower, "ticker");
     join("ticker", span);
-    for (const auto& [id, on] : LinkChoices())
+    for (const auto& [id, on] : LinkChoices(opt_.cells))
       if (on) join(id, span);
     if (opt_.cells.market) join("market", span);
     if (opt_.cells.industry) join("industry", span);
@@ -304,39 +227,68 @@ void SummaryBuilder::MergeWithLower(MarkupElement& row, MarkupElement& lower) co
 
 // Puts the new rows in: those of older days below the page's bottom row, the
 // others on top, each group in the reverse of the order it was put in.
-void SummaryBuilder::Splice() {
+std::unique_ptr<MarkupDocument> SummaryPage::Finish() {
   std::reverse(below_.begin(), below_.end());
   table_->InsertChildren(table_->children().size(), std::move(below_));
   std::reverse(above_.begin(), above_.end());
   table_->InsertChildren(0, std::move(above_));
+  return std::move(page_);
 }
 
-bool SummaryBuilder::Build() {
-  std::string path = FormatString("%s/%s.html", Options().Text(OptionKey::HtmlDataDir).c_str(), in_.viewName);
-  bool merging = !in_.rebuild && !opt_.remake && FileEntry(path.c_str()).ExistsPath();
-  if (merging) {
-    Existing existing = OpenExisting(path);
-    if (existing == Existing::kUnreadable) {
-      // Left as it is, the page would never be updated again: it goes aside
-      // and is made anew from the day views.
-      std::string aside = SetPageAside(path);
-      ReportError("既存のまとめhtml<%s>のパースに失敗したので<%s>に移して作り直します", path.c_str(), aside.c_str());
-    }
-    merging = existing == Existing::kMerge;
+namespace {
+
+// Whether a day the page holds already (O <= D < N) has a day file written
+// after the page: a day whose download failed and came later, or views rebuilt
+// after a list was edited. Merging would skip it for good.
+bool NewDayWrittenLate(const SummaryInputs& in, const std::string& path, const SummaryPage& page) {
+  uint64_t pageWritten = 0;
+  if (!FileEntry(path.c_str()).LastWriteStamp(pageWritten)) return true;
+  for (uint32_t date = page.OldestDay(); date < page.NewestDay() && date <= in.endDate; date = NextDay(date)) {
+    uint64_t dayWritten = 0;
+    if (FileEntry(in.output.DayFile(in.view, date).c_str()).LastWriteStamp(dayWritten) && dayWritten > pageWritten)
+      return true;
   }
-  if (!merging) NewFrame();
-  for (uint32_t date = opt_.periodStart; date <= in_.endDate; date = NextDay(date)) {
-    if (merging && date >= oldest_ && date < newest_) continue;  // already on the page
-    if (FileEntry(DayFilePath(in_.viewName, date).c_str()).ExistsPath()) AddDay(date);
+  return false;
+}
+
+// Whether the page on disk is continued: it reads and parses, tells which
+// days it holds, and none of them has changed since. One that does not parse
+// would never be updated again: it goes aside and is made anew.
+bool ContinuePage(const SummaryInputs& in, const std::string& path, SummaryPage& page) {
+  std::string text;
+  if (!ReadAll(path.c_str(), text)) return false;
+  PageParser parser;
+  parser.quiet = true;
+  std::unique_ptr<MarkupDocument> existing = parser.ParseHandedOver(std::move(text));
+  if (!existing) {
+    std::string aside = SetPageAside(path, in.today);
+    ReportError("既存のまとめhtml<%s>のパースに失敗したので<%s>に移して作り直します", path.c_str(), aside.c_str());
+    return false;
   }
-  Splice();
-  return SavePage(path.c_str(), *page_);
+  return page.Adopt(std::move(existing)) && !NewDayWrittenLate(in, path, page);
+}
+
+// Adds the day file of a date, when it reads and parses.
+void AddDayFile(const SummaryInputs& in, uint32_t date, SummaryPage& page) {
+  std::string text;
+  if (!ReadAll(in.output.DayFile(in.view, date).c_str(), text)) return;
+  PageParser parser;
+  std::unique_ptr<MarkupDocument> day = parser.ParseHandedOver(std::move(text));
+  MarkupElement* dayTable = day ? day->FindChild("table", true) : nullptr;
+  if (dayTable) page.AddDay(date, *dayTable);
 }
 
 }  // namespace
 
 bool BuildSummaryPage(const SummaryInputs& inputs) {
-  SummaryOptions options = SummaryOptions::Read();
-  SummaryBuilder builder(inputs, options);
-  return builder.Build();
+  std::string path = inputs.output.SummaryPage(inputs.view);
+  auto page = std::make_unique<SummaryPage>(inputs);
+  bool merging = !inputs.rebuild && !inputs.settings->remake && FileEntry(path.c_str()).ExistsPath() &&
+                 ContinuePage(inputs, path, *page);
+  if (!merging) page = std::make_unique<SummaryPage>(inputs);
+  for (uint32_t date = inputs.settings->periodStart; date <= inputs.endDate; date = NextDay(date)) {
+    if (page->Holds(date)) continue;  // already on the page
+    if (FileEntry(inputs.output.DayFile(inputs.view, date).c_str()).ExistsPath()) AddDayFile(inputs, date, *page);
+  }
+  return SavePage(path.c_str(), *page->Finish());
 }

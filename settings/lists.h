@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/tickers.h"
+
 // A parsed code list: 16-bit codes in the order of the text (duplicates kept)
 // followed by one terminating 0, or absent when the list is empty.
 class TickerList {
@@ -14,6 +16,12 @@ class TickerList {
   bool Present() const { return !codes_.empty(); }
   // Whether `code` occurs before the terminating 0 (a 0 inside the list ends it).
   bool Contains(uint16_t code) const;
+  // The same for a company's code: a numeric code by its low 16 bits, as the
+  // list stores it; an alphanumeric code is in no list.
+  bool Contains(Code code) const {
+    std::optional<int> number = code.Number();
+    return number && Contains(static_cast<uint16_t>(*number));
+  }
   // The codes followed by the terminating 0, or nullptr when absent. The pointer
   // stays valid until the list is changed.
   const uint16_t* Data() const { return codes_.empty() ? nullptr : codes_.data(); }

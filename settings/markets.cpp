@@ -1,6 +1,7 @@
 #include "settings/markets.h"
 
 #include <array>
+#include <cstring>
 
 #include "platform/sjis.h"
 
@@ -90,9 +91,39 @@ uint8_t DetailedMarketCode(std::string_view description) {
 }
 
 uint8_t MarketAfterQuote(uint8_t stored, uint8_t quoted) {
-  if (quoted == 0) return stored;
-  if (stored == 0x15 && (quoted & 0xF0) == 0x10) return stored;
+  if (quoted == kMarketUnknown) return stored;
+  if (IsProMarket(stored) && ExchangeOf(quoted) == Exchange::kTokyo) return stored;
   return quoted;
+}
+
+uint8_t MarketFromPlace(const char* place, uint8_t* stored) {
+  bool tokyo = false, nagoya = false, fukuoka = false, sapporo = false;
+  for (const char* p = place; p[0] && p[1]; p += 2) {
+    if (p[0] == 'G' && p[1] == 'R') {
+      if (stored) *stored = kMarketGreenSheet;
+      return kMarketGreenSheet;
+    }
+    if (std::strncmp(p, "東", 2) == 0) tokyo = true;
+    else if (std::strncmp(p, "名", 2) == 0) nagoya = true;
+    else if (std::strncmp(p, "福", 2) == 0) fukuoka = true;
+    else if (std::strncmp(p, "札", 2) == 0) sapporo = true;
+    else break;
+  }
+  if (stored) {
+    Exchange exchange = ExchangeOf(*stored);
+    if ((exchange == Exchange::kNagoya && nagoya) || (exchange == Exchange::kFukuoka && fukuoka) ||
+        (exchange == Exchange::kSapporo && sapporo) || (exchange == Exchange::kTokyo && tokyo))
+      return ExchangeMarket(*stored);
+    if (IsRegional(*stored) && tokyo) {
+      *stored = kMarketUnknown;
+      return kMarketTokyo;
+    }
+  }
+  if (tokyo) return kMarketTokyo;
+  if (nagoya) return kMarketNagoya;
+  if (fukuoka) return kMarketFukuoka;
+  if (sapporo) return kMarketSapporo;
+  return kMarketUnknown;
 }
 
 const char* IndustryName(uint8_t code) { return code < kIndustryNames.size() ? kIndustryNames[code] : ""; }

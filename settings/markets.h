@@ -9,6 +9,54 @@
 #include <cstdint>
 #include <string_view>
 
+// The market codes that the rules name.
+constexpr uint8_t kMarketUnknown = 0x00;
+constexpr uint8_t kMarketTokyo = 0x10;       // the Tokyo exchange, segment not known
+constexpr uint8_t kMarketTokyoPro = 0x15;    // TOKYO PRO MARKET ("東証AIM"): "Ｐ－" before the name on the lists
+constexpr uint8_t kMarketNagoya = 0x20;
+constexpr uint8_t kMarketFukuoka = 0x30;
+constexpr uint8_t kMarketSapporo = 0x40;
+constexpr uint8_t kMarketGreenSheet = 0x50;  // the green sheet ("GR")
+
+// The exchange groups, the high four bits of a market code.
+enum class Exchange : uint8_t { kNone = 0, kTokyo = 1, kNagoya = 2, kFukuoka = 3, kSapporo = 4, kGreenSheet = 5 };
+constexpr Exchange ExchangeOf(uint8_t market) { return static_cast<Exchange>(market >> 4); }
+// The market code of the exchange alone (the segment left out).
+constexpr uint8_t ExchangeMarket(uint8_t market) { return market & 0xF0; }
+
+// TOKYO PRO MARKET.
+constexpr bool IsProMarket(uint8_t market) { return market == kMarketTokyoPro; }
+// The green sheet.
+constexpr bool IsGreenSheet(uint8_t market) { return market == kMarketGreenSheet; }
+// A foreign company's listing in Tokyo: 東証外国, JQ外国, 東証PRM外, 東証STD外, 東証GRT外国.
+constexpr bool IsForeign(uint8_t market) {
+  return market == 0x14 || market == 0x18 || market == 0x1C || market == 0x1D || market == 0x1E;
+}
+// Nagoya, Fukuoka or Sapporo.
+constexpr bool IsRegional(uint8_t market) {
+  Exchange exchange = ExchangeOf(market);
+  return exchange == Exchange::kNagoya || exchange == Exchange::kFukuoka || exchange == Exchange::kSapporo;
+}
+// A segment that the exchanges have given up (東証１部, ２部, マザーズ, 東証外国,
+// JASDAQ, JQ外国, 名証１部, ２部, セントレ): a company stored with one is looked up
+// again.
+constexpr bool IsFormerSegment(uint8_t market) {
+  switch (market) {
+    case 0x11: case 0x12: case 0x13: case 0x14: case 0x16: case 0x17: case 0x18: case 0x21: case 0x22: case 0x23:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The industry codes that the rules name.
+constexpr uint8_t kIndustryUnknown = 0;
+constexpr uint8_t kIndustryOtherFinance = 31;  // その他金融業
+constexpr uint8_t kIndustryReit = 34;
+constexpr uint8_t kIndustryEtf = 35;
+constexpr bool IsReit(uint8_t industry) { return industry == kIndustryReit; }
+constexpr bool IsEtf(uint8_t industry) { return industry == kIndustryEtf; }
+
 // The short name of a market code ("東証PRM", "名", ...); "" for codes without a
 // name. Never null.
 const char* MarketName(uint8_t code);
@@ -31,6 +79,15 @@ uint8_t DetailedMarketCode(std::string_view description);
 // the Tokyo exchange, whichever of its segments. A name the table does not know
 // changes nothing. The result is the same whichever of the two was read last.
 uint8_t MarketAfterQuote(uint8_t stored, uint8_t quoted);
+
+// The exchange group of a list's place cell ("東", "名", "東名", "GR", ...), as
+// a market code of the exchange alone, when the company's stored market byte
+// (`stored`, null without a profile) allows: a green-sheet company is stored as
+// one; a company stored on a regional exchange that the cell also names keeps
+// that exchange; one stored on a regional exchange that the cell does not name
+// while it names Tokyo is reset to unknown and counts as Tokyo. 0 when the
+// cell names no exchange.
+uint8_t MarketFromPlace(const char* place, uint8_t* stored);
 
 // The name of an industry code 0..35; "" outside the table. Never null.
 const char* IndustryName(uint8_t code);

@@ -33,6 +33,23 @@ TEST(Markets, NamesAndCodes) {
   EXPECT_EQ(MarketCodeOfName("？"), 0);
 }
 
+TEST(Markets, MarketFromPlaceRules) {
+  uint8_t byte = 0x21;
+  EXPECT_EQ(MarketFromPlace("東", &byte), 0x10);
+  EXPECT_EQ(byte, 0);
+  byte = 0x21;
+  EXPECT_EQ(MarketFromPlace("東名", &byte), 0x20);
+  EXPECT_EQ(byte, 0x21);
+  byte = 0x1B;
+  EXPECT_EQ(MarketFromPlace("東", &byte), 0x10);
+  EXPECT_EQ(byte, 0x1B);
+  EXPECT_EQ(MarketFromPlace("GR", &byte), 0x50);
+  EXPECT_EQ(byte, 0x50);
+  EXPECT_EQ(MarketFromPlace("福", nullptr), 0x30);
+  EXPECT_EQ(MarketFromPlace("名札", nullptr), 0x20);
+  EXPECT_EQ(MarketFromPlace("", nullptr), 0);
+}
+
 TEST(Markets, NagoyaNamesNeverReadAsTokyo) {
   EXPECT_EQ(MarketCodeOfName("名"), 0x20);
   EXPECT_EQ(MarketCodeOfName("名証１部"), 0x21);

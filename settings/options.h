@@ -2,8 +2,9 @@
 // one run to the next, the format versions of the data files, and the addresses
 // of the external services with the pace at which they are asked.
 //
-// There is no in-memory copy: every read goes to the file and every write
-// replaces the file at once, so the file is always the single source of truth.
+// The store keeps no in-memory copy: every read goes to the file and every
+// write replaces the file at once, so the file is always the single source of
+// truth. (A run takes what it reads once, as it starts: work/run_settings.h.)
 // Reads never fail (a missing file, section or key gives the key's default);
 // a failed write reports "WritePrivateProfileString に失敗<key,value>" and leaves
 // the file as it was.

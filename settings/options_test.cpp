@@ -313,20 +313,24 @@ TEST(MoveLegacyOptionFile, FailureIsReported) {
 
 TEST(SiteUrls, TemplatesAndTheBaseAddressesOfEarlierVersions) {
   StoreFixture f;
+  auto quote = [&](int code) { return ReadSiteAddresses(f.store).QuotePage(Code(code)); };
+  auto report = [&](int code) { return ReadSiteAddresses(f.store).ReportPage(Code(code)); };
   // Defaults: today's quote path and the report page.
-  EXPECT_EQ(QuotePageUrl(7203), "https://finance.yahoo.co.jp/quote/7203.T");
-  EXPECT_EQ(ReportPageUrl(1301), "https://kabuyoho.ifis.co.jp/index.php?action=tp1&sa=report&bcode=1301");
+  EXPECT_EQ(quote(7203), "https://finance.yahoo.co.jp/quote/7203.T");
+  EXPECT_EQ(report(1301), "https://kabuyoho.ifis.co.jp/index.php?action=tp1&sa=report&bcode=1301");
+  EXPECT_EQ(ReadSiteAddresses(f.store).tdnetBase, "https://www.release.tdnet.info/inbs/");
   // An option file of an earlier version, with only the base addresses.
   ASSERT_TRUE(f.store.SetRaw("Server", "QuoteBaseUrl", "http://127.0.0.1:8080"));
   ASSERT_TRUE(f.store.SetRaw("Server", "ReportBaseUrl", "http://127.0.0.1:8081/"));
-  EXPECT_EQ(QuotePageUrl(1001), "http://127.0.0.1:8080/stocks/detail/?code=1001");
-  EXPECT_EQ(ReportPageUrl(9999), "http://127.0.0.1:8081//index.php?sa=report&bcode=9999");
+  EXPECT_EQ(quote(1001), "http://127.0.0.1:8080/stocks/detail/?code=1001");
+  EXPECT_EQ(report(9999), "http://127.0.0.1:8081//index.php?sa=report&bcode=9999");
   // A template wins over the base address; the old form stays expressible.
   ASSERT_TRUE(f.store.SetText(K::QuoteUrlTemplate, "http://q/stocks/detail/?code={code}&again={code}"));
   ASSERT_TRUE(f.store.SetText(K::ReportUrlTemplate, "http://r/{code}"));
-  EXPECT_EQ(QuotePageUrl(7203), "http://q/stocks/detail/?code=7203&again=7203");
-  EXPECT_EQ(ReportPageUrl(42), "http://r/0042");
-  EXPECT_EQ(FillUrlTemplate("no placeholder", 7203), "no placeholder");
-  EXPECT_EQ(FillUrlTemplate("{code", 7203), "{code");
+  EXPECT_EQ(quote(7203), "http://q/stocks/detail/?code=7203&again=7203");
+  EXPECT_EQ(report(42), "http://r/0042");
+  EXPECT_EQ(FillUrlTemplate("no placeholder", Code(7203)), "no placeholder");
+  EXPECT_EQ(FillUrlTemplate("{code", Code(7203)), "{code");
+  EXPECT_EQ(FillUrlTemplate("/q/{code}.T", *Code::FromText("285A")), "/q/285A.T");
   EXPECT_EQ(f.store.Int(K::RequestIntervalMs), 1000);
 }

@@ -1,33 +1,74 @@
-// Company codes (tickers) and the fixed per-company tables indexed by them.
+// Company codes and the fixed per-company tables indexed by them.
 #pragma once
 
+#include <array>
 #include <bitset>
+#include <compare>
 #include <cstddef>
 #include <optional>
+#include <string>
+#include <string_view>
 
 constexpr int kFirstTicker = 1001;
 constexpr int kLastTicker = 9999;
-// Entries of every per-company table: tickers 1001..10000, of which 10000 is
+// Entries of every per-company table: codes 1001..10000, of which 10000 is
 // never used.
 constexpr int kTickerCount = 9000;
 
-// The table index of a ticker, ticker - 1001, for the tickers 1001..9999;
-// nothing for any other number. Every per-company table is reached through it.
-inline std::optional<size_t> TickerIndex(int ticker) {
-  if (ticker < kFirstTicker || ticker > kLastTicker) return std::nullopt;
-  return static_cast<size_t>(ticker - kFirstTicker);
-}
+// A listed company's code, as the lists, the pages and the user's files name
+// it: four digits ("7203"), or four characters of digits and capital letters
+// ("285A", the codes given out once the numbers run short). A code read as a
+// number keeps that number whatever it is, so that what the program writes of
+// it is what it read; Code() (the number 0) stands for no code.
+class Code {
+ public:
+  constexpr Code() = default;
+  constexpr explicit Code(int number) : number_(number) {}
+  // The code a four-character text names: four digits give the numeric code,
+  // digits and capital letters an alphanumeric one; nothing for any other text.
+  static std::optional<Code> FromText(std::string_view text);
+  // The code at a table index (0 is 1001).
+  static constexpr Code AtIndex(size_t index) { return Code(static_cast<int>(index) + kFirstTicker); }
 
-// One bit per ticker.
+  // Whether the code is a number (every code but an alphanumeric one).
+  constexpr bool IsNumeric() const { return chars_[0] == 0; }
+  // The number of a numeric code; nothing for an alphanumeric one.
+  constexpr std::optional<int> Number() const {
+    return IsNumeric() ? std::optional<int>(number_) : std::nullopt;
+  }
+  // Whether this is Code(): no code at all.
+  constexpr bool IsNone() const { return IsNumeric() && number_ == 0; }
+  // The code as pages and files write it: a number as "%04d" ("0042", "7203",
+  // "12345"), an alphanumeric code as its four characters.
+  std::string Text() const;
+  // The index of the code in the per-company tables, code - 1001, for the
+  // numeric codes 1001..9999; nothing for any other.
+  constexpr std::optional<size_t> Index() const {
+    if (!IsNumeric() || number_ < kFirstTicker || number_ > kLastTicker) return std::nullopt;
+    return static_cast<size_t>(number_ - kFirstTicker);
+  }
+
+  friend constexpr bool operator==(const Code&, const Code&) = default;
+  // Codes in the exchange's order: by their four characters, so "2850" <
+  // "285A" < "2860" and numeric codes by their number; a negative number comes
+  // before every code and one of five digits or more after every code.
+  friend std::strong_ordering operator<=>(const Code& a, const Code& b);
+
+ private:
+  int number_ = 0;
+  std::array<char, 4> chars_{};  // an alphanumeric code's characters; all 0 for a numeric one
+};
+
+// One bit per code of the tables.
 using TickerBits = std::bitset<kTickerCount>;
 
-// Whether the bit of `ticker` is set; false for a ticker without an index or
+// Whether the bit of `code` is set; false for a code without an index or
 // without a set.
-inline bool HasTicker(const TickerBits* bits, int ticker) {
-  std::optional<size_t> index = TickerIndex(ticker);
+inline bool HasTicker(const TickerBits* bits, Code code) {
+  std::optional<size_t> index = code.Index();
   return bits && index && bits->test(*index);
 }
-// Sets the bit of `ticker`; a ticker without an index is ignored.
-inline void AddTicker(TickerBits& bits, int ticker) {
-  if (std::optional<size_t> index = TickerIndex(ticker)) bits.set(*index);
+// Sets the bit of `code`; a code without an index is ignored.
+inline void AddTicker(TickerBits& bits, Code code) {
+  if (std::optional<size_t> index = code.Index()) bits.set(*index);
 }

@@ -12,7 +12,6 @@
 #include "pages/page_parser.h"
 #include "platform/dates.h"
 #include "platform/files.h"
-#include "settings/options.h"
 #include "work/schedule_store.h"
 #include "work/selections.h"
 #include "work/steps.h"
@@ -30,14 +29,14 @@ int FirstIntOf(const MarkupElement& row, const char* id) {
 }
 
 // Calls `found` for each row of the table that announces results or monthly
-// figures: found(kind, ticker, time, titleCell).
+// figures: found(kind, code, time, titleCell).
 template <typename Found>
 void ForEachAnnouncement(const MarkupElement& table, Found found) {
   for (const MarkupElement* row : table.children()) {
     const MarkupElement* title = row->FindCellById("title", false);
     if (!title) continue;
     int kind = ReportKind(*title);
-    if (kind != 0) found(kind, FirstIntOf(*row, "ticker"), FirstIntOf(*row, "time"), *title);
+    if (kind != 0) found(kind, Code(FirstIntOf(*row, "ticker")), FirstIntOf(*row, "time"), *title);
   }
 }
 
@@ -56,18 +55,19 @@ int ReportKind(const MarkupElement& titleCell) {
   return kind;
 }
 
-void CollectAnnouncements(ScheduleStore& schedules, const RunSelections& selections, uint32_t firstDay,
-                          uint32_t lastDay) {
+void CollectAnnouncements(ScheduleStore& schedules, const RunSelections& selections, const OutputDir& output,
+                          uint32_t firstDay, uint32_t lastDay) {
   struct Found {
-    int kind, ticker, time;
+    int kind;
+    Code ticker;
+    int time;
     uint32_t day;
     std::unique_ptr<MarkupElement> title;
   };
   std::vector<Found> found;  // newest day first
-  bool ignoring = Options().Flag(OptionKey::EnableIgnoreList) && selections.HasIgnoreList();
   uint32_t newest = std::min(lastDay, TodayDate());
   for (uint32_t day = newest; day >= firstDay && day > kNeverDate; day = AddDays(day, -1)) {
-    std::string path = DayFilePath("Raw", day);
+    std::string path = output.DayFile(kRawDir, day);
     std::string text;
     if (!FileEntry(path.c_str()).ExistsPath() || !ReadAll(path.c_str(), text) || text.empty()) continue;
     PageParser parser;
@@ -75,8 +75,8 @@ void CollectAnnouncements(ScheduleStore& schedules, const RunSelections& selecti
     std::unique_ptr<MarkupDocument> document = parser.ParseHandedOver(std::move(text));
     const MarkupElement* table = document ? document->FindChild("table", true) : nullptr;
     if (!table) continue;
-    ForEachAnnouncement(*table, [&](int kind, int ticker, int time, const MarkupElement& title) {
-      if (!(ignoring && selections.Ignored(ticker))) found.push_back({kind, ticker, time, day, title.Clone()});
+    ForEachAnnouncement(*table, [&](int kind, Code ticker, int time, const MarkupElement& title) {
+      if (!selections.IgnoredInRun(ticker)) found.push_back({kind, ticker, time, day, title.Clone()});
     });
   }
   // Oldest day first, as the days happened.

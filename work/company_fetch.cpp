@@ -6,10 +6,10 @@
 #include "platform/diagnostics.h"
 #include "platform/http.h"
 #include "settings/markets.h"
-#include "settings/options.h"
 #include "settings/site_urls.h"
 #include "settings/tickers.h"
 #include "work/company_store.h"
+#include "work/run_settings.h"
 #include "work/run_trace.h"
 
 namespace {
@@ -65,7 +65,7 @@ std::optional<uint8_t> IndustryOf(std::string_view page) {
 
 }  // namespace
 
-QuoteFacts ReadQuotePage(std::string_view page, int ticker) {
+QuoteFacts ReadQuotePage(std::string_view page, Code code) {
   QuoteFacts facts;
   size_t title = page.find("<title>");
   if (title == std::string_view::npos) return facts;
@@ -73,7 +73,7 @@ QuoteFacts ReadQuotePage(std::string_view page, int ticker) {
   // The company's page has its code's bracket in the title: the name stands
   // before it. A page of another company, or with the bracket only further
   // down the page, is no answer.
-  size_t bracket = rest.find(FormatString("【%04d】", ticker));
+  size_t bracket = rest.find("【" + code.Text() + "】");
   bool inTitle = bracket != std::string_view::npos && rest.substr(0, bracket).find("</title>") == std::string_view::npos;
   if (inTitle) {
     facts.name = StoredName(WithoutAll(rest.substr(0, bracket), "(株)"));
@@ -90,25 +90,35 @@ QuoteFacts ReadQuotePage(std::string_view page, int ticker) {
   return facts;
 }
 
-void CompanyStore::Apply(int ticker, const QuoteFacts& facts) {
-  std::string* name = NameSlot(ticker);
+namespace {
+
+// The industry of the companies whose quote page names none: その他金融業 for
+// 8421, ETF for 8720, 8721 and 9281..9287; unknown for any other.
+uint8_t IndustryWithoutOne(Code code) {
+  int number = code.Number().value_or(0);
+  if (number == 8421) return kIndustryOtherFinance;
+  if (number == 8720 || number == 8721 || (number >= 9281 && number <= 9287)) return kIndustryEtf;
+  return kIndustryUnknown;
+}
+
+}  // namespace
+
+void CompanyStore::Apply(Code code, const QuoteFacts& facts) {
+  std::string* name = NameSlot(code);
   if (facts.nameKind == QuoteFacts::Name::kNone || !name) return;
-  Answered(ticker);
+  Answered(code);
   if (facts.nameKind == QuoteFacts::Name::kNoSuchCompany) {
     name->assign(1, '-');
     return;  // the profile is not touched
   }
   *name = facts.name;
-  uint8_t* record = Record(ticker);
+  uint8_t* record = Record(code);
   if (!record) return;
   if (facts.market) record[0] = MarketAfterQuote(record[0], *facts.market);
-  if (facts.industry) {
+  if (facts.industry)
     record[1] = *facts.industry;
-  } else if (ticker == 8421) {
-    record[1] = 31;  // その他金融業: its page names no industry
-  } else if (ticker == 8720 || ticker == 8721 || (ticker >= 9281 && ticker <= 9287)) {
-    record[1] = 35;  // ETF
-  }
+  else if (uint8_t industry = IndustryWithoutOne(code))
+    record[1] = industry;
 }
 
 Turn CompanyStore::FetchNextCompany(HttpDownloader& downloader, RunTrace& trace) {
@@ -120,10 +130,10 @@ Turn CompanyStore::FetchNextCompany(HttpDownloader& downloader, RunTrace& trace)
     profileDirty_ = true;
     return Turn::kDone;
   }
-  int ticker = fetchCursor_ + kFirstTicker;
-  std::string url = QuotePageUrl(ticker);
-  trace.Log(2, "download company name(%d)\n", ticker);
-  SiteAnswer answer = FetchSitePage(downloader, url);
+  Code ticker = Code::AtIndex(static_cast<size_t>(fetchCursor_));
+  std::string url = settings_.sites.QuotePage(ticker);
+  trace.Log(2, "download company name(%s)\n", ticker.Text().c_str());
+  FetchedPage answer = FetchPage(downloader, url);
   QuoteFacts facts = answer.IsPage() ? ReadQuotePage(answer.text, ticker) : QuoteFacts();
   if (facts.nameKind != QuoteFacts::Name::kNone) {
     Apply(ticker, facts);
@@ -140,9 +150,9 @@ Turn CompanyStore::FetchNextCompany(HttpDownloader& downloader, RunTrace& trace)
   return Turn::kMore;
 }
 
-void CompanyStore::TakeNameFromReportPage(int ticker, std::string_view page) {
-  std::string* name = NameSlot(ticker);
-  if (!name || *name != "*" || Options().Flag(OptionKey::UseFullConame)) return;
+void CompanyStore::TakeNameFromReportPage(Code code, std::string_view page) {
+  std::string* name = NameSlot(code);
+  if (!name || *name != "*" || settings_.pages.fullName) return;
   size_t stock = page.find("stockname");
   size_t heading = stock == std::string_view::npos ? stock : page.find("<h1>", stock);
   size_t blank = heading == std::string_view::npos ? heading : page.find(' ', heading);
@@ -150,7 +160,7 @@ void CompanyStore::TakeNameFromReportPage(int ticker, std::string_view page) {
   std::string_view rest = page.substr(blank + 1);
   std::string taken = StoredName(rest.substr(0, rest.find('<')));
   if (taken.empty()) return;
-  Answered(ticker);
+  Answered(code);
   *name = taken;
   if (toFetch_ > 0) --toFetch_;
   namesDirty_ = true;

@@ -10,8 +10,9 @@
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "platform/sjis.h"
-#include "settings/options.h"
+#include "settings/markets.h"
 #include "settings/tickers.h"
+#include "work/run_settings.h"
 #include "work/run_trace.h"
 
 namespace {
@@ -19,21 +20,12 @@ namespace {
 constexpr size_t kRecordBytes = 4;
 constexpr size_t kProfileBytes = kTickerCount * kRecordBytes;
 
-bool WantsProfile() {
-  return Options().Flag(OptionKey::UseDetailMarket) || Options().Flag(OptionKey::HtmlInsertIndustry) ||
-         Options().Flag(OptionKey::IgnoreForeign) || Options().Flag(OptionKey::IgnoreREIT) ||
-         Options().Flag(OptionKey::IgnoreETF);
-}
-
+// A profile to look up again: no market, no industry (a green-sheet company
+// has none), or a segment the exchanges have given up.
 bool ProfileIsStale(const uint8_t* record) {
   uint8_t market = record[0], industry = record[1];
-  if (market == 0 || (market != 0x50 && industry == 0)) return true;
-  switch (market) {
-    case 0x11: case 0x12: case 0x13: case 0x14: case 0x16: case 0x17: case 0x18: case 0x21: case 0x22: case 0x23:
-      return true;
-    default:
-      return false;
-  }
+  if (market == kMarketUnknown || (!IsGreenSheet(market) && industry == kIndustryUnknown)) return true;
+  return IsFormerSegment(market);
 }
 
 // Whether a line of "_coname.txt" is one that the program writes: not too
@@ -90,17 +82,15 @@ void CutAtCharacter(std::string& text, size_t limit) {
   while (!text.empty() && text.back() == ' ') text.pop_back();
 }
 
-// Writes a data file of the output directory whole and atomically; false after
-// reporting a failure.
-bool WriteOutputFile(const char* name, const std::string& contents) {
+}  // namespace
+
+bool CompanyStore::WriteOutputFile(const char* name, const std::string& contents) const {
   FilePath path;
-  if (!path.SetPath(OutputPath(name).c_str())) return false;
+  if (!path.SetPath(settings_.output.File(name).c_str())) return false;
   if (ReplaceFileContents(path, contents)) return true;
   ReportError("ファイル<%s>の書き込みに失敗", path.Text());
   return false;
 }
-
-}  // namespace
 
 std::string StoredName(std::string_view text) {
   std::string name = SafeMarkupText(OneLine(text));
@@ -109,7 +99,7 @@ std::string StoredName(std::string_view text) {
 }
 
 void CompanyStore::LoadCompanyStore(RunTrace& trace, bool refetchAll) {
-  if (WantsProfile()) {
+  if (settings_.WantsProfile()) {
     trace.Log(2, "make _coprof.dat\n");
     // A file shorter than the table leaves the rest zero, as a missing one does.
     profile_ = std::make_unique<uint8_t[]>(kProfileBytes);
@@ -117,7 +107,7 @@ void CompanyStore::LoadCompanyStore(RunTrace& trace, bool refetchAll) {
     profileDirty_ = true;
     FilePath path;
     std::string bytes;
-    if (path.SetPath(OutputPath(kCompanyProfileFile).c_str()) && FileEntry(path.Text()).ExistsPath() &&
+    if (path.SetPath(settings_.output.File(kCompanyProfileFile).c_str()) && FileEntry(path.Text()).ExistsPath() &&
         ReadAll(path.Text(), bytes)) {
       uint8_t* into = profile_.get();
       if (refetchAll) {
@@ -132,9 +122,9 @@ void CompanyStore::LoadCompanyStore(RunTrace& trace, bool refetchAll) {
   }
   toFetch_ = 0;
   namesDirty_ = false;
-  if (profile_ || Options().Flag(OptionKey::UseFullConame) || Options().Flag(OptionKey::EnableStSche)) {
+  if (profile_ || settings_.pages.fullName || settings_.schedulesOn) {
     names_ = std::make_unique<std::vector<std::string>>(kTickerCount);
-    std::string path = OutputPath(kCompanyNamesFile);
+    std::string path = settings_.output.File(kCompanyNamesFile);
     std::string text;
     if (!FileEntry(path.c_str()).ExistsPath()) {
       trace.Log(2, "make _coname.txt first\n");
@@ -194,41 +184,41 @@ uint32_t CompanyStore::PendingNames() const {
   return names_ ? static_cast<uint32_t>(std::count(names_->begin(), names_->end(), "*")) : 0;
 }
 
-void CompanyStore::Answered(int ticker) {
-  if (HasTicker(&requestedAtLoad_, ticker)) learntPending_ = true;
+void CompanyStore::Answered(Code code) {
+  if (HasTicker(&requestedAtLoad_, code)) learntPending_ = true;
 }
 
-std::string* CompanyStore::NameSlot(int ticker) {
-  std::optional<size_t> index = TickerIndex(ticker);
+std::string* CompanyStore::NameSlot(Code code) {
+  std::optional<size_t> index = code.Index();
   return names_ && index ? &(*names_)[*index] : nullptr;
 }
 
-uint8_t* CompanyStore::Record(int ticker) {
-  std::optional<size_t> index = TickerIndex(ticker);
+uint8_t* CompanyStore::Record(Code code) {
+  std::optional<size_t> index = code.Index();
   return profile_ && index ? &profile_[*index * kRecordBytes] : nullptr;
 }
 
-std::string_view CompanyStore::NameOf(int ticker) const {
-  std::optional<size_t> index = TickerIndex(ticker);
+std::string_view CompanyStore::NameOf(Code code) const {
+  std::optional<size_t> index = code.Index();
   return names_ && index ? std::string_view((*names_)[*index]) : std::string_view();
 }
 
-uint8_t CompanyStore::MarketOf(int ticker) const {
-  std::optional<size_t> index = TickerIndex(ticker);
+uint8_t CompanyStore::MarketOf(Code code) const {
+  std::optional<size_t> index = code.Index();
   return profile_ && index ? profile_[*index * kRecordBytes] : 0;
 }
 
-uint8_t CompanyStore::IndustryOf(int ticker) const {
-  std::optional<size_t> index = TickerIndex(ticker);
+uint8_t CompanyStore::IndustryOf(Code code) const {
+  std::optional<size_t> index = code.Index();
   return profile_ && index ? profile_[*index * kRecordBytes + 1] : 0;
 }
 
-uint8_t* CompanyStore::MarketByte(int ticker) { return Record(ticker); }
+uint8_t* CompanyStore::MarketByte(Code code) { return Record(code); }
 
-void CompanyStore::RequestName(int ticker) {
-  std::string* name = NameSlot(ticker);
+void CompanyStore::RequestName(Code code) {
+  std::string* name = NameSlot(code);
   if (!name || *name == "*" || *name == "-") return;
-  const uint8_t* record = Record(ticker);
+  const uint8_t* record = Record(code);
   bool stale = record && ProfileIsStale(record);
   if (!name->empty() && !stale) return;
   name->assign(1, '*');
@@ -236,10 +226,10 @@ void CompanyStore::RequestName(int ticker) {
   namesDirty_ = true;
 }
 
-void CompanyStore::ForgetRequest(int ticker) {
-  std::string* name = NameSlot(ticker);
+void CompanyStore::ForgetRequest(Code code) {
+  std::string* name = NameSlot(code);
   if (!name || *name != "*") return;
-  Answered(ticker);
+  Answered(code);
   name->clear();
   if (toFetch_ > 0) --toFetch_;
   namesDirty_ = true;
@@ -292,7 +282,7 @@ void CompanyStore::SaveChanges() {
   if (profile_ && profileDirty_) {
     if (WriteOutputFile(kCompanyProfileFile, ProfileBytes())) {
       profileDirty_ = false;
-      Options().SetInt(OptionKey::CoProfDat, 2);
+      status_.SetCompanyFilesVersion();
     }
   }
   if (names_ && namesDirty_) {

@@ -18,7 +18,9 @@
 #include "work/turn.h"
 
 class HttpDownloader;
+class RunStatus;
 class RunTrace;
+struct RunSettings;
 
 // What a quote page says of a company: its name, or that the site knows no such
 // company; the market and industry codes when the page names them. A page
@@ -30,13 +32,13 @@ struct QuoteFacts {
   std::optional<uint8_t> market;
   std::optional<uint8_t> industry;
 };
-// Reads the quote page of `ticker` (Shift_JIS), in the older shape (a minified
+// Reads the quote page of `code` (Shift_JIS), in the older shape (a minified
 // JSON object: "marketName", "industryName") or today's (Next.js flight chunks,
 // whose JSON has its quotes escaped: \"industryName\", the market as the price
 // board's \"label\"). The name is the title's text before the code's bracket
 // "【NNNN】", without "(株)"; a title that begins "Ya" without that bracket is
 // the site's not-found page.
-QuoteFacts ReadQuotePage(std::string_view page, int ticker);
+QuoteFacts ReadQuotePage(std::string_view page, Code code);
 
 // Longest stored name, in bytes.
 constexpr size_t kMaxNameBytes = 255;
@@ -48,6 +50,12 @@ std::string StoredName(std::string_view text);
 
 class CompanyStore : public CompanyLookup {
  public:
+  // `settings` and `status` outlive the store; the version key of the files
+  // is written through `status`.
+  CompanyStore(const RunSettings& settings, RunStatus& status) : settings_(settings), status_(status) {}
+  CompanyStore(const CompanyStore&) = delete;
+  CompanyStore& operator=(const CompanyStore&) = delete;
+
   // Loads what the options ask for: the profile table when a display option
   // needs markets or industries, the name table when the profile is loaded or
   // full names or schedules are wanted. A name left requested ("*") by an
@@ -68,24 +76,24 @@ class CompanyStore : public CompanyLookup {
 
   // The lookups of the page builders.
   bool Loaded() const override { return profile_ != nullptr; }
-  std::string_view NameOf(int ticker) const override;
-  uint8_t MarketOf(int ticker) const override;
-  uint8_t IndustryOf(int ticker) const override;
+  std::string_view NameOf(Code code) const override;
+  uint8_t MarketOf(Code code) const override;
+  uint8_t IndustryOf(Code code) const override;
 
   // Whether the name table is loaded.
   bool NamesLoaded() const { return names_ != nullptr; }
-  // The ticker's market byte to update, or null when the profile is not loaded
-  // or the ticker has no table index.
-  uint8_t* MarketByte(int ticker);
+  // The company's market byte to update, or null when the profile is not
+  // loaded or the code has no table index.
+  uint8_t* MarketByte(Code code);
 
-  // Marks a ticker's name for download (step 11) when it is unknown, or its
+  // Marks a company's name for download (step 11) when it is unknown, or its
   // profile is stale, and it is neither requested already nor known not to exist.
-  void RequestName(int ticker);
-  // Takes the name of a requested ticker from a report page when full names
+  void RequestName(Code code);
+  // Takes the name of a requested company from a report page when full names
   // are not wanted ("stockname", "<h1>", the text after the first blank).
-  void TakeNameFromReportPage(int ticker, std::string_view page);
-  // A vacant ticker number: a requested name is no longer requested.
-  void ForgetRequest(int ticker);
+  void TakeNameFromReportPage(Code code, std::string_view page);
+  // A vacant number: a requested name is no longer requested.
+  void ForgetRequest(Code code);
   // Names marked for download.
   uint32_t RequestedCount() const { return toFetch_; }
   // Names still requested ("*"): those no page gave yet.
@@ -112,14 +120,17 @@ class CompanyStore : public CompanyLookup {
   void Release();
 
  private:
-  // The name slot and profile record of a ticker (null when not loaded or no
+  // The name slot and profile record of a company (null when not loaded or no
   // index).
-  std::string* NameSlot(int ticker);
-  uint8_t* Record(int ticker);
-  // Applies what a quote page said to a ticker.
-  void Apply(int ticker, const QuoteFacts& facts);
+  std::string* NameSlot(Code code);
+  uint8_t* Record(Code code);
+  // Applies what a quote page said to a company.
+  void Apply(Code code, const QuoteFacts& facts);
   // A requested name was answered (by a quote or a report page).
-  void Answered(int ticker);
+  void Answered(Code code);
+  // Writes a data file of the output directory whole and atomically; false
+  // after reporting a failure.
+  bool WriteOutputFile(const char* name, const std::string& contents) const;
   // Reads "_coname.txt" into the slots and checks it (see LoadCompanyStore).
   void ReadNameFile(const std::string& path, const std::string& text);
   // The files' contents: in a re-fetch, a slot still requested keeps what the
@@ -127,6 +138,8 @@ class CompanyStore : public CompanyLookup {
   std::string NameFileText() const;
   std::string ProfileBytes() const;
 
+  const RunSettings& settings_;
+  RunStatus& status_;
   std::unique_ptr<std::vector<std::string>> names_;  // 9000 slots when loaded
   std::unique_ptr<uint8_t[]> profile_;               // 9000 records of 4 bytes when loaded
   // In a re-fetch: what the files held before the run.

@@ -178,17 +178,17 @@ TEST(QuotePage, OnlyTheCompanysOwnPageOrTheNotFoundPageSaysAnything) {
        "alert(1)ミ カ ワ&amp;", -1, -1},
   };
   for (const Case& c : cases) {
-    QuoteFacts facts = ReadQuotePage(c.page, 7203);
+    QuoteFacts facts = ReadQuotePage(c.page, Code(7203));
     EXPECT_EQ(facts.nameKind, c.kind) << c.name;
     EXPECT_EQ(facts.name, c.companyName) << c.name;
     EXPECT_EQ(facts.market ? *facts.market : -1, c.market) << c.name;
     EXPECT_EQ(facts.industry ? *facts.industry : -1, c.industry) << c.name;
   }
   // A page of 10 MB of one letter, and bytes that are not text at all.
-  EXPECT_EQ(ReadQuotePage(std::string(10u << 20, 'x'), 7203).nameKind, QuoteFacts::Name::kNone);
+  EXPECT_EQ(ReadQuotePage(std::string(10u << 20, 'x'), Code(7203)).nameKind, QuoteFacts::Name::kNone);
   std::string binary;
   for (int i = 0; i < 4096; ++i) binary += static_cast<char>(i * 37);
-  ReadQuotePage(binary + "<title>", 7203);
+  ReadQuotePage(binary + "<title>", Code(7203));
 }
 
 TEST(StoredName, OneBoundedLineOfPageText) {

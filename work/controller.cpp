@@ -10,6 +10,7 @@
 #include "platform/http.h"
 #include "settings/lists.h"
 #include "settings/options.h"
+#include "work/run_settings.h"
 #include "work/worktask.h"
 
 std::string ProgressText(int code, int a, int b) {
@@ -43,41 +44,28 @@ void WorkController::EndTask() {
 
 namespace {
 
-void DeleteCompanyFiles() {
-  if (!HasOutputDirectory()) return;
+void DeleteCompanyFiles(const OutputDir& output) {
+  if (!output.Exists()) return;
   for (const char* name : {kCompanyNamesFile, kCompanyProfileFile}) {
-    FileEntry file(OutputPath(name).c_str());
+    FileEntry file(output.File(name).c_str());
     if (file.ExistsPath()) file.Delete();
   }
 }
 
-bool Flag(OptionKey key) { return Options().Flag(key); }
-
-// Whether a page of the run shows the portfolio: Port.html and its views,
-// PortSche.html, or the portfolio's marks on the other pages.
-bool PortfolioUsed() {
-  bool schedules = Flag(OptionKey::EnableStSche);
-  if (Flag(OptionKey::EnableHtmlPort) || (schedules && Flag(OptionKey::EnableStSchePort))) return true;
-  bool others = Flag(OptionKey::EnableHtmlAll) || Flag(OptionKey::EnableHtmlXls) ||
-                (schedules && (Flag(OptionKey::EnableStScheAll) || Flag(OptionKey::EnableStScheXls)));
-  return Flag(OptionKey::InPortHighlight) && others;
-}
-
 // Locks the output directory for one run; null after reporting why not.
-std::unique_ptr<FileLock> LockOutputDirectory() {
+std::unique_ptr<FileLock> LockOutputDirectory(const OutputDir& output) {
   auto lock = std::make_unique<FileLock>();
-  std::string directory = Options().Text(OptionKey::HtmlDataDir);
-  FilePath path(OutputPath(kRunLockFile).c_str());
+  FilePath path(output.File(kRunLockFile).c_str());
   switch (lock->Lock(path)) {
     case FileLock::kLocked:
       return lock;
     case FileLock::kBusy:
-      ReportError("出力先<%s>は別の実行が使用中です。その実行が終わってから実行して下さい", directory.c_str());
+      ReportError("出力先<%s>は別の実行が使用中です。その実行が終わってから実行して下さい", output.Text().c_str());
       return nullptr;
     case FileLock::kFailed:
       break;
   }
-  ReportError("出力先<%s>に書き込めません", directory.c_str());
+  ReportError("出力先<%s>に書き込めません", output.Text().c_str());
   return nullptr;
 }
 
@@ -85,29 +73,37 @@ std::unique_ptr<FileLock> LockOutputDirectory() {
 
 bool WorkController::StartRun(uint32_t day1, uint32_t day2, uint8_t scheduleRefetch, bool refetchCompanies) {
   if (Running()) return false;
+  RunSettings settings = ReadRunSettings();
   // A path that cannot work is refused for what it is, not as missing.
-  if (!CheckDirectoryPath(OptionKey::HtmlDataDir, Options().Text(OptionKey::HtmlDataDir))) return false;
-  if (HasOutputDirectory()) {
-    lock_ = LockOutputDirectory();
+  if (!CheckDirectoryPath(OptionKey::HtmlDataDir, settings.output.Text())) return false;
+  if (settings.output.Exists()) {
+    lock_ = LockOutputDirectory(settings.output);
     if (!lock_) return false;
   }
-  if (PortfolioUsed() && !lists_.portfolio.Present())
-    ParseTickerList(Options().Text(OptionKey::PortList).c_str(), lists_.portfolio);
-  if (Options().Flag(OptionKey::EnableIgnoreList) && !lists_.ignoreList.Present())
-    ParseTickerList(Options().Text(OptionKey::IgnoreList).c_str(), lists_.ignoreList);
+  if (settings.PortfolioUsed() && !lists_.portfolio.Present())
+    ParseTickerList(settings.portList.c_str(), lists_.portfolio);
+  if (settings.ignoreListOn && !lists_.ignoreList.Present())
+    ParseTickerList(settings.ignoreList.c_str(), lists_.ignoreList);
   // Files of the old format cannot be read at all; a re-fetch keeps what they
   // hold for the companies it cannot fetch.
-  if (Options().Int(OptionKey::CoProfDat) == 1) DeleteCompanyFiles();
-  if (StartWorkTask(std::min(day1, day2), std::max(day1, day2), scheduleRefetch, refetchCompanies)) return true;
+  if (settings.companyFilesVersion == 1) DeleteCompanyFiles(settings.output);
+  if (StartTask(std::min(day1, day2), std::max(day1, day2), scheduleRefetch, refetchCompanies, std::move(settings)))
+    return true;
   lock_.reset();
   return false;
 }
 
 bool WorkController::StartWorkTask(uint32_t firstDay, uint32_t lastDay, uint8_t scheduleRefetch,
                                    bool refetchCompanies) {
+  return StartTask(firstDay, lastDay, scheduleRefetch, refetchCompanies, ReadRunSettings());
+}
+
+bool WorkController::StartTask(uint32_t firstDay, uint32_t lastDay, uint8_t scheduleRefetch, bool refetchCompanies,
+                               RunSettings settings) {
   if (task_) return false;
   ResetDownloadAbort();  // a cancel of an earlier run ended its downloads
-  task_ = std::make_unique<WorkTask>(firstDay, lastDay, scheduleRefetch, lists_, observer_, refetchCompanies);
+  task_ = std::make_unique<WorkTask>(firstDay, lastDay, scheduleRefetch, lists_, observer_, std::move(settings),
+                                     refetchCompanies);
   observer_.RunStarted();
   return true;
 }
@@ -129,58 +125,47 @@ void WorkController::CancelWorkTask() {
   observer_.ShowProgress(kProgressIdle, -1, -1);
 }
 
-void PeriodOfType(int periodType, uint32_t& firstDay, uint32_t& lastDay) {
-  uint32_t today = TodayDate();
-  switch (periodType) {
-    case 0:
-      // A LastDownload that is no readable day (empty, text, a hand-edited
-      // number of any size) starts today.
-      if (!Options().ReadDate(OptionKey::LastDownload, firstDay)) firstDay = today;
-      lastDay = today;
-      break;
-    case 1:
-      firstDay = lastDay = today;
-      break;
-    case 3:
-      firstDay = Options().Date(OptionKey::PeriodSt);
-      lastDay = Options().Date(OptionKey::PeriodEd);
-      break;
-    default:
-      firstDay = AddDays(today, -7);
-      lastDay = today;
-      break;
-  }
-  if (firstDay > lastDay) std::swap(firstDay, lastDay);
+namespace {
+
+// A saved list removes views that a run may be writing: the output directory
+// is held while it does, and a list is not saved at all while a run holds it
+// (false after reporting). A directory whose lock file cannot be made is not
+// held, as before there was a lock.
+bool HoldForListChange(const OutputDir& output, FileLock& lock) {
+  if (!output.Exists() || lock.Lock(FilePath(output.File(kRunLockFile).c_str())) != FileLock::kBusy) return true;
+  ReportError("出力先<%s>は別の実行が使用中です。その実行が終わってから保存して下さい", output.Text().c_str());
+  return false;
 }
 
-bool StorePeriod(int periodType, uint32_t& firstDay, uint32_t& lastDay) {
-  bool swapped = firstDay > lastDay;
-  if (swapped) std::swap(firstDay, lastDay);
-  Options().SetInt(OptionKey::PeriodType, periodType);
-  Options().SetInt(OptionKey::PeriodSt, static_cast<int>(firstDay));
-  Options().SetInt(OptionKey::PeriodEd, static_cast<int>(lastDay));
-  return swapped;
-}
+}  // namespace
 
 // The application's list changes only with the option (a text too long to
 // store is refused after it parsed).
-bool SavePortfolioList(UserLists& lists, const std::string& text) {
+bool SavePortfolioList(OptionStore& options, UserLists& lists, const std::string& text) {
   TickerList parsed;
   if (!ParseTickerListToSave(text.c_str(), parsed)) return false;
-  if (!Options().SetText(OptionKey::PortList, text)) return false;
+  OutputDir output = OutputDirOf(options);
+  FileLock lock;
+  if (!HoldForListChange(output, lock)) return false;
+  if (!options.SetText(OptionKey::PortList, text)) return false;
   lists.portfolio = parsed;
-  RemoveOutputSubdir("Port");
+  output.RemoveSubdir("Port");
   return true;
 }
 
-bool SaveIgnoreList(UserLists& lists, const std::string& text) {
+bool SaveIgnoreList(OptionStore& options, UserLists& lists, const std::string& text) {
   TickerList parsed;
   if (!ParseTickerListToSave(text.c_str(), parsed)) return false;
-  if (!Options().SetText(OptionKey::IgnoreList, text)) return false;
+  OutputDir output = OutputDirOf(options);
+  FileLock lock;
+  if (!HoldForListChange(output, lock)) return false;
+  if (!options.SetText(OptionKey::IgnoreList, text)) return false;
   lists.ignoreList = parsed;
-  for (const char* view : {"All", "Port", "Xls", "Indiv"}) RemoveOutputSubdir(view);
-  Options().SetInt(OptionKey::LastUpdateIndiv, static_cast<int>(kNeverDate));
+  for (const char* view : {"All", "Port", "Xls", "Indiv"}) output.RemoveSubdir(view);
+  options.SetInt(OptionKey::LastUpdateIndiv, static_cast<int>(kNeverDate));
   return true;
 }
 
-bool SaveKeywordList(const std::string& text) { return Options().SetText(OptionKey::KeyHighlightList, text); }
+bool SaveKeywordList(OptionStore& options, const std::string& text) {
+  return options.SetText(OptionKey::KeyHighlightList, text);
+}

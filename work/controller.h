@@ -8,7 +8,11 @@
 #include <memory>
 #include <string>
 
+#include "settings/period.h"
+
 class FileLock;
+class OptionStore;
+struct RunSettings;
 struct UserLists;
 class WorkTask;
 
@@ -53,8 +57,9 @@ class WorkController {
   WorkController(const WorkController&) = delete;
   WorkController& operator=(const WorkController&) = delete;
 
-  // What the run command does once the options are saved: locks the output
-  // directory for the run (refused with a message when another run, of this
+  // What the run command does once the options are saved: reads the run's
+  // settings from the option file (a change of the file during the run does
+  // not change the run), locks the output directory for the run (refused with a message when another run, of this
   // or another process, holds it or the directory cannot be written), parses
   // PortList and IgnoreList into the lists when they are used and not yet
   // parsed, deletes the company files when CoProfDat is 1 (an older format),
@@ -64,8 +69,8 @@ class WorkController {
   // be keep what the files held). False when nothing was started. (Without an output directory the
   // task starts and stops at once with its message.)
   bool StartRun(uint32_t day1, uint32_t day2, uint8_t scheduleRefetch, bool refetchCompanies);
-  // Starts a task as it is, without the run command's preparation. False when a
-  // run already exists.
+  // Starts a task as it is, with the settings of the option file and without
+  // the run command's preparation. False when a run already exists.
   bool StartWorkTask(uint32_t firstDay, uint32_t lastDay, uint8_t scheduleRefetch, bool refetchCompanies = false);
   // One turn of the running task; destroys it once it has finished. Returns
   // whether a task still exists.
@@ -81,6 +86,8 @@ class WorkController {
  private:
   // Ends the task and gives up the output directory.
   void EndTask();
+  bool StartTask(uint32_t firstDay, uint32_t lastDay, uint8_t scheduleRefetch, bool refetchCompanies,
+                 RunSettings settings);
 
   WorkObserver& observer_;
   UserLists& lists_;
@@ -88,26 +95,19 @@ class WorkController {
   std::unique_ptr<WorkTask> task_;
 };
 
-// The period that a period type gives, as the main window fills its two date
-// fields: 0 since the last download (LastDownload, or today when it is not a
-// readable yyyymmdd day) to today, 1 today, 2 the past week, 3 the stored
-// PeriodSt..PeriodEd. The earlier day comes first whatever the file holds (a
-// clock set back since the last download, dates stored the wrong way round).
-void PeriodOfType(int periodType, uint32_t& firstDay, uint32_t& lastDay);
+// (PeriodOfType and StorePeriod, the period as the front ends fill and store
+// it, are in settings/period.h.)
 
-// Stores a run's period as both front ends do: PeriodType, then PeriodSt and
-// PeriodEd with the earlier day first (the run converts from PeriodSt on).
-// Returns whether the two days had to be swapped (they are, in place).
-bool StorePeriod(int periodType, uint32_t& firstDay, uint32_t& lastDay);
-
-// Saving a list as its editor does. The portfolio and the ignore list are parsed
-// first (ParseTickerListToSave): a format error or a number that is no code is
-// shown and nothing is saved (false); so is a text too long for the option file
-// (OptionStore::SetText). Once saved, the parsed list replaces the one in
-// `lists`. A
-// saved portfolio removes the Port views; a saved ignore list removes All, Port,
-// Xls and Indiv and sets LastUpdateIndiv to 19000101, so the pages are rebuilt
-// from the raw store at the next run.
-bool SavePortfolioList(UserLists& lists, const std::string& text);
-bool SaveIgnoreList(UserLists& lists, const std::string& text);
-bool SaveKeywordList(const std::string& text);
+// Saving a list into `options` as its editor does. The portfolio and the
+// ignore list are parsed first (ParseTickerListToSave): a format error or a
+// number that is no code is shown and nothing is saved (false); so is a text
+// too long for the option file (OptionStore::SetText). Once saved, the parsed
+// list replaces the one in `lists`. A saved portfolio removes the Port views;
+// a saved ignore list removes All, Port, Xls and Indiv and sets
+// LastUpdateIndiv to 19000101, so the pages are rebuilt from the raw store at
+// the next run. While a run (of this or another process) holds the output
+// directory, neither list is saved: "出力先<%s>は別の実行が使用中です。その実行が
+// 終わってから保存して下さい" (false).
+bool SavePortfolioList(OptionStore& options, UserLists& lists, const std::string& text);
+bool SaveIgnoreList(OptionStore& options, UserLists& lists, const std::string& text);
+bool SaveKeywordList(OptionStore& options, const std::string& text);

@@ -40,6 +40,18 @@ TEST_F(PipelineTest, AFailedDayIsReportedAndFetchedAgainSinceTheLastDownload) {
   EXPECT_EQ(Options().Text(OptionKey::LastDownload), "20240410");
 }
 
+// A list service that does not answer costs the day, reported once as the
+// failed request and once as the day (the read of a request that never opened
+// is not reported a second time).
+TEST(DownloadFaults, AListServiceThatDoesNotAnswerIsReportedOncePerDay) {
+  PipelineHome home;  // its list address is a closed port
+  MessageRecorder messages;
+  home.Run(20240412, 20240412);
+  EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"InternetOpenUrl に失敗<http://127.0.0.1:9/inbs/I_list_001_20240412.html>",
+                                                       "20240412 の一覧のダウンロードに失敗 (応答がありません)"}));
+  EXPECT_FALSE(TestPathExists(home.Output("Raw/20240412.html")));
+}
+
 TEST_F(PipelineTest, AnAnswerThatIsNotAListPageFailsTheDay) {
   struct Case {
     const char* name;

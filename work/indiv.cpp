@@ -15,22 +15,22 @@
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "platform/sjis.h"
+#include "work/selections.h"
 #include "work/steps.h"
-#include "work/worktask.h"
 
 namespace {
 
 // The ticker cell as the raw day files write it.
 constexpr std::string_view kTickerCell = "<td id=\"ticker\">";
 
-// Calls `found` with each ticker that a raw day's text names in a ticker cell,
+// Calls `found` with each code that a raw day's text names in a ticker cell,
 // without parsing it; stops when `found` returns true.
 template <typename Found>
 bool AnyTickerInRawText(std::string_view text, Found found) {
   for (size_t at = text.find(kTickerCell); at != std::string_view::npos; at = text.find(kTickerCell, at + 1)) {
     std::string_view digits = text.substr(at + kTickerCell.size(), 4);
     if (digits.size() == 4 && std::all_of(digits.begin(), digits.end(), IsAsciiDigit) &&
-        found(std::stoi(std::string(digits))))
+        found(*Code::FromText(digits)))
       return true;
   }
   return false;
@@ -45,66 +45,68 @@ std::unique_ptr<MarkupDocument> ParseRawDay(std::string text, MarkupElement*& ta
   return table ? std::move(document) : nullptr;
 }
 
-// The rows of `ticker` in the raw day of `date`, in raw order (none when the
+// The rows of `code` in the raw day of `date`, in raw order (none when the
 // day does not name it or cannot be read).
-std::vector<std::unique_ptr<MarkupElement>> RawRowsOf(int ticker, uint32_t date) {
+std::vector<std::unique_ptr<MarkupElement>> RawRowsOf(const OutputDir& output, Code code, uint32_t date) {
   std::vector<std::unique_ptr<MarkupElement>> rows;
-  std::string path = DayFilePath("Raw", date), text;
+  std::string path = output.DayFile(kRawDir, date), text;
   if (!FileEntry(path.c_str()).ExistsPath() || !ReadAll(path.c_str(), text)) return rows;
-  if (!AnyTickerInRawText(text, [&](int named) { return named == ticker; })) return rows;
+  if (!AnyTickerInRawText(text, [&](Code named) { return named == code; })) return rows;
   MarkupElement* table = nullptr;
   std::unique_ptr<MarkupDocument> document = ParseRawDay(std::move(text), table);
   if (!document) return rows;
   for (const MarkupElement* row : table->children())
-    if (RowTicker(*row) == ticker) rows.push_back(row->Clone());
+    if (RowTicker(*row) == code) rows.push_back(row->Clone());
   return rows;
 }
 
 // The groups of a company's days from `first` up to the day before `date`,
 // oldest first, for a page that was started anew.
-OlderGroups OlderDaysOf(int ticker, uint32_t first, uint32_t date) {
-  return [=](MarkupElement& table) {
+OlderGroups OlderDaysOf(const OutputDir& output, Code code, uint32_t first, uint32_t date) {
+  return [=, &output](MarkupElement& table) {
     for (uint32_t day = first; day < date && day <= kNoDate; day = NextDay(day))
-      AddGroupOnTop(table, day, RawRowsOf(ticker, day));
+      AddGroupOnTop(table, day, RawRowsOf(output, code, day));
   };
 }
 
 }  // namespace
 
-void ScanIndivPages(RunSelections& selections) {
+void ScanIndivPages(RunSelections& selections, const OutputDir& output) {
   TickerBits& present = selections.Indiv();
   present.reset();
   // One directory listing instead of 8999 lookups: "NNNN.html".
   FileFinder finder;
-  if (finder.Start((OutputSubdirPath("Indiv") + "*.html").c_str(), FileFinder::kFiles)) {
+  if (finder.Start((output.Subdir(kIndivDir) + "*.html").c_str(), FileFinder::kFiles)) {
     for (; !finder.IsFinished(); finder._Next()) {
       const std::string& name = finder.CurrentFindData().name;
       if (name.size() != 9 || !std::all_of(name.begin(), name.begin() + 4, IsAsciiDigit)) continue;
-      AddTicker(present, std::stoi(name.substr(0, 4)));
+      AddTicker(present, *Code::FromText(std::string_view(name).substr(0, 4)));
     }
   }
   selections.KeepPagesAtStart();
 }
 
 bool RawDayNamesPageMissingAtStart(std::string_view rawText, const RunSelections& selections) {
-  return AnyTickerInRawText(rawText, [&](int ticker) { return selections.PageMissingAtStart(ticker); });
+  return AnyTickerInRawText(rawText, [&](Code code) { return selections.PageMissingAtStart(code); });
 }
 
-bool AddDayToIndivPages(MarkupElement& table, uint32_t date, uint32_t periodStart,
-                        const std::function<bool(int)>& wanted) {
+bool AddDayToIndivPages(const OutputDir& output, MarkupElement& table, uint32_t date, uint32_t periodStart,
+                        const std::function<bool(Code)>& wanted) {
   bool written = true;
   // Company by company, from the day's last row: each company's rows leave the
   // table in raw order and make one group on its page.
   while (!table.children().empty()) {
-    int ticker = RowTicker(*table.children().back());
+    Code ticker = RowTicker(*table.children().back());
     std::vector<std::unique_ptr<MarkupElement>> rows;
     for (size_t i = table.children().size(); i-- > 0;) {
       if (RowTicker(*table.children()[i]) == ticker) rows.push_back(table.DetachChild(table.children()[i]));
     }
     std::reverse(rows.begin(), rows.end());
     // Rows without a company code (read by the text method) have no page.
-    if (!TickerIndex(ticker) || (wanted && !wanted(ticker))) continue;
-    if (!AddDayToCompanyPage(ticker, date, std::move(rows), OlderDaysOf(ticker, periodStart, date))) written = false;
+    if (!ticker.Index() || (wanted && !wanted(ticker))) continue;
+    if (!AddDayToCompanyPage(output, ticker, date, std::move(rows), TodayDate(),
+                             OlderDaysOf(output, ticker, periodStart, date)))
+      written = false;
   }
   return written;
 }

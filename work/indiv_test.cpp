@@ -108,9 +108,10 @@ TEST_F(IndivTest, OldPlainDateCellsAreRewrittenAndABrokenPageIsKeptAside) {
   EXPECT_EQ(Rows(Page(7203)), Row("1100", "ミカワ", "お知らせA", "2024/04/10", 1) +
                                   Row("1500", "ミカワ", "古い", "2024/04/01", 1));
   EXPECT_EQ(Rows(Page(6758)), Row("1030", "コスモ", "決算", "2024/04/10", 1));
-  std::string aside = CompanyPagePath(6758) + ".broken-20240415";
+  std::string page = OutputDirOf(Options()).CompanyPage(Code(6758));
+  std::string aside = page + ".broken-20240415";
   EXPECT_EQ(ReadTestFile(aside), "<html><body><table><tr><td>cut");
-  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"銘柄別html<" + CompanyPagePath(6758) + ">を読めないので<" +
+  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"銘柄別html<" + page + ">を読めないので<" +
                                                        aside + ">に移して作り直します"});
 }
 
@@ -167,7 +168,7 @@ TEST_F(IndivTest, APageMadeAgainByARunCutShortIsFinishedByTheNext) {
   ASSERT_TRUE(home_->controller.StartRun(20240409, 20240411, 0, false));
   while (home_->controller.OnIdle()) {
     WorkTask* task = home_->controller.Task();
-    if (task && task->Step() == kStepConvertDay && task->cursor.curDate > 20240409) break;
+    if (task && task->Step() == kStepConvertDay && task->Cursor().curDate > 20240409) break;
   }
   home_->controller.CancelWorkTask();
   EXPECT_EQ(Rows(Page(7203)), Row("1100", "ミカワ", "お知らせA", "2024/04/09", 1));

@@ -2,35 +2,40 @@
 // run lends.
 #include "pages/schedule_pages.h"
 #include "pages/summary_pages.h"
+#include "platform/dates.h"
+#include "work/company_store.h"
+#include "work/run_settings.h"
+#include "work/schedule_store.h"
+#include "work/selections.h"
 #include "work/steps.h"
-#include "work/worktask.h"
 
-void MakeSummaryPage(const WorkTask& task, PageView view, const char* viewName, const char* title) {
+void MakeSummaryPage(View view, const char* title, uint32_t endDate, bool rebuild, const RunSettings& settings,
+                     const CompanyStore& companies, const RunSelections& selections) {
   SummaryInputs inputs;
   inputs.view = view;
-  inputs.viewName = viewName;
   inputs.title = title;
-  inputs.endDate = task.cursor.endDate;
-  // Rows that earlier runs put on the page lack what this run learnt of
-  // companies whose names were still wanted: the page is made anew.
-  inputs.rebuild = task.displayOptionsChanged || task.companies.LearntPending();
-  inputs.companies = &task.companies;
-  inputs.selections = task.selections.ForPages();
-  inputs.gmoServer = task.gmoServer;
+  inputs.endDate = endDate;
+  inputs.today = TodayDate();
+  inputs.rebuild = rebuild;
+  inputs.settings = &settings.pages;
+  inputs.companies = &companies;
+  inputs.selections = selections.ForPages();
+  inputs.output = settings.output;
   BuildSummaryPage(inputs);
 }
 
-void MakeSchedulePage(const WorkTask& task, PageView view, const char* fileName, const char* title) {
+void MakeSchedulePage(View view, const char* title, const RunSettings& settings, const ScheduleStore& schedules,
+                      const CompanyStore& companies, const RunSelections& selections) {
   ScheduleInputs inputs;
   inputs.view = view;
-  inputs.fileName = fileName;
   inputs.title = title;
-  inputs.slots = &task.schedules.Slots();
-  inputs.monthly = &task.schedules.Monthly();
-  inputs.reported = &task.schedules.ReportedRows();
-  inputs.monthlyReported = &task.schedules.MonthlyReportedRows();
-  inputs.companies = &task.companies;
-  inputs.selections = task.selections.ForPages();
-  inputs.gmoServer = task.gmoServer;
+  inputs.settings = &settings.pages;
+  inputs.slots = &schedules.Slots();
+  inputs.monthly = &schedules.Monthly();
+  inputs.reported = &schedules.ReportedRows();
+  inputs.monthlyReported = &schedules.MonthlyReportedRows();
+  inputs.companies = &companies;
+  inputs.selections = selections.ForPages();
+  inputs.output = settings.output;
   BuildSchedulePage(inputs);
 }

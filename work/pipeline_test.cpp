@@ -222,18 +222,46 @@ TEST_F(PipelineTest, CodesOfTenThousandAndAboveNeverReachBeforeTheProfile) {
   EXPECT_EQ(std::count(profile.begin(), profile.end(), '\0'), 35999);
 }
 
-TEST_F(PipelineTest, MarketFromPlaceRules) {
-  uint8_t byte = 0x21;
-  EXPECT_EQ(MarketFromPlace("東", &byte), 0x10);
-  EXPECT_EQ(byte, 0);
-  byte = 0x21;
-  EXPECT_EQ(MarketFromPlace("東名", &byte), 0x20);
-  EXPECT_EQ(byte, 0x21);
-  EXPECT_EQ(MarketFromPlace("GR", &byte), 0x50);
-  EXPECT_EQ(byte, 0x50);
-  EXPECT_EQ(MarketFromPlace("福", nullptr), 0x30);
-  EXPECT_EQ(MarketFromPlace("名札", nullptr), 0x20);
-  EXPECT_EQ(MarketFromPlace("", nullptr), 0);
+// A run keeps the settings it started with: the option file edited as the run
+// goes (another log level, views, output directory, list address, period)
+// changes nothing of it, and a list saved meanwhile, which would remove views
+// under it, is refused. Its status keys are written at once.
+TEST_F(PipelineTest, ARunKeepsTheSettingsItStartedWithAndAListIsNotSavedUnderIt) {
+  Serve(20240410, 1, ListPage(20240410, 1, {{u8"10:00", u8"72030", u8"トヨタ自動車", u8"お知らせ", u8"東"}}));
+  Options().SetInt(OptionKey::DebugLogLevel, 2);
+  for (OptionKey page : {OptionKey::EnableHtmlAll, OptionKey::EnableHtmlPort, OptionKey::HtmlInsertMarket})
+    Options().SetFlag(page, true);
+  Options().SetText(OptionKey::PortList, "7203");
+  Options().SetInt(OptionKey::PeriodSt, 20240410);
+  ASSERT_TRUE(home_->controller.StartRun(20240410, 20240410, 0, false));
+  Options().SetInt(OptionKey::DebugLogLevel, 0);
+  Options().SetFlag(OptionKey::EnableHtmlAll, false);
+  Options().SetFlag(OptionKey::HtmlInsertMarket, false);
+  Options().SetText(OptionKey::TdnetBaseUrl, "http://127.0.0.1:9/inbs/");
+  Options().SetInt(OptionKey::PeriodSt, 20240411);
+  MessageRecorder messages;
+  home_->controller.OnIdle();  // the run's preparation
+  UserLists lists;
+  EXPECT_FALSE(SavePortfolioList(Options(), lists, "1301"));
+  EXPECT_EQ(Options().Text(OptionKey::PortList), "7203");
+  Options().SetText(OptionKey::HtmlDataDir, home_->Home() + "elsewhere");
+  while (home_->controller.OnIdle()) {
+  }
+  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"出力先<" + home_->Home() + "out>は別の実行が使用中です。"
+                                                       "その実行が終わってから保存して下さい"});
+  EXPECT_NE(ReadTestFile(home_->Home() + "DebugLog.txt").find("download TDNet html(20240410, 1)"), std::string::npos);
+  for (const char* page : {"Raw/20240410.html", "All/20240410.html", "Port/20240410.html", "All.html", "Port.html"})
+    EXPECT_TRUE(TestPathExists(home_->Output(page))) << page;
+  EXPECT_NE(ReadTestFile(home_->Output("All.html")).find("id=\"market\""), std::string::npos);
+  EXPECT_EQ(Options().Int(OptionKey::LastHtmlInertMarket), 1);  // what the pages were built with
+  // Once the run is over, the list is saved and the views it changes go.
+  Options().SetText(OptionKey::HtmlDataDir, home_->Home() + "out");
+  EXPECT_TRUE(SavePortfolioList(Options(), lists, "1301"));
+  EXPECT_FALSE(TestPathExists(home_->Output("Port")));
+  EXPECT_TRUE(TestPathExists(home_->Output("All")));
+}
+
+TEST(TdnetList, PageNames) {
   EXPECT_EQ(TdnetListPageName(1, 20240329), "I_list_001_20240329.html");
   EXPECT_EQ(TdnetListPageName(12, 20240329), "I_list_012_20240329.html");
 }

@@ -6,12 +6,12 @@
 #include "markup/text.h"
 #include "pages/output.h"
 #include "platform/diagnostics.h"
-#include "platform/encoding.h"
 #include "platform/files.h"
-#include "platform/http.h"
 #include "platform/sjis.h"
 #include "settings/lists.h"
 #include "settings/options.h"
+#include "work/fetch_page.h"
+#include "work/run_settings.h"
 #include "work/run_trace.h"
 #include "work/selections.h"
 #include "work/site_pages.h"
@@ -19,21 +19,21 @@
 
 namespace {
 
-// Collects tickers as "%04d, " with a line feed after every 13th.
+// Collects codes as "NNNN, " with a line feed after every 13th.
 struct Collected {
   std::string text;
   int count = 0;
-  void Add(int ticker) {
-    text += FormatString("%04d, ", ticker);
+  void Add(Code code) {
+    text += code.Text() + ", ";
     if (++count % 13 == 0) text += "\n";
   }
 };
 
-// Reads a number at the cursor; collects it when it is an integer ticker.
+// Reads a number at the cursor; collects it when it is an integer that is a
+// code of the tables.
 void CollectNumberAt(const char*& cursor, Collected& collected) {
   NumberSlot value;
-  if (ReadNumber(cursor, &value) == kIntegerNumber && value.integer >= 1001 && value.integer <= 9999)
-    collected.Add(value.integer);
+  if (ReadNumber(cursor, &value) == kIntegerNumber && Code(value.integer).Index()) collected.Add(Code(value.integer));
 }
 
 void PreWordScan(const std::string& text, const std::string& preWord, Collected& collected) {
@@ -59,9 +59,9 @@ void DigitScan(const std::string& text, Collected& collected) {
 
 }  // namespace
 
-void ScanXlsDirectory(RunSelections& selections, RunTrace& trace) {
+void ScanXlsDirectory(RunSelections& selections, RunTrace& trace, const RunSettings& settings) {
   trace.Log(2, "check xls exist\n");
-  std::string directory = Options().Text(OptionKey::XlsCheckDir);
+  const std::string& directory = settings.xlsCheckDir;
   if (!CheckDirectoryPath(OptionKey::XlsCheckDir, directory)) return;
   FileEntry check((directory + "/").c_str());
   if (!check.ExistsPath()) {
@@ -78,14 +78,15 @@ void ScanXlsDirectory(RunSelections& selections, RunTrace& trace) {
     std::string extension = name.substr(4, 4);
     LowerCaseInPlace(extension);
     if (extension != ".xls") continue;
-    AddTicker(*selections.Xls(), std::stoi(name.substr(0, 4)));
+    AddTicker(*selections.Xls(), *Code::FromText(std::string_view(name).substr(0, 4)));
   }
 }
 
-void ReadWebPortfolio(RunSelections& selections, HttpDownloader& downloader, RunTrace& trace) {
-  std::string url = Options().Text(OptionKey::WebPortUrl);
-  SiteAnswer answer = FetchSitePage(downloader, url);
-  if (!answer.arrived) return;  // the downloader has said why
+void ReadWebPortfolio(RunSelections& selections, HttpDownloader& downloader, RunTrace& trace,
+                      const RunSettings& settings, RunStatus& status) {
+  const std::string& url = settings.webPortUrl;
+  FetchedPage answer = FetchPage(downloader, url);
+  if (!answer.Arrived()) return;  // the downloader has said why
   trace.Log(2, "check web portfolio\n\n");
   // An error page, a login or maintenance page answered with an error status,
   // is no portfolio: its numbers (a date, an error code) must not replace the
@@ -96,15 +97,15 @@ void ReadWebPortfolio(RunSelections& selections, HttpDownloader& downloader, Run
                   WhyUnusable(answer).c_str());
     return;
   }
-  std::string preWord = Options().Text(OptionKey::WebPortPreWord);
+  const std::string& preWord = settings.webPortPreWord;
   Collected collected;
-  if (!preWord.empty() && Options().Flag(OptionKey::WebPortPreWordEnable))
+  if (!preWord.empty() && settings.webPortPreWordOn)
     PreWordScan(answer.text, preWord, collected);
   else
     DigitScan(answer.text, collected);
   if (collected.count > 0) {
     collected.text.resize(collected.text.size() - 2);
     ParseTickerList(collected.text.c_str(), selections.Portfolio());
-    Options().SetText(OptionKey::PortList, collected.text);
+    status.SetPortList(collected.text);
   }
 }

@@ -4,8 +4,9 @@
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 
-void RawDay::Begin(const std::string& rawDirectory, uint32_t date) {
-  tempPath_ = rawDirectory + FormatString("%u.html.part", date);
+void RawDay::Begin(const std::string& dayFile) {
+  dayFile_ = dayFile;
+  tempPath_ = dayFile + ".part";
   FileEntry stale(tempPath_.c_str());
   if (stale.ExistsPath()) stale.Delete();
   writer_ = std::make_unique<BufferedFileWriter>();
@@ -29,7 +30,7 @@ void RawDay::WriteHeaderOnce() {
   headerWritten_ = true;
 }
 
-bool RawDay::Finish(const std::string& target, std::string& failure) {
+bool RawDay::Finish(std::string& failure) {
   if (headerWritten_) writer_->WriteText(PageFooterText());
   writer_->Flush();
   // Rows lost to a failed write make the day as incomplete as a failed download.
@@ -37,7 +38,7 @@ bool RawDay::Finish(const std::string& target, std::string& failure) {
   writer_.reset();
   if (!failed_) {
     FileEntry temporary(tempPath_.c_str());
-    if (temporary.MoveTo(target.c_str(), true))
+    if (temporary.MoveTo(dayFile_.c_str(), true))
       tempPath_.clear();
     else
       Fail("書き込みに失敗");

@@ -27,9 +27,10 @@ class RawDay {
 
   // Whether a day's file is being written (from its first page on).
   bool Writing() const { return writer_ != nullptr; }
-  // Starts the day's file as "<date>.html.part" in `rawDirectory`, created
-  // exclusively (a part left by a killed run is removed first).
-  void Begin(const std::string& rawDirectory, uint32_t date);
+  // Starts the day file `dayFile` ("Raw/<date>.html") under its temporary
+  // name "<date>.html.part", created exclusively (a part left by a killed run
+  // is removed first).
+  void Begin(const std::string& dayFile);
   // The file's writer; only while Writing().
   BufferedFileWriter& Writer() { return *writer_; }
   // Writes the page header before the day's first row.
@@ -46,15 +47,16 @@ class RawDay {
   // Fails the day when the rows found fall short of the stated total.
   void CheckRowCount();
   // Writes the footer when a header was written and closes the file; renames it
-  // to `target` when the day is complete (no failure, no lost write), otherwise
-  // discards it and sets `failure` to the reason. Returns whether the day was
-  // kept. The part is ready for the next day either way.
-  bool Finish(const std::string& target, std::string& failure);
+  // to the day file when the day is complete (no failure, no lost write),
+  // otherwise discards it and sets `failure` to the reason. Returns whether
+  // the day was kept. The part is ready for the next day either way.
+  bool Finish(std::string& failure);
   // Closes and deletes a day's temporary file, if any, and forgets the day.
   void Discard();
 
  private:
   std::unique_ptr<BufferedFileWriter> writer_;
+  std::string dayFile_;
   std::string tempPath_;
   bool headerWritten_ = false;
   bool failed_ = false;

@@ -10,9 +10,8 @@
 #include "markup/tree.h"
 #include "platform/diagnostics.h"
 #include "platform/sjis.h"
-#include "settings/markets.h"
 #include "pages/page_parser.h"
-#include "work/steps.h"
+#include "settings/markets.h"
 
 namespace {
 
@@ -52,8 +51,9 @@ bool RowCells(const MarkupDocument& document, std::vector<const MarkupElement*>&
 void WriteRowFromTree(const ListRowContext& context, ByteOutput& out, const std::vector<const MarkupElement*>& cells) {
   const MarkupElement* timeCell = cells[0];
   const MarkupText* code = cells[1]->FirstText();
-  int ticker = (code ? code->IntValue() : 0) / 10;
-  if (ticker < 1000) return;
+  int number = (code ? code->IntValue() : 0) / 10;
+  if (number < 1000) return;
+  Code ticker(number);
   // A code of 10000..10009 gives ticker 1000: written, but it has no profile record.
   uint8_t* marketByte = context.marketByte ? context.marketByte(ticker) : nullptr;
   const MarkupElement* place = cells[cells.size() - 2];
@@ -61,18 +61,18 @@ void WriteRowFromTree(const ListRowContext& context, ByteOutput& out, const std:
   // The list tells a professional-market company ("Ｐ－" before its name) from
   // the other Tokyo companies; the quote pages cannot. One that has left that
   // market is looked up again, as a regional company contradicted is.
-  if (market == 0x10 && marketByte) {
+  if (market == kMarketTokyo && marketByte) {
     if (FirstTextOf(cells[2]).compare(0, 4, "\x82\x6F\x81\x7C") == 0)
-      *marketByte = 0x15;
-    else if (*marketByte == 0x15)
-      *marketByte = 0;
+      *marketByte = kMarketTokyoPro;
+    else if (IsProMarket(*marketByte))
+      *marketByte = kMarketUnknown;
   }
   // The hours, the colon and the minutes of a time are three pieces.
   const auto& timeTexts = timeCell->texts();
   std::string hours = timeTexts.size() > 0 ? std::string(timeTexts[0]->text()) : "";
   std::string minutes = timeTexts.size() > 2 ? std::string(timeTexts[2]->text()) : "";
-  WriteText(out, FormatString("<tr><td id=\"time\">%s%s</td><td id=\"ticker\">%04d</td><td id=\"coname\">",
-                              hours.c_str(), minutes.c_str(), ticker));
+  WriteText(out, FormatString("<tr><td id=\"time\">%s%s</td><td id=\"ticker\">%s</td><td id=\"coname\">",
+                              hours.c_str(), minutes.c_str(), ticker.Text().c_str()));
   WriteText(out, WholeText(*cells[2]));
   WriteText(out, FormatString("</td><td id=\"market\">%s</td><td id=\"title\">", MarketName(market)));
   const MarkupElement* titleCell = cells[3];
@@ -95,7 +95,8 @@ void WriteRowFromText(const ListRowContext& context, ByteOutput& out, std::strin
   std::string copy;
   for (char c : row)
     if (c != '\n' && c != '\r' && c != ':' && c != ' ' && c != '\t') copy += c;
-  int time = 0, ticker = 0, items = 0;
+  int time = 0, items = 0;
+  Code ticker;
   std::string name, title;
   for (size_t at = copy.find('>'); at != std::string::npos && items < 2; at = copy.find('>', at)) {
     ++at;
@@ -105,7 +106,7 @@ void WriteRowFromText(const ListRowContext& context, ByteOutput& out, std::strin
       NumberSlot number;
       int kind = ReadNumber(cursor, &number);
       int value = kind == kIntegerNumber ? number.integer : kind == kRealNumber ? static_cast<int>(number.real) : 0;
-      if (value > 9999) ticker = value / 10; else time = value;
+      if (value > 9999) ticker = Code(value / 10); else time = value;
       at = static_cast<size_t>(cursor - copy.c_str());
       continue;
     }
@@ -120,9 +121,10 @@ void WriteRowFromText(const ListRowContext& context, ByteOutput& out, std::strin
     size_t end = copy.find('"', href + 6);
     link = copy.substr(href + 6, end == std::string::npos ? std::string::npos : end - (href + 6));
   }
-  WriteText(out, FormatString("<tr><td id=\"time\">%04d</td><td id=\"ticker\">%04d</td><td id=\"coname\">", time, ticker));
+  WriteText(out, FormatString("<tr><td id=\"time\">%04d</td><td id=\"ticker\">%s</td><td id=\"coname\">", time,
+                              ticker.Text().c_str()));
   WriteText(out, name);
-  WriteText(out, FormatString("</td><td id=\"market\">%s</td><td id=\"title\"><a href=\"", MarketName(0)));
+  WriteText(out, FormatString("</td><td id=\"market\">%s</td><td id=\"title\"><a href=\"", MarketName(kMarketUnknown)));
   WriteText(out, context.baseUrl);
   WriteText(out, link);
   WriteText(out, "\" target=\"_blank\">");
@@ -168,33 +170,4 @@ int ExtractListRows(std::string_view text, const ListRowContext& context, ByteOu
     ++rows;
     from = extracted = end;
   }
-}
-
-uint8_t MarketFromPlace(const char* place, uint8_t* stored) {
-  bool tokyo = false, nagoya = false, fukuoka = false, sapporo = false;
-  for (const char* p = place; p[0] && p[1]; p += 2) {
-    if (p[0] == 'G' && p[1] == 'R') {
-      if (stored) *stored = 0x50;
-      return 0x50;
-    }
-    if (std::strncmp(p, "東", 2) == 0) tokyo = true;
-    else if (std::strncmp(p, "名", 2) == 0) nagoya = true;
-    else if (std::strncmp(p, "福", 2) == 0) fukuoka = true;
-    else if (std::strncmp(p, "札", 2) == 0) sapporo = true;
-    else break;
-  }
-  if (stored) {
-    uint8_t group = *stored & 0xF0;
-    if ((group == 0x20 && nagoya) || (group == 0x30 && fukuoka) || (group == 0x40 && sapporo) || (group == 0x10 && tokyo))
-      return group;
-    if ((group == 0x20 || group == 0x30 || group == 0x40) && tokyo) {
-      *stored = 0;
-      return 0x10;
-    }
-  }
-  if (tokyo) return 0x10;
-  if (nagoya) return 0x20;
-  if (fukuoka) return 0x30;
-  if (sapporo) return 0x40;
-  return 0;
 }

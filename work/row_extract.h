@@ -7,15 +7,17 @@
 #include <string>
 #include <string_view>
 
+#include "settings/tickers.h"
+
 class ByteOutput;
 
 // What the extraction needs from its caller.
 struct ListRowContext {
   // The list base URL the links of the rows are written under.
   std::string baseUrl;
-  // The stored market byte of a ticker's profile, which a row may update;
+  // The stored market byte of a company's profile, which a row may update;
   // null (or an empty function) when no profile is kept for it.
-  std::function<uint8_t*(int ticker)> marketByte;
+  std::function<uint8_t*(Code code)> marketByte;
   // Told of each row that did not parse and went through the text method.
   std::function<void()> readAsText;
 };

@@ -9,13 +9,15 @@
 
 class RunTrace {
  public:
-  explicit RunTrace(WorkObserver& observer) : observer_(observer) {}
+  // `level` is the run's DebugLogLevel: 0 no log, 1 the start, step and finish
+  // lines, 2 a detail line per action too.
+  RunTrace(WorkObserver& observer, int level) : observer_(observer), level_(level) {}
 
-  // Creates "DebugLog.txt" afresh in the home directory when DebugLogLevel is
-  // not 0; without it every Log does nothing.
+  // Creates "DebugLog.txt" afresh in the home directory when the level is not
+  // 0; without it every Log does nothing.
   void OpenLog();
-  // Writes a debug-log line when the log exists and DebugLogLevel (low byte,
-  // read anew each time) is at least `level`.
+  // Writes a debug-log line when the log exists and the level is at least
+  // `level`.
   void Log(int level, const char* format, ...)
 #if defined(__GNUC__)
       __attribute__((format(printf, 3, 4)))
@@ -26,5 +28,6 @@ class RunTrace {
 
  private:
   WorkObserver& observer_;
+  int level_ = 0;
   std::unique_ptr<DebugLog> debugLog_;
 };

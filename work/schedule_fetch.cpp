@@ -8,9 +8,9 @@
 #include "platform/diagnostics.h"
 #include "platform/http.h"
 #include "platform/sjis.h"
-#include "settings/options.h"
 #include "settings/site_urls.h"
 #include "work/company_store.h"
+#include "work/run_settings.h"
 #include "work/run_trace.h"
 #include "work/schedule_store.h"
 
@@ -149,9 +149,9 @@ int NumberOf(const MarkupAttribute* attribute) {
 // The monthly entries of the top-level elements of a document.
 void AppendMonthly(const MarkupDocument& document, uint32_t today, std::vector<MonthlyEntry>& list) {
   for (const MarkupElement* element : document.children()) {
-    int ticker = NumberOf(element->FindAttribute("ticker"));
+    Code ticker(NumberOf(element->FindAttribute("ticker")));
     int d = NumberOf(element->FindAttribute("date"));
-    if (!TickerIndex(ticker)) continue;
+    if (!ticker.Index()) continue;
     int year = DateYear(today), month = DateMonth(today);
     if (d < DateDay(today) && ++month > 12) month = 1, ++year;  // the day has passed: next month
     uint32_t date = MakeDate(year, month, d);
@@ -198,17 +198,17 @@ Turn ScheduleStore::FetchNextSchedule(CompanyStore& companies, HttpDownloader& d
     downloadsMade_ = false;
     return Turn::kDone;
   }
-  int ticker = fetchCursor_ + kFirstTicker;
-  std::string url = ReportPageUrl(ticker);
-  trace.Log(2, "download & check schedule html(%d)\n", ticker);
-  SiteAnswer answer = FetchSitePage(downloader, url);
+  Code ticker = Code::AtIndex(static_cast<size_t>(fetchCursor_));
+  std::string url = settings_.sites.ReportPage(ticker);
+  trace.Log(2, "download & check schedule html(%s)\n", ticker.Text().c_str());
+  FetchedPage answer = FetchPage(downloader, url);
   // Only a page of the site answered with 200 counts; anything else leaves
   // the entry as it was.
   ScheduleEntry& entry = slots_[static_cast<size_t>(fetchCursor_)][0];
   ScheduleEntry read = entry;
   ReportOutcome outcome = ReportOutcome::kNotAReportPage;
   if (answer.IsPage())
-    outcome = ReadReportPage(answer.text, TodayDate(), Options().Int(OptionKey::StScheRecheckEmptyDay), read);
+    outcome = ReadReportPage(answer.text, TodayDate(), settings_.schedules.recheckEmptyDays, read);
   if (outcome == ReportOutcome::kUpdated || outcome == ReportOutcome::kVacant) {
     entry = read;
     dirty_ = true;

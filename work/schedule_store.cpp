@@ -6,8 +6,9 @@
 #include "platform/dates.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
-#include "settings/options.h"
+#include "settings/markets.h"
 #include "work/company_store.h"
+#include "work/run_settings.h"
 #include "work/run_trace.h"
 #include "work/selections.h"
 
@@ -68,13 +69,13 @@ bool WeekdayPassed(uint32_t today, uint32_t last, int weekday) {
 
 }  // namespace
 
-ScheduleEntry* ScheduleStore::EntryOf(int ticker) {
-  std::optional<size_t> index = TickerIndex(ticker);
+ScheduleEntry* ScheduleStore::EntryOf(Code code) {
+  std::optional<size_t> index = code.Index();
   return index && Loaded() ? &slots_[*index][0] : nullptr;
 }
 
 void ScheduleStore::LoadMonthlyList(RunTrace& trace) {
-  std::string path = OutputPath(kMonthlyFile);
+  std::string path = settings_.output.File(kMonthlyFile);
   std::string text;
   if (!FileEntry(path.c_str()).ExistsPath() || !ReadAll(path.c_str(), text)) return;
   trace.Log(2, "make monthly schedule\n");
@@ -82,30 +83,26 @@ void ScheduleStore::LoadMonthlyList(RunTrace& trace) {
 }
 
 void ScheduleStore::DecideScheduleWork(bool displayOptionsChanged) {
+  const ScheduleSettings& options = settings_.schedules;
   uint32_t today = TodayDate();
-  uint32_t last = Options().Date(OptionKey::LastStSche);
+  uint32_t last = options.lastFetch;
   if (refetch_ != 0) {
     fetch_ = true;
   } else {
-    switch (Options().Int(OptionKey::StScheCycle)) {
+    switch (options.cycle) {
       case 0: fetch_ = true; break;
-      case 1: fetch_ = today >= AddDays(last, Options().Int(OptionKey::StScheDaySpan)); break;
-      default: fetch_ = last < today && WeekdayPassed(today, last, Options().Int(OptionKey::StScheDayOfWeek)); break;
+      case 1: fetch_ = today >= AddDays(last, options.daySpan); break;
+      default: fetch_ = last < today && WeekdayPassed(today, last, options.dayOfWeek); break;
     }
   }
-  views_ = 0;
-  if (Options().Flag(OptionKey::EnableStSche)) {
-    if (Options().Flag(OptionKey::EnableStSchePort)) views_ |= 1;
-    if (Options().Flag(OptionKey::EnableStScheXls)) views_ |= 2;
-    if (Options().Flag(OptionKey::EnableStScheAll)) views_ |= 4;
-  }
-  pagesNeeded_ = fetch_ || Options().Date(OptionKey::LastStScheHtml) < today || displayOptionsChanged;
+  views_ = options.views;
+  pagesNeeded_ = fetch_ || options.lastPages < today || displayOptionsChanged;
 }
 
 void ScheduleStore::LoadScheduleStore() {
   slots_.assign(kTickerCount, ScheduleSlot{});
-  std::string path = OutputPath(kScheduleFile);
-  if (Options().Int(OptionKey::ScheduleDat) != 2 || !FileEntry(path.c_str()).ExistsPath()) return;
+  std::string path = settings_.output.File(kScheduleFile);
+  if (settings_.schedules.fileVersion != 2 || !FileEntry(path.c_str()).ExistsPath()) return;
   std::string bytes;
   if (!ReadAll(path.c_str(), bytes) || bytes.empty()) {
     ReportError("ファイル<%s>の読み込みに失敗", path.c_str());
@@ -146,16 +143,18 @@ bool ScheduleStore::SelectScheduleDownloads(const RunSelections& selections, Com
   if (!Loaded()) LoadScheduleStore();
   trace.Log(2, "check schedule need\n");
   uint32_t today = TodayDate();
-  bool recheckEmpty = Options().Flag(OptionKey::StScheRecheckEmptyEnable);
-  bool recheckVague = Options().Flag(OptionKey::StScheRecheckAboutEnable);
-  uint32_t vagueHorizon = AddDays(today, Options().Int(OptionKey::StScheRecheckAboutDay));
-  for (int ticker = kFirstTicker; ticker <= kLastTicker; ++ticker) {
+  bool recheckEmpty = settings_.schedules.recheckEmpty;
+  bool recheckVague = settings_.schedules.recheckVague;
+  uint32_t vagueHorizon = AddDays(today, settings_.schedules.recheckVagueDays);
+  for (int number = kFirstTicker; number <= kLastTicker; ++number) {
+    Code ticker(number);
     if (selections.HasIgnoreList() && selections.Ignored(ticker)) continue;
-    if (!(views_ & 4) && !((views_ & 1) && selections.InPortfolio(ticker)) && !((views_ & 2) && selections.HasXls(ticker)))
+    if (!views_.Has(View::kAll) && !(views_.Has(View::kPort) && selections.InPortfolio(ticker)) &&
+        !(views_.Has(View::kXls) && selections.HasXls(ticker)))
       continue;
-    ScheduleSlot& slot = slots_[*TickerIndex(ticker)];
+    ScheduleSlot& slot = slots_[*ticker.Index()];
     ScheduleEntry& entry = slot[0];
-    if (companies.Loaded() && companies.IndustryOf(ticker) == 35) {
+    if (companies.Loaded() && IsEtf(companies.IndustryOf(ticker))) {
       entry.date = kNoDate;
       entry.SetQuarter(0);
       entry.SetStatus(kScheduleNone);
@@ -210,16 +209,16 @@ bool AnnouncesNext(const ScheduleSlot& slot, uint32_t date) {
   return Announces(slot[0], date);
 }
 
-bool HasRowOf(const std::vector<AnnouncedRow>& rows, int ticker) {
-  return std::any_of(rows.begin(), rows.end(), [&](const AnnouncedRow& row) { return row.ticker == ticker; });
+bool HasRowOf(const std::vector<AnnouncedRow>& rows, Code code) {
+  return std::any_of(rows.begin(), rows.end(), [&](const AnnouncedRow& row) { return row.ticker == code; });
 }
 
 }  // namespace
 
-void ScheduleStore::RecordAnnouncement(int ticker, int time, uint32_t date) {
+void ScheduleStore::RecordAnnouncement(Code code, int time, uint32_t date) {
   if (!Loaded()) LoadScheduleStore();
-  ScheduleEntry* entry = EntryOf(ticker);
-  if (!entry || !AnnouncesNext(slots_[*TickerIndex(ticker)], date)) return;
+  ScheduleEntry* entry = EntryOf(code);
+  if (!entry || !AnnouncesNext(slots_[*code.Index()], date)) return;
   if (entry->time == 0) pagesNeeded_ = true;
   entry->time = static_cast<int16_t>(time);
   if (entry->Vague()) {
@@ -229,18 +228,18 @@ void ScheduleStore::RecordAnnouncement(int ticker, int time, uint32_t date) {
   dirty_ = true;
 }
 
-void ScheduleStore::AddAnnouncedRow(int kind, int ticker, int time, uint32_t date, const MarkupElement& titleCell) {
+void ScheduleStore::AddAnnouncedRow(int kind, Code code, int time, uint32_t date, const MarkupElement& titleCell) {
   if (kind == 1) {
-    ScheduleEntry* entry = EntryOf(ticker);
-    if (!entry || !AnnouncesNext(slots_[*TickerIndex(ticker)], date) || HasRowOf(reported_, ticker)) return;
-    reported_.push_back({ticker, titleCell.Clone()});
+    ScheduleEntry* entry = EntryOf(code);
+    if (!entry || !AnnouncesNext(slots_[*code.Index()], date) || HasRowOf(reported_, code)) return;
+    reported_.push_back({code, titleCell.Clone()});
     return;
   }
-  if (date > TodayDate() || AddDays(TodayDate(), -15) > date || HasRowOf(monthlyReported_, ticker)) return;
-  auto monthly = std::find_if(monthly_.begin(), monthly_.end(), [&](const MonthlyEntry& m) { return m.ticker == ticker; });
+  if (date > TodayDate() || AddDays(TodayDate(), -15) > date || HasRowOf(monthlyReported_, code)) return;
+  auto monthly = std::find_if(monthly_.begin(), monthly_.end(), [&](const MonthlyEntry& m) { return m.ticker == code; });
   if (monthly == monthly_.end()) return;
   monthly->time = time;
-  monthlyReported_.push_back({ticker, titleCell.Clone()});
+  monthlyReported_.push_back({code, titleCell.Clone()});
 }
 
 void ScheduleStore::ClearAnnouncedRows() {
@@ -254,19 +253,19 @@ void ScheduleStore::SaveScheduleStore(RunTrace& trace) {
   trace.Log(2, "write _schedule.dat\n");
   dirty_ = true;
   SaveChanges();
-  if (fetch_ && downloadsMade_) Options().SetInt(OptionKey::LastStSche, static_cast<int>(TodayDate()));
+  if (fetch_ && downloadsMade_) status_.SetLastSchedules(TodayDate());
 }
 
 void ScheduleStore::SaveChanges() {
   if (!Loaded() || !dirty_) return;
   FilePath path;
-  if (!path.SetPath(OutputPath(kScheduleFile).c_str())) return;
+  if (!path.SetPath(settings_.output.File(kScheduleFile).c_str())) return;
   if (!ReplaceFileContents(path, WriteTable(slots_))) {
     ReportError("ファイル<%s>の書き込みに失敗", path.Text());
     return;
   }
   dirty_ = false;
-  Options().SetInt(OptionKey::ScheduleDat, 2);
+  status_.SetScheduleFileVersion();
 }
 
 void ScheduleStore::Release() {

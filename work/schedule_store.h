@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pages/page_inputs.h"
+#include "pages/views.h"
 #include "settings/tickers.h"
 #include "work/site_pages.h"
 #include "work/turn.h"
@@ -18,7 +19,9 @@
 class CompanyStore;
 class HttpDownloader;
 class RunSelections;
+class RunStatus;
 class RunTrace;
+struct RunSettings;
 
 // What a report page says of a company's next announcement, applied to its
 // entry 0 with `today` (yyyymmdd) and the re-check span of vacant numbers: a
@@ -38,7 +41,12 @@ std::vector<MonthlyEntry> ReadMonthlyList(const std::string& text, uint32_t toda
 class ScheduleStore {
  public:
   // `refetch`: 0 normal, 1 re-fetch all but vacant numbers, 2 re-fetch all.
-  explicit ScheduleStore(uint8_t refetch) : refetch_(refetch) {}
+  // `settings` and `status` outlive the store; LastStSche and the file's
+  // version key are written through `status`.
+  ScheduleStore(uint8_t refetch, const RunSettings& settings, RunStatus& status)
+      : refetch_(refetch), settings_(settings), status_(status) {}
+  ScheduleStore(const ScheduleStore&) = delete;
+  ScheduleStore& operator=(const ScheduleStore&) = delete;
 
   // Step 0: reads "_monthly.txt" when it exists.
   void LoadMonthlyList(RunTrace& trace);
@@ -69,24 +77,24 @@ class ScheduleStore {
   // An earnings report of a company on a converted day `date`: when it can be
   // the announcement of its entry 0 (the entry's date is after date - 30 days,
   // or vague) the entry takes the time, and a vague one the date as exact.
-  void RecordAnnouncement(int ticker, int time, uint32_t date);
+  void RecordAnnouncement(Code code, int time, uint32_t date);
   // An announcement row of a stored day for the schedule pages, handed over
   // newest day first: the first earnings report (kind 1) of a company that can
   // be its entry 0's announcement, and the first monthly figures (kind 2) of a
   // company of the monthly list within the last 15 days, whose entry takes the
   // time. Later rows of the same company and kind are passed over.
-  void AddAnnouncedRow(int kind, int ticker, int time, uint32_t date, const MarkupElement& titleCell);
+  void AddAnnouncedRow(int kind, Code code, int time, uint32_t date, const MarkupElement& titleCell);
   // Forgets the rows of AddAnnouncedRow (and the monthly times they gave).
   void ClearAnnouncedRows();
 
-  // Schedule pages to build (bits 1 Port, 2 Xls, 4 All), whether downloads are
-  // due, and whether the entries must be looked at again (steps 6 and 7).
-  uint8_t Views() const { return views_; }
+  // Schedule pages to build, whether downloads are due, and whether the
+  // entries must be looked at again (steps 6 and 7).
+  ViewSet Views() const { return views_; }
   bool FetchDue() const { return fetch_; }
   bool PagesNeeded() const { return pagesNeeded_; }
   // Whether steps 6 and 7 run: pages to build and downloads due or pages to
   // rebuild.
-  bool WorkDue() const { return views_ != 0 && (fetch_ || pagesNeeded_); }
+  bool WorkDue() const { return !views_.Empty() && (fetch_ || pagesNeeded_); }
 
   // What the schedule pages read.
   const std::vector<ScheduleSlot>& Slots() const { return slots_; }
@@ -98,7 +106,7 @@ class ScheduleStore {
   void Release();
 
  private:
-  ScheduleEntry* EntryOf(int ticker);
+  ScheduleEntry* EntryOf(Code code);
   // A picked ticker whose page could not be had: counted as pending, and in a
   // re-fetch its entry 0 is what the file held.
   void KeepPrevious(size_t index);
@@ -106,7 +114,9 @@ class ScheduleStore {
   void Rotate(ScheduleSlot& slot);
 
   uint8_t refetch_ = 0;
-  uint8_t views_ = 0;
+  const RunSettings& settings_;
+  RunStatus& status_;
+  ViewSet views_;
   bool fetch_ = false;
   bool pagesNeeded_ = false;
   bool dirty_ = false;  // changed since the last write

@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "settings/options.h"
 #include "work/schedule_store.h"
+#include "work/run_settings.h"
 #include "work/testing.h"
 
 namespace {
@@ -88,7 +89,7 @@ TEST(MonthlyList, DaysOfThisOrNextMonthOffWeekendsAndBadLinesSkipped) {
       "<m ticker=\"2914\" date=\"7\" />\n",
       20240310);
   ASSERT_EQ(list.size(), 4u);
-  EXPECT_EQ(list[0].ticker, 9983);
+  EXPECT_EQ(list[0].ticker, Code(9983));
   EXPECT_EQ(list[0].date, 20240405u);  // the 5th has passed: April, a Friday
   EXPECT_EQ(list[0].title, "月次");
   EXPECT_EQ(list[0].url, "http://x/");
@@ -99,29 +100,28 @@ TEST(MonthlyList, DaysOfThisOrNextMonthOffWeekendsAndBadLinesSkipped) {
 
 TEST(ScheduleDecision, AChosenWeekdayThatPassedMakesDownloadsDue) {
   TempDir home;
-  OptionStore store(home / "VelkoraOption.ini");
-  store.SetInt(OptionKey::StScheCycle, 2);
-  store.SetInt(OptionKey::StScheDayOfWeek, 6);           // Saturday
-  store.SetInt(OptionKey::LastStSche, 20240405);         // a Friday
-  store.SetInt(OptionKey::LastStScheHtml, 20240407);
-  SetEnvironment("VELKORA_TODAY", "20240407");           // the Sunday after
-  ScheduleStore schedules(0);
-  schedules.DecideScheduleWork(false);
-  EXPECT_TRUE(schedules.FetchDue());
-  store.SetInt(OptionKey::LastStSche, 20240407);  // a second run that Sunday
-  schedules.DecideScheduleWork(false);
-  EXPECT_FALSE(schedules.FetchDue());
-  EXPECT_FALSE(schedules.PagesNeeded());
-  schedules.DecideScheduleWork(true);  // a display option changed: the pages are made again
-  EXPECT_TRUE(schedules.PagesNeeded());
+  OptionStore store(home / "VelkoraOption.ini");  // the status keys the store would write
+  RunStatus status;
+  RunSettings settings;
+  settings.schedules.cycle = 2;
+  settings.schedules.dayOfWeek = 6;        // Saturday
+  settings.schedules.lastFetch = 20240405;  // a Friday
+  settings.schedules.lastPages = 20240407;
+  auto decide = [&](bool displayOptionsChanged) {
+    ScheduleStore schedules(0, settings, status);
+    schedules.DecideScheduleWork(displayOptionsChanged);
+    return std::pair(schedules.FetchDue(), schedules.PagesNeeded());
+  };
+  SetEnvironment("VELKORA_TODAY", "20240407");  // the Sunday after
+  EXPECT_TRUE(decide(false).first);
+  settings.schedules.lastFetch = 20240407;  // a second run that Sunday
+  EXPECT_EQ(decide(false), std::pair(false, false));
+  EXPECT_TRUE(decide(true).second);  // a display option changed: the pages are made again
   SetEnvironment("VELKORA_TODAY", "20240412");  // Friday: the Saturday is not past yet
-  store.SetInt(OptionKey::LastStSche, 20240407);
-  schedules.DecideScheduleWork(false);
-  EXPECT_FALSE(schedules.FetchDue());
-  store.SetInt(OptionKey::StScheCycle, 1);
-  store.SetInt(OptionKey::StScheDaySpan, 5);
-  schedules.DecideScheduleWork(false);
-  EXPECT_TRUE(schedules.FetchDue());
+  EXPECT_FALSE(decide(false).first);
+  settings.schedules.cycle = 1;
+  settings.schedules.daySpan = 5;
+  EXPECT_TRUE(decide(false).first);
   UnsetEnvironment("VELKORA_TODAY");
 }
 

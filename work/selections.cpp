@@ -1,29 +1,24 @@
 #include "work/selections.h"
 
-#include "pages/output.h"
-#include "settings/options.h"
+#include "work/run_settings.h"
 #include "work/run_trace.h"
 
-bool RunSelections::InPortfolio(int ticker) const {
-  return ticker > 0 && lists_.portfolio.Contains(static_cast<uint16_t>(ticker));
+bool RunSelections::InPortfolio(Code code) const { return code.Number() > 0 && lists_.portfolio.Contains(code); }
+
+bool RunSelections::IgnoredInRun(Code code) const {
+  return settings_.ignoreListOn && HasIgnoreList() && Ignored(code);
 }
 
-bool RunSelections::Ignored(int ticker) const { return lists_.ignoreList.Contains(static_cast<uint16_t>(ticker)); }
-
 void RunSelections::LoadIgnoreTitles() {
-  if (!Options().Flag(OptionKey::EnableIgnoreTitleList)) return;
-  ignoreTitles_ = ::LoadIgnoreTitles(OutputPath(kIgnoreTitleFileName).c_str());
+  if (!settings_.ignoreTitlesOn) return;
+  ignoreTitles_ = ::LoadIgnoreTitles(settings_.output.File(kIgnoreTitleFileName).c_str());
 }
 
 void RunSelections::LoadHighlightKeywords(RunTrace& trace) {
   highlightKeywords_.clear();
-  if (!Options().Flag(OptionKey::EnableKeyHighlightList)) return;
+  if (!settings_.keywordsOn) return;
   trace.Log(2, "make highlight keyword list\n");
-  // SplitKeywords undoes the option-file escapes itself, so it gets the stored
-  // text, cut as the profile call cuts it.
-  const OptionInfo& info = InfoOf(OptionKey::KeyHighlightList);
-  std::string stored = Options().Raw(info.section, info.name, info.defaultText);
-  highlightKeywords_ = SplitKeywords(stored.substr(0, kMaxOptionText));
+  highlightKeywords_ = SplitKeywords(settings_.keywordsStored);
 }
 
 TickerBits& RunSelections::Indiv() {

@@ -12,21 +12,24 @@
 #include "settings/tickers.h"
 
 class RunTrace;
+struct RunSettings;
 
 class RunSelections {
  public:
   // `lists` belongs to the application and outlives the run; the web portfolio
-  // step may replace the portfolio.
-  explicit RunSelections(UserLists& lists) : lists_(lists) {}
+  // step may replace the portfolio. `settings` outlive the selections.
+  RunSelections(UserLists& lists, const RunSettings& settings) : lists_(lists), settings_(settings) {}
 
   // The application's portfolio (replaced by the web portfolio step).
   TickerList& Portfolio() { return lists_.portfolio; }
   // Whether a portfolio is held / contains the ticker.
   bool HasPortfolio() const { return lists_.portfolio.Present(); }
-  bool InPortfolio(int ticker) const;
-  // Whether an ignore list is held / contains the ticker.
+  bool InPortfolio(Code code) const;
+  // Whether an ignore list is held / contains the code.
   bool HasIgnoreList() const { return lists_.ignoreList.Present(); }
-  bool Ignored(int ticker) const;
+  bool Ignored(Code code) const { return lists_.ignoreList.Contains(code); }
+  // Whether the ignore list is in use (EnableIgnoreList) and names the code.
+  bool IgnoredInRun(Code code) const;
 
   // The lines of "_ignoreTitle.txt" (when EnableIgnoreTitleList is on).
   void LoadIgnoreTitles();
@@ -37,18 +40,18 @@ class RunSelections {
   void ResetXls() { xlsPresent_ = std::make_unique<TickerBits>(); }
   TickerBits* Xls() { return xlsPresent_.get(); }
   const TickerBits* Xls() const { return xlsPresent_.get(); }
-  bool HasXls(int ticker) const { return HasTicker(xlsPresent_.get(), ticker); }
+  bool HasXls(Code code) const { return HasTicker(xlsPresent_.get(), code); }
   // Companies that have, or are getting, a company page; absent until needed.
   bool IndivKnown() const { return indivPresent_ != nullptr; }
   TickerBits& Indiv();  // allocated on first use
-  bool HasIndiv(int ticker) const { return HasTicker(indivPresent_.get(), ticker); }
+  bool HasIndiv(Code code) const { return HasTicker(indivPresent_.get(), code); }
   // Remembers the companies that have a page at the start of the run (after
   // the scan of "Indiv").
   void KeepPagesAtStart() { pagesAtStart_ = std::make_unique<TickerBits>(Indiv()); }
   // Whether the start of the run knows which pages existed, and whether the
-  // ticker's page was missing then.
+  // company's page was missing then.
   bool PagesAtStartKnown() const { return pagesAtStart_ != nullptr; }
-  bool PageMissingAtStart(int ticker) const { return pagesAtStart_ && !HasTicker(pagesAtStart_.get(), ticker); }
+  bool PageMissingAtStart(Code code) const { return pagesAtStart_ && !HasTicker(pagesAtStart_.get(), code); }
 
   // What the page builders may read of the selections.
   PageSelections ForPages() const;
@@ -58,6 +61,7 @@ class RunSelections {
 
  private:
   UserLists& lists_;
+  const RunSettings& settings_;
   std::vector<std::string> ignoreTitles_;
   std::vector<std::string> highlightKeywords_;
   std::unique_ptr<TickerBits> xlsPresent_;

@@ -1,43 +1,10 @@
 #include "work/site_pages.h"
 
-#include <memory>
-
 #include "platform/diagnostics.h"
-#include "platform/encoding.h"
-#include "platform/http.h"
 #include "work/run_trace.h"
 
-namespace {
-
-constexpr int kPieceBytes = 204800;
-
-}  // namespace
-
-SiteAnswer FetchSitePage(HttpDownloader& downloader, const std::string& url) {
-  SiteAnswer answer;
-  if (!downloader.OpenUrl(url.c_str())) return answer;
-  answer.status = downloader.Status();
-  std::string body;
-  std::unique_ptr<char[]> piece(new char[kPieceBytes]);
-  bool whole = false;
-  while (true) {
-    bool read = downloader.Read(piece.get(), kPieceBytes);
-    body.append(piece.get(), static_cast<size_t>(downloader.Total()));
-    if (!read || body.size() > kMaxSitePageBytes) break;
-    if (downloader.Total() < kPieceBytes) {
-      whole = true;
-      break;
-    }
-  }
-  downloader.CloseUrl();
-  if (!whole) return answer;
-  answer.arrived = true;
-  answer.text = DownloadedPageToShiftJis(body);
-  return answer;
-}
-
-std::string WhyUnusable(const SiteAnswer& answer) {
-  if (!answer.arrived) return "no answer";
+std::string WhyUnusable(const FetchedPage& answer) {
+  if (!answer.Arrived()) return "no answer";
   if (answer.status != 200) return FormatString("HTTP %d", answer.status);
   return answer.text.empty() ? "empty page" : "not the page expected";
 }

@@ -1,35 +1,18 @@
-// The pages of the two finance sites (quote and report pages), fetched whole,
-// and what a run makes of each site's answers: an answer counts only when it
-// is the page expected; a site that refuses the client, or that keeps sending
-// no usable page, is no longer asked in this run.
+// What a run makes of the answers of the two finance sites (quote and report
+// pages) and of the web portfolio's site: an answer counts only when it is the
+// page expected; a site that refuses the client, or that keeps sending no
+// usable page, is no longer asked in this run.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-class HttpDownloader;
+#include "work/fetch_page.h"
+
 class RunTrace;
 
-// A page read whole: up to this size; a larger one counts as no answer.
-constexpr size_t kMaxSitePageBytes = 8u << 20;
 // Unusable answers in a row after which a site is not asked again in the run.
 constexpr int kSiteFailuresInARow = 5;
-
-// One answer of a site.
-struct SiteAnswer {
-  bool arrived = false;  // a whole response arrived (any status)
-  int status = 0;        // its HTTP status
-  std::string text;      // its body as Shift_JIS (the sites send UTF-8)
-
-  // 200 with a body: the only answer that may be the page expected.
-  bool IsPage() const { return arrived && status == 200 && !text.empty(); }
-  // 403, 429 or 503: the site refuses the client or asks it to slow down.
-  bool IsRefusal() const { return arrived && (status == 403 || status == 429 || status == 503); }
-};
-
-// Fetches one page whole. A failure to connect or a broken transfer is
-// reported by the downloader; a page over kMaxSitePageBytes is not kept.
-SiteAnswer FetchSitePage(HttpDownloader& downloader, const std::string& url);
 
 // One site during one run: whether it is still asked, and how many of its
 // answers were of no use in a row.
@@ -58,4 +41,4 @@ class SiteGate {
 };
 
 // Why an answer was of no use, for the debug log.
-std::string WhyUnusable(const SiteAnswer& answer);
+std::string WhyUnusable(const FetchedPage& answer);

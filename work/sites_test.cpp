@@ -359,7 +359,7 @@ TEST_F(SitesTest, APauseThatIsNoNumberKeepsTheDefault) {
     Options().SetRaw("Server", "RequestIntervalMs", c.text);
     ASSERT_TRUE(home_->controller.StartRun(20240410, 20240410, 0, false));
     home_->controller.OnIdle();  // the run's preparation
-    EXPECT_EQ(home_->controller.Task()->downloader.MinInterval(), c.pause) << c.text;
+    EXPECT_EQ(home_->controller.Task()->RequestInterval(), c.pause) << c.text;
     home_->controller.CancelWorkTask();
   }
 }

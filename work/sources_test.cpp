@@ -3,6 +3,9 @@
 
 #include "platform/diagnostics.h"
 #include "settings/options.h"
+#include "work/run_settings.h"
+#include "work/run_trace.h"
+#include "work/selections.h"
 #include "work/steps.h"
 #include "work/testing.h"
 
@@ -17,26 +20,27 @@ TEST(XlsScan, FourDigitsThenDotXlsSelect) {
   WriteTestFile(home.Home() + "xls/9984.XLSM", "");
   WriteTestFile(home.Home() + "xls/72030.xlsx", "");
   WriteTestFile(home.Home() + "xls/1301.csv", "");
-  Options().SetText(OptionKey::XlsCheckDir, home.Home() + "xls");
-  RunSelections selections(home.lists);
-  RunTrace trace(home.observer);
+  RunSettings settings;
+  settings.xlsCheckDir = home.Home() + "xls";
+  RunSelections selections(home.lists, settings);
+  RunTrace trace(home.observer, 0);
   selections.ResetXls();
-  ScanXlsDirectory(selections, trace);
+  ScanXlsDirectory(selections, trace, settings);
   EXPECT_EQ(selections.Xls()->count(), 3u);
-  EXPECT_TRUE(selections.HasXls(7203));
-  EXPECT_TRUE(selections.HasXls(6758));
-  EXPECT_TRUE(selections.HasXls(9984));
+  EXPECT_TRUE(selections.HasXls(Code(7203)));
+  EXPECT_TRUE(selections.HasXls(Code(6758)));
+  EXPECT_TRUE(selections.HasXls(Code(9984)));
 
   // A directory chosen with its trailing separator ("D:\\xls\\") is the same.
-  Options().SetText(OptionKey::XlsCheckDir, home.Home() + "xls" + std::string(1, kPathSeparator));
+  settings.xlsCheckDir = home.Home() + "xls" + std::string(1, kPathSeparator);
   selections.ResetXls();
-  ScanXlsDirectory(selections, trace);
+  ScanXlsDirectory(selections, trace, settings);
   EXPECT_EQ(selections.Xls()->count(), 3u);
 
   MessageRecorder messages;
-  Options().SetText(OptionKey::XlsCheckDir, home.Home() + "nothing");
+  settings.xlsCheckDir = home.Home() + "nothing";
   selections.ResetXls();
-  ScanXlsDirectory(selections, trace);
+  ScanXlsDirectory(selections, trace, settings);
   EXPECT_EQ(selections.Xls()->count(), 0u);
   ASSERT_EQ(messages.Texts().size(), 1u);
   EXPECT_EQ(messages.Texts()[0], "xlsチェックパスの<" + home.Home() + "nothing>は存在しません");
@@ -57,11 +61,13 @@ class WebPortfolioTest : public ::testing::Test {
     Options().SetText(OptionKey::WebPortUrl, FixtureUrl() + prefix + "/" + name);
     Options().SetFlag(OptionKey::WebPortPreWordEnable, preWord != nullptr);
     if (preWord) Options().SetText(OptionKey::WebPortPreWord, preWord);
-    RunSelections selections(home_->lists);
-    RunTrace trace(home_->observer);
+    RunSettings settings = ReadRunSettings();
+    RunStatus status;
+    RunSelections selections(home_->lists, settings);
+    RunTrace trace(home_->observer, 0);
     HttpDownloader downloader;
     downloader.Open();
-    ReadWebPortfolio(selections, downloader, trace);
+    ReadWebPortfolio(selections, downloader, trace, settings, status);
     return Options().Text(OptionKey::PortList);
   }
   std::unique_ptr<PipelineHome> home_;
@@ -72,7 +78,7 @@ TEST_F(WebPortfolioTest, DigitAndPreWordScans) {
   EXPECT_EQ(Collect("<p>7203. and 1301.0</p>"), "7203, 1301");
   EXPECT_EQ(Collect("No.7203 No.abc No. 1301 No.6758", "No."), "7203, 6758");
   EXPECT_EQ(Collect(Utf8(u8"銘柄：８８８８ 9432 です")), "9432");
-  EXPECT_TRUE(home_->lists.portfolio.Contains(9432));
+  EXPECT_TRUE(home_->lists.portfolio.Contains(Code(9432)));
   // The page's wave dash is the fullwidth tilde a Shift_JIS user types.
   EXPECT_EQ(Collect(Utf8(u8"〜7203 〜6758 ~9984"), "\x81\x60"), "7203, 6758");
 }

@@ -1,6 +1,6 @@
-// The step functions of a run. Each takes the parts of the task it works on
-// (the whole task where it needs several) and returns what happened; the
-// driver, WorkTask::RunStep, decides the next step from that.
+// The steps of a run and the step functions. Each step function takes the
+// parts of the run and the settings it works on, never the task, and says
+// which step comes next; the task's RunStep only dispatches.
 #pragma once
 
 #include <cstdint>
@@ -8,35 +8,91 @@
 #include <string>
 #include <string_view>
 
-#include "pages/page_inputs.h"
+#include "pages/views.h"
+#include "settings/tickers.h"
 
+class CompanyStore;
 class HttpDownloader;
 class MarkupElement;
+class OutputDir;
 class RawDay;
 class RunSelections;
+class RunStatus;
 class RunTrace;
 class ScheduleStore;
-class WorkTask;
 struct RunCursor;
+struct RunSettings;
 
-// TDnet list download and extraction (steps 3 and 4).
+// The steps of a run, in the numbers the debug log shows.
+enum WorkStep : int {
+  kStepFinished = -1,
+  kStepPrepare = 0,
+  kStepWebPortfolio = 1,
+  kStepBeginDays = 2,
+  kStepDownloadPage = 3,
+  kStepExtractPage = 4,
+  kStepEndOfDay = 5,
+  kStepSelectSchedules = 6,
+  kStepFetchSchedule = 7,
+  kStepBeginConversion = 8,
+  kStepConvertDay = 9,
+  kStepSaveSchedules = 10,
+  kStepFetchCompany = 11,
+  kStepSaveCompanies = 12,
+  kStepPortPage = 13,
+  kStepXlsPage = 14,
+  kStepAllPage = 15,
+  kStepPortSchedulePage = 16,
+  kStepXlsSchedulePage = 17,
+  kStepAllSchedulePage = 18,
+  kStepFinish = 19,
+};
+
+// Days the list service keeps; older days are not requested.
+constexpr int kServedDays = 45;
+
+// The step that follows a step, and whether the move is written to the debug
+// log as "- workStep(N)" (staying on a step never is).
+struct Next {
+  int step;
+  bool logged;
+};
+// A move the debug log shows.
+constexpr Next GoTo(int step) { return {step, true}; }
+// A move it does not show: within the day loop of the downloads.
+constexpr Next Then(int step) { return {step, false}; }
+
+// Step 0, the part that may stop the run: the debug log opened with its start
+// line, the output directory checked (a missing one is reported: nothing can
+// be kept) and cleared of what killed runs left behind. False when the run
+// cannot go on.
+bool PrepareOutput(const RunSettings& settings, RunTrace& trace);
+// Step 0, what the selections find on disk: the companies with a spreadsheet
+// file (when a page wants them) and those with a company page (when "Indiv"
+// is missing, LastUpdateIndiv goes back to 19000101: every day is added again).
+void FindSelections(RunSelections& selections, RunTrace& trace, const RunSettings& settings, RunStatus& status);
+
+// TDnet list download and extraction (steps 2 to 4).
 std::string TdnetListPageName(int page, uint32_t date);
-// What step 3 did with the current day and page.
-enum class PageFetch { kSkipDay, kDownloaded };
-// Step 3: the skip test of a day's first page, or one download into
-// task.rawDay.pageText.
-PageFetch DownloadListPage(WorkTask& task);
-// What step 4 found at the end of a page.
-enum class PageEnd { kAnotherPage, kDayFinished };
-// Step 4: the rows of the downloaded page into the raw day file; at the day's
-// last page the file is finished (and task.cursor.page has moved on either way).
-PageEnd ExtractListPage(WorkTask& task);
-// The market group of a place cell; may update the ticker's stored market byte
-// (`marketByte`, null without a profile).
-uint8_t MarketFromPlace(const char* place, uint8_t* marketByte);
+// Step 2: the day loop starts at the oldest day the service still has (one
+// line "- workStep(3-5)" for the whole loop).
+Next BeginDownloads(RunCursor& cursor, RunTrace& trace);
+// Step 3: the skip test of a day's first page (to step 5), or one download
+// into rawDay.pageText (to step 4).
+Next DownloadListPage(RunCursor& cursor, RawDay& rawDay, HttpDownloader& downloader, RunTrace& trace,
+                      const RunSettings& settings);
+// Step 4: the rows of the downloaded page into the raw day file; another page
+// of the day (step 3), or the day's file finished (step 5). The cursor's page
+// has moved on either way.
+Next ExtractListPage(RunCursor& cursor, RawDay& rawDay, CompanyStore& companies, RunTrace& trace,
+                     const RunSettings& settings);
 
-// Raw store and views (step 9): converts the day task.cursor.curDate.
-void ConvertRawDay(WorkTask& task);
+// Step 8: LastDownload when the period ends today, the company pages' directory
+// (emptied when they are remade), the conversion loop from PeriodSt.
+Next BeginConversion(RunCursor& cursor, RunStatus& status, const RunSettings& settings);
+// Step 9: converts the day cursor.curDate into the views and company pages.
+void ConvertRawDay(RunCursor& cursor, RunSelections& selections, CompanyStore& companies, ScheduleStore& schedules,
+                   RunTrace& trace, const RunSettings& settings, RunStatus& status);
 
 // Announcements in disclosure rows. The kind of a title cell: 1 an earnings
 // report ("決算短信"), 2 monthly figures ("月次", "店舗売上高"), 0 neither or a
@@ -50,27 +106,31 @@ int ReportKind(const MarkupElement& titleCell);
 // Reports are recorded here only, from every stored day of the period, never
 // as days are converted: the store then does not depend on which run
 // converted which day (one whose report page had failed, say).
-void CollectAnnouncements(ScheduleStore& schedules, const RunSelections& selections, uint32_t firstDay,
-                          uint32_t lastDay);
+void CollectAnnouncements(ScheduleStore& schedules, const RunSelections& selections, const OutputDir& output,
+                          uint32_t firstDay, uint32_t lastDay);
 
 // Portfolio sources (steps 0 and 1).
-void ScanXlsDirectory(RunSelections& selections, RunTrace& trace);
-void ReadWebPortfolio(RunSelections& selections, HttpDownloader& downloader, RunTrace& trace);
+void ScanXlsDirectory(RunSelections& selections, RunTrace& trace, const RunSettings& settings);
+void ReadWebPortfolio(RunSelections& selections, HttpDownloader& downloader, RunTrace& trace,
+                      const RunSettings& settings, RunStatus& status);
 
 // Company pages (steps 0 and 9).
 // Marks the companies whose page exists in "Indiv".
-void ScanIndivPages(RunSelections& selections);
+void ScanIndivPages(RunSelections& selections, const OutputDir& output);
 // Moves every row of the day's table to its company's page (only the
 // companies `wanted` accepts, when given; the other rows leave the table too).
 // A page set aside as unreadable is made again with the company's raw days
 // from `periodStart` on. False when a page could not be written.
-bool AddDayToIndivPages(MarkupElement& table, uint32_t date, uint32_t periodStart,
-                        const std::function<bool(int)>& wanted = {});
+bool AddDayToIndivPages(const OutputDir& output, MarkupElement& table, uint32_t date, uint32_t periodStart,
+                        const std::function<bool(Code)>& wanted = {});
 // Whether the text of a raw day names a company whose page was missing at the
 // start of the run (read without parsing).
 bool RawDayNamesPageMissingAtStart(std::string_view rawText, const RunSelections& selections);
 
-// Pages made at the end of a run (steps 13 to 18). Each gathers what the page
-// builders of pages/ read and lends it to them read-only.
-void MakeSummaryPage(const WorkTask& task, PageView view, const char* viewName, const char* title);
-void MakeSchedulePage(const WorkTask& task, PageView view, const char* fileName, const char* title);
+// Pages made at the end of a run (steps 13 to 18): each gathers what the page
+// builders of pages/ read and lends it to them read-only. `rebuild`: the
+// summary page is made anew whatever is on disk.
+void MakeSummaryPage(View view, const char* title, uint32_t endDate, bool rebuild, const RunSettings& settings,
+                     const CompanyStore& companies, const RunSelections& selections);
+void MakeSchedulePage(View view, const char* title, const RunSettings& settings, const ScheduleStore& schedules,
+                      const CompanyStore& companies, const RunSelections& selections);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "markup/tree.h"
+#include "pages/page_testing.h"
 #include "pages/page_parser.h"
 #include "platform/dates.h"
 #include "platform/diagnostics.h"
@@ -11,60 +12,6 @@
 #include "work/testing.h"
 
 namespace {
-
-std::string Trimmed(std::string text) {
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  while (!text.empty() && text.front() == ' ') text.erase(0, 1);
-  return text;
-}
-
-// One cell as "id(span)=what": links as L (or - when empty), a linked ticker
-// with "@", a highlighted name with its class.
-std::string DescribeCell(const MarkupElement& cell) {
-  const MarkupAttribute* id = cell.FindAttribute("id");
-  const MarkupAttribute* span = cell.FindAttribute("rowspan");
-  std::string text = std::string(id ? id->text() : "?") + (span ? "(" + std::string(span->text()) + ")" : "") + "=";
-  std::string_view name = id ? id->text() : "";
-  if (name == "gmo" || name == "kcom" || name == "sbi" || name == "ifis" || name == "yahoo") {
-    const MarkupElement* link = cell.FindChild("a", false);
-    if (!link) return text + "-";
-    std::string href(link->FindAttribute("href")->text());
-    return text + (name == "sbi" ? href.substr(href.find("exchange_code=") + 14, 3) : "L");
-  }
-  const MarkupElement* inner = cell.children().empty() ? nullptr : cell.children().front();
-  if (inner && inner->name() == "span") text += std::string(inner->FindAttribute("class")->text()) + ":";
-  if (inner && inner->name() == "a" && name == "ticker") text += "@";
-  const MarkupElement& holder = inner ? *inner : cell;
-  std::string pieces;
-  for (const MarkupText* piece : holder.texts()) pieces += Trimmed(std::string(piece->text()));
-  // A name cell is read as one piece: a highlighted name is "<span class="C"> N </span>".
-  static const std::string kSpan = "<span class=\"";
-  if (name == "coname" && pieces.starts_with(kSpan)) {
-    size_t classEnd = pieces.find('"', kSpan.size());
-    size_t nameEnd = pieces.rfind("</span>");
-    return text + pieces.substr(kSpan.size(), classEnd - kSpan.size()) + ":" +
-           Trimmed(pieces.substr(classEnd + 2, nameEnd - classEnd - 2));
-  }
-  return text + pieces;
-}
-
-// The rows of a page, one line each.
-std::vector<std::string> Describe(const std::string& page) {
-  PageParser parser;
-  std::unique_ptr<MarkupDocument> document = parser.Parse(page);
-  std::vector<std::string> rows;
-  const MarkupElement* table = document ? document->FindChild("table", true) : nullptr;
-  if (!table) return {"(no table)"};
-  for (const MarkupElement* row : table->children()) {
-    std::string line;
-    for (const MarkupElement* cell : row->children()) {
-      if (!line.empty()) line += ' ';
-      line += DescribeCell(*cell);
-    }
-    rows.push_back(line);
-  }
-  return rows;
-}
 
 std::string Profile(const std::vector<std::tuple<int, int, int>>& records) {
   std::string bytes(36000, '\0');
@@ -83,8 +30,8 @@ class SummaryTest : public PipelineTest {
   std::vector<std::string> Page(const char* name) { return Describe(ReadTestFile(home_->Output(name))); }
   // A run over a period with PeriodSt set apart from it.
   void RunFrom(uint32_t periodStart, uint32_t first, uint32_t last) {
-    ASSERT_TRUE(home_->controller.StartRun(first, last, 0, false));
     Options().SetInt(OptionKey::PeriodSt, static_cast<int>(periodStart));
+    ASSERT_TRUE(home_->controller.StartRun(first, last, 0, false));
     while (home_->controller.OnIdle()) {
     }
   }

@@ -1,49 +1,31 @@
-// Steps 3 and 4: download every TDnet list page of a day and copy each
+// Steps 2 to 4: download every TDnet list page of a day and copy each
 // disclosure row, normalised, into the day's raw file (see work/raw_day.h for
 // how an incomplete day is kept out of the store).
-#include <memory>
+#include <algorithm>
+#include <cstring>
 
 #include "markup/text.h"
 #include "pages/output.h"
+#include "platform/dates.h"
 #include "platform/diagnostics.h"
-#include "platform/encoding.h"
 #include "platform/files.h"
-#include "settings/options.h"
+#include "platform/http.h"
+#include "work/company_store.h"
+#include "work/fetch_page.h"
+#include "work/raw_day.h"
 #include "work/row_extract.h"
+#include "work/run_cursor.h"
+#include "work/run_settings.h"
+#include "work/run_trace.h"
 #include "work/steps.h"
-#include "work/worktask.h"
 
 namespace {
 
-// A page is read in pieces of this size, whole up to the limit; a larger page
-// fails.
-constexpr int kPageBufferSize = 204800;
-constexpr size_t kMaxPageBytes = 8u << 20;
-
-std::string TdnetBaseUrl() { return Options().Text(OptionKey::TdnetBaseUrl); }
-
 // A past day whose raw file was last written after the day itself is complete.
-bool RawDayIsComplete(uint32_t date) {
-  FileEntry raw(DayFilePath("Raw", date).c_str());
+bool RawDayIsComplete(const OutputDir& output, uint32_t date) {
+  FileEntry raw(output.DayFile(kRawDir, date).c_str());
   LocalTime written;
   return raw.ExistsPath() && raw.LastWriteTime(written) && date < written.Date();
-}
-
-// Reads the open response whole into `body`; returns why the page failed, or
-// nothing. (When the open failed, the read fails and reports as well.)
-std::string ReadWholePage(HttpDownloader& downloader, bool opened, std::string& body) {
-  std::unique_ptr<char[]> piece(new char[kPageBufferSize]);
-  while (true) {
-    bool read = downloader.Read(piece.get(), kPageBufferSize);
-    body.append(piece.get(), static_cast<size_t>(downloader.Total()));
-    if (!opened) return "応答がありません";
-    if (!read) return "受信が途中で切れました";
-    if (body.size() > kMaxPageBytes) {
-      ReportError("html サイズがバッファより大きい");
-      return "ページが大きすぎます";
-    }
-    if (downloader.Total() < kPageBufferSize) return "";
-  }
 }
 
 // A list page carries "kaiji-text-1". On a day with disclosures it also has the
@@ -67,6 +49,18 @@ int StatedTotal(const std::string& text) {
   return ReadNumber(cursor, &number) == kIntegerNumber && number.integer > 0 ? number.integer : 0;
 }
 
+// Why a fetched list page is no page of the day's list; "" when it is one. A
+// 404 of a day's first page is a day without a list.
+std::string ListPageFailure(const FetchedPage& fetched, int page) {
+  if (!fetched.Arrived()) {
+    if (fetched.failure == FetchFailure::kTooLarge) ReportError("html サイズがバッファより大きい");
+    return FailureText(fetched.failure);
+  }
+  if (fetched.status >= 400 && (fetched.status != 404 || page > 1)) return FormatString("HTTP %d", fetched.status);
+  if (fetched.status != 404 && !IsListPage(fetched.text, page)) return "一覧のページではありません";
+  return "";
+}
+
 // Writes the day's header before the first row reaches the raw day file.
 class RawDayOutput : public ByteOutput {
  public:
@@ -82,10 +76,10 @@ class RawDayOutput : public ByteOutput {
 
 // Every row of the page last downloaded into the raw day file; returns how many
 // rows were found, kept or dropped.
-int ExtractRows(RawDay& day, CompanyStore& companies, RunTrace& trace) {
+int ExtractRows(RawDay& day, CompanyStore& companies, RunTrace& trace, const RunSettings& settings) {
   ListRowContext context;
-  context.baseUrl = TdnetBaseUrl();
-  context.marketByte = [&companies](int ticker) { return companies.MarketByte(ticker); };
+  context.baseUrl = settings.sites.tdnetBase;
+  context.marketByte = [&companies](Code code) { return companies.MarketByte(code); };
   context.readAsText = [&trace] { trace.Log(2, "analyze by manualy\n"); };
   RawDayOutput out(day);
   return ExtractListRows(day.pageText, context, out);
@@ -95,55 +89,55 @@ int ExtractRows(RawDay& day, CompanyStore& companies, RunTrace& trace) {
 
 std::string TdnetListPageName(int page, uint32_t date) { return FormatString("I_list_%03d_%d.html", page, date); }
 
-PageFetch DownloadListPage(WorkTask& task) {
-  RunCursor& cursor = task.cursor;
-  RawDay& day = task.rawDay;
-  if (cursor.page == 1 && RawDayIsComplete(cursor.curDate)) return PageFetch::kSkipDay;
-  task.trace.ShowProgress(static_cast<int>(cursor.curDate), cursor.page);
-  std::string url = TdnetBaseUrl() + TdnetListPageName(cursor.page, cursor.curDate);
-  bool opened = task.downloader.OpenUrl(url.c_str());
-  task.trace.Log(2, "download TDNet html(%d, %d)\n", cursor.curDate, cursor.page);
-  std::string body;
-  std::string failure = ReadWholePage(task.downloader, opened, body);
-  int status = task.downloader.Status();
-  task.downloader.CloseUrl();
-  day.pageText.clear();
-  if (failure.empty() && status >= 400 && (status != 404 || cursor.page > 1))
-    failure = FormatString("HTTP %d", status);
-  if (failure.empty() && status != 404) {
-    // A 404 of a day's first page is a day without a list; anything else must
-    // be a list page.
-    day.pageText = DownloadedPageToShiftJis(body.c_str());
-    if (!IsListPage(day.pageText, cursor.page)) failure = "一覧のページではありません";
-    if (cursor.page == 1) day.ExpectRows(StatedTotal(day.pageText));
-  }
-  if (!failure.empty()) {
-    day.Fail(failure);
-    day.pageText.clear();
-  }
-  return PageFetch::kDownloaded;
+Next BeginDownloads(RunCursor& cursor, RunTrace& trace) {
+  // The service keeps its lists for about a month and answers 404 for older
+  // days, which would be stored as empty days: they are not requested.
+  uint32_t oldestServed = AddDays(TodayDate(), -kServedDays);
+  bool any = cursor.BeginDownloads(oldestServed);
+  trace.Log(1, "- workStep(%d-%d)\n", kStepDownloadPage, kStepEndOfDay);  // once for the whole day loop
+  if (cursor.startDate < oldestServed)
+    trace.Log(2, "skip old days(%d-%d)\n", cursor.startDate, std::min(cursor.endDate, AddDays(oldestServed, -1)));
+  return Then(any ? kStepDownloadPage : kStepEndOfDay);
 }
 
-PageEnd ExtractListPage(WorkTask& task) {
-  RunCursor& cursor = task.cursor;
-  RawDay& day = task.rawDay;
-  std::string rawDirectory = EnsureOutputSubdir("Raw");
-  if (!day.Writing()) day.Begin(rawDirectory, cursor.curDate);
-  task.trace.Log(2, "analyze TDNet html\n");
-  day.CountRows(ExtractRows(day, task.companies, task.trace));
+Next DownloadListPage(RunCursor& cursor, RawDay& day, HttpDownloader& downloader, RunTrace& trace,
+                      const RunSettings& settings) {
+  if (cursor.page == 1 && RawDayIsComplete(settings.output, cursor.curDate)) return Then(kStepEndOfDay);
+  trace.ShowProgress(static_cast<int>(cursor.curDate), cursor.page);
+  std::string url = settings.sites.tdnetBase + TdnetListPageName(cursor.page, cursor.curDate);
+  FetchedPage fetched = FetchPage(downloader, url);
+  trace.Log(2, "download TDNet html(%d, %d)\n", cursor.curDate, cursor.page);
+  std::string failure = ListPageFailure(fetched, cursor.page);
+  day.pageText.clear();
+  if (failure.empty() && fetched.status != 404) {
+    // A list page is text: its rows are read up to a zero byte.
+    day.pageText = std::move(fetched.text);
+    day.pageText.resize(std::strlen(day.pageText.c_str()));
+    if (cursor.page == 1) day.ExpectRows(StatedTotal(day.pageText));
+  }
+  if (!failure.empty()) day.Fail(failure);
+  return Then(kStepExtractPage);
+}
+
+Next ExtractListPage(RunCursor& cursor, RawDay& day, CompanyStore& companies, RunTrace& trace,
+                     const RunSettings& settings) {
+  settings.output.EnsureSubdir(kRawDir);
+  if (!day.Writing()) day.Begin(settings.output.DayFile(kRawDir, cursor.curDate));
+  trace.Log(2, "analyze TDNet html\n");
+  day.CountRows(ExtractRows(day, companies, trace, settings));
   cursor.page += 1;
   bool another = !day.Failed() && day.pageText.find(TdnetListPageName(cursor.page, cursor.curDate)) != std::string::npos;
   day.pageText.clear();
-  if (another) return PageEnd::kAnotherPage;
+  if (another) return Then(kStepDownloadPage);
   day.CheckRowCount();
   // What the day's rows taught the profile is on disk before the day counts as
   // complete: a complete day is never downloaded again.
-  task.companies.MarkProfileDirty();
-  task.companies.SaveChanges();
+  companies.MarkProfileDirty();
+  companies.SaveChanges();
   std::string failure;
-  if (!day.Finish(rawDirectory + FormatString("%u.html", cursor.curDate), failure)) {
+  if (!day.Finish(failure)) {
     cursor.MarkIncomplete(cursor.curDate);
     if (!DownloadsAborted()) ReportError("%u の一覧のダウンロードに失敗 (%s)", cursor.curDate, failure.c_str());
   }
-  return PageEnd::kDayFinished;
+  return Then(kStepEndOfDay);
 }

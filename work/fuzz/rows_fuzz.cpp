@@ -17,7 +17,10 @@ uint8_t markets[9000];
 void Extract(std::string_view page) {
   ListRowContext context;
   context.baseUrl = "https://example.test/inbs/";
-  context.marketByte = [](int ticker) { return ticker > 1000 && ticker <= 9999 ? &markets[ticker - 1001] : nullptr; };
+  context.marketByte = [](Code code) {
+    std::optional<size_t> index = code.Index();
+    return index ? &markets[*index] : nullptr;
+  };
   StringOutput out;
   ExtractListRows(page, context, out);
   PageParser parser;
