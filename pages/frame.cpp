@@ -128,11 +128,11 @@ bool SavePage(const char* path, const MarkupDocument& document) {
   StringOutput page;
   document.Write(page, 0);
   FilePath target;
-  if (!target.SetPath(path) || !ReplaceFileContents(target, page.text)) {
+  if (!target.SetPath(path)) {
     ReportError("ファイル<%s>の書き込みに失敗", path);
     return false;
   }
-  return true;
+  return ReplaceFileContents(target, page.text);
 }
 
 void WriteStyleSheetIfMissing(const std::string& outputDirectory) {
@@ -144,7 +144,7 @@ void WriteStyleSheetIfMissing(const std::string& outputDirectory) {
   // An empty sheet is what a killed or failed write left: it counts as missing.
   std::string current;
   if (FileEntry(path.Text()).ExistsPath() && ReadAll(path.Text(), current) && !current.empty()) return;
-  if (!ReplaceFileContents(path, DefaultStyleSheet())) ReportError("ファイル<%s>の書き込みに失敗", path.Text());
+  ReplaceFileContents(path, DefaultStyleSheet());  // reports its own failure
 }
 
 void LinkSiteIcon(MarkupDocument& page) {
@@ -166,5 +166,5 @@ void WriteSiteIconIfMissing() {
   if (icon.ExistsPath() && ReadAll(path.Text(), current) && !current.empty()) return;
   EnsureOutputSubdir("Images");
   std::string_view bytes(reinterpret_cast<const char*>(kSiteIcon), kSiteIconSize);
-  if (!ReplaceFileContents(path, bytes)) ReportError("ファイル<%s>の書き込みに失敗", path.Text());
+  ReplaceFileContents(path, bytes);  // reports its own failure
 }

@@ -95,9 +95,7 @@ void CutAtCharacter(std::string& text, size_t limit) {
 bool WriteOutputFile(const char* name, const std::string& contents) {
   FilePath path;
   if (!path.SetPath(OutputPath(name).c_str())) return false;
-  if (ReplaceFileContents(path, contents)) return true;
-  ReportError("ファイル<%s>の書き込みに失敗", path.Text());
-  return false;
+  return ReplaceFileContents(path, contents);
 }
 
 }  // namespace
