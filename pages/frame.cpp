@@ -127,12 +127,12 @@ const std::string& DefaultStyleSheet() {
 bool SavePage(const char* path, const MarkupDocument& document) {
   StringOutput page;
   document.Write(page, 0);
+  // The message names the page as the caller spelled it (a view's path keeps
+  // its "/" on Windows), with the system's code kept beside it.
   FilePath target;
-  if (!target.SetPath(path)) {
-    ReportError("ファイル<%s>の書き込みに失敗", path);
-    return false;
-  }
-  return ReplaceFileContents(target, page.text);
+  if (!target.SetPath(path)) return ReportOsError(OsFailureWithCode(0, "ファイル<%s>の書き込みに失敗", path));
+  std::optional<OsError> failure = TryReplaceFileContents(target, page.text);
+  return !failure || ReportOsError(OsFailureWithCode(failure->code, "ファイル<%s>の書き込みに失敗", path));
 }
 
 void WriteStyleSheetIfMissing(const std::string& outputDirectory) {
