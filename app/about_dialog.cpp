@@ -12,6 +12,8 @@ constexpr int kVersionMajor = 0, kVersionMinor = 7, kVersionRevision = 9;
 constexpr int kWidth = 446, kHeight = 174;
 constexpr int kMargin = 10;
 constexpr int kTextMargin = 6;
+constexpr int kLogBoxId = 301;
+constexpr int kDetailBoxId = 302;
 constexpr int kDisclaimerId = 303;
 constexpr char kNotice[] = "TDnet の適時開示を日ごとに集めて一覧にするツールです";
 constexpr char kDisclaimer[] =
@@ -49,6 +51,14 @@ bool AboutDialog::Build(Window& owner) {
 
 bool AboutDialog::OnCreate() {
   SetDefaultId(IDOK);
+  // The level is written at every toggle; the plain log's box also decides
+  // whether the detail can be chosen.
+  logBox_.onToggle = [this] {
+    WriteLevel();
+    ShowLevel();
+  };
+  detailBox_.onToggle = [this] { WriteLevel(); };
+  ok_.onClick = [this] { Close(); };
   if (!CreateTexts()) return false;
   RECT box = logBox_.LogicalBounds();
   if (!CreateDisclaimer(box.bottom + 6)) return false;
@@ -91,15 +101,6 @@ bool AboutDialog::CreateDisclaimer(int top) {
   if (!ok_.Create({this, IDOK, At(kWidth - kMargin - 70, okTop, 70, 20)}, "OK", true)) return false;
   if (okTop + 20 + kMargin > kHeight) SetLogicalClientSize(kWidth, okTop + 20 + kMargin);
   return true;
-}
-
-void AboutDialog::OnCommand(int id, int /*kind*/) {
-  if (id == kLogBoxId || id == kDetailBoxId) {
-    WriteLevel();
-    if (id == kLogBoxId) ShowLevel();
-  } else if (id == IDOK) {
-    Close();
-  }
 }
 
 // Box 4 is usable only while there is a log; it shows off for the plain log.

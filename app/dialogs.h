@@ -37,9 +37,11 @@ class PathDialog : public DialogWindow {
 
  protected:
   bool OnCreate() override;
-  void OnCommand(int id, int kind) override;
 
  private:
+  void Commit();
+  void PressOk();
+
   int id_;
   const char* title_;
   OptionKey key_;
@@ -66,7 +68,6 @@ class ListDialog : public DialogWindow {
 
  protected:
   bool OnCreate() override;
-  void OnCommand(int id, int kind) override;
   void OnClose() override;
 
  private:
@@ -86,16 +87,12 @@ class ListDialog : public DialogWindow {
 // every toggle.
 class AboutDialog : public DialogWindow {
  public:
-  static constexpr int kLogBoxId = 301;
-  static constexpr int kDetailBoxId = 302;
-
   bool Build(Window& owner);
   HWND LogBox() const { return logBox_.Handle(); }
   HWND DetailBox() const { return detailBox_.Handle(); }
 
  protected:
   bool OnCreate() override;
-  void OnCommand(int id, int kind) override;
 
  private:
   bool CreateTexts();

@@ -218,6 +218,41 @@ TEST_F(DialogTest, AboutDialogKeepsTheLogLevelRules) {
   EXPECT_TRUE(IsWindowEnabled(Main().Handle()));
 }
 
+// Keys typed into a window reach it through the message loop, which hands them
+// to the window's dialog navigation before they are dispatched: Tab moves to
+// the next usable control, Enter presses the default button, Escape the
+// "キャンセル" of a list dialog (which then saves nothing).
+TEST_F(DialogTest, KeysGoThroughTheLoopToTheWindowsNavigation) {
+  StartApp();
+  auto press = [&](HWND target, WPARAM key) {
+    PostMessageW(target, WM_KEYDOWN, key, 0);
+    PostMessageW(target, WM_KEYUP, key, 0);
+    Pump();
+  };
+  SetFocus(Item(3));
+  press(Item(3), VK_TAB);
+  EXPECT_EQ(GetFocus(), Item(5)) << "the disabled \"開く\" is passed over";
+
+  Click(2);
+  auto* about = static_cast<AboutDialog*>(Main().Dialog(kAboutDialogId));
+  ASSERT_NE(about, nullptr);
+  SetFocus(about->LogBox());
+  press(about->LogBox(), VK_RETURN);
+  EXPECT_EQ(Main().Dialog(kAboutDialogId), nullptr) << "Enter pressed OK";
+  EXPECT_EQ(Options().Int(K::DebugLogLevel), 0);
+  EXPECT_TRUE(IsWindowEnabled(Main().Handle()));
+
+  Click(17);
+  ListDialog& keywords = OpenList(18, kKeywordDialogId);
+  Type(keywords.EditHandle(), L"増配");
+  EXPECT_TRUE(keywords.Changed());
+  HWND ok = GetDlgItem(keywords.Handle(), IDOK);
+  SetFocus(ok);
+  press(ok, VK_ESCAPE);
+  EXPECT_EQ(Main().Dialog(kKeywordDialogId), nullptr) << "Escape pressed キャンセル";
+  EXPECT_EQ(Options().Raw("Option", "KeyHighlightList", "unset"), "unset");
+}
+
 // The real message sink: a box captioned "ERROR" with the Japanese text, which
 // keeps the program's windows disabled until it is closed.
 TEST_F(DialogTest, MessagesShowInATaskModalBox) {

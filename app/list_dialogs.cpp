@@ -66,25 +66,27 @@ bool PathDialog::OnCreate() {
   SetDefaultId(IDOK);
   Edit::Style style;
   style.autoHScroll = true;
+  edit_.onCommit = [this] { Commit(); };
+  ok_.onClick = [this] { PressOk(); };
   return edit_.Create({this, kEditId, At(kMargin, kMargin, 350, 20)}, Options().Text(key_), style) &&
          ok_.Create({this, IDOK, At(kMargin, kMargin + 20 + 6, 80, 20)}, "OK", true);
 }
 
-void PathDialog::OnCommand(int id, int /*kind*/) {
-  if (id == kEditId) {
-    // A path that leaves no room for the files made in it is refused with the
-    // reason; the text stays for the user to shorten.
-    std::string text = edit_.GetText();
-    if (CheckDirectoryPath(key_, text)) {
-      Options().SetText(key_, text);
-      refused_.clear();
-    } else {
-      refused_ = text;
-    }
-  } else if (id == IDOK) {
-    if (!refused_.empty() && refused_ == edit_.GetText()) return;
-    Close();
+// A path that leaves no room for the files made in it is refused with the
+// reason; the text stays for the user to shorten.
+void PathDialog::Commit() {
+  std::string text = edit_.GetText();
+  if (CheckDirectoryPath(key_, text)) {
+    Options().SetText(key_, text);
+    refused_.clear();
+  } else {
+    refused_ = text;
   }
+}
+
+void PathDialog::PressOk() {
+  if (!refused_.empty() && refused_ == edit_.GetText()) return;
+  Close();
 }
 
 // ---- List editors ----
@@ -123,20 +125,15 @@ bool ListDialog::OnCreate() {
   Edit::Style style;
   style.multiline = true;
   int buttons = kMargin + shape.editHeight + 4;
+  edit_.onCommit = [this] { changed_ = true; };
+  ok_.onClick = [this] { Close(); };
+  cancel_.onClick = [this] {
+    changed_ = false;
+    Close();
+  };
   return edit_.Create({this, kEditId, At(kMargin, kMargin, shape.editWidth, shape.editHeight)}, text_, style) &&
          ok_.Create({this, IDOK, At(kMargin, buttons, 80, 20)}, "OK", true) &&
          cancel_.Create({this, IDCANCEL, At(kMargin + 80 + 10, buttons, 80, 20)}, "キャンセル");
-}
-
-void ListDialog::OnCommand(int id, int /*kind*/) {
-  if (id == kEditId) {
-    changed_ = true;
-  } else if (id == IDOK) {
-    Close();
-  } else if (id == IDCANCEL) {
-    changed_ = false;
-    Close();
-  }
 }
 
 bool ListDialog::Save(const std::string& text) {

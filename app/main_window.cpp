@@ -30,37 +30,6 @@ bool PageExists(const char* name) {
   return page.ExistsPath();
 }
 
-// A check box of the page choices, its "開く" button and the page it opens.
-struct PageButton {
-  int box;
-  int open;
-  const char* page;
-};
-constexpr PageButton kSummaryPages[] = {{3, 4, "Port.html"}, {5, 6, "Xls.html"}, {7, 8, "All.html"}};
-constexpr PageButton kSchedulePages[] = {
-    {25, 26, "PortSche.html"}, {27, 28, "XlsSche.html"}, {29, 30, "AllSche.html"}};
-
-// The check boxes written by "Save all options", in the order they are written;
-// kCycleGroup stands for the schedule cycle's selected item.
-struct SavedControl {
-  int number;
-  OptionKey key;
-};
-constexpr SavedControl kSavedControls[] = {
-    {3, K::EnableHtmlPort},   {5, K::EnableHtmlXls},     {7, K::EnableHtmlAll},
-    {21, K::EnableHtmlTicker}, {24, K::EnableStSche},     {25, K::EnableStSchePort},
-    {27, K::EnableStScheXls}, {29, K::EnableStScheAll},  {kCycleGroup, K::StScheCycle},
-    {36, K::StScheRecheckAboutEnable}, {38, K::StScheRecheckEmptyEnable}, {40, K::StScheInMarketHighlight},
-    {53, K::EnableIgnoreList}, {15, K::EnableIgnoreTitleList}, {17, K::EnableKeyHighlightList},
-    {55, K::IgnoreGR},        {56, K::IgnoreAim},        {57, K::IgnoreForeign},
-    {58, K::IgnoreREIT},      {59, K::IgnoreETF},        {69, K::InPortHighlight},
-    {68, K::HtmlRowMergeTime}, {70, K::HtmlInsertMarket}, {71, K::HtmlInsertIndustry},
-    {61, K::HtmlInsertYahoo}, {62, K::HtmlInsertIfis},   {63, K::HtmlInsertGMO},
-    {65, K::HtmlInsertKCom},  {66, K::HtmlInsertSBI},    {73, K::UseFullConame},
-    {74, K::UseDetailMarket}, {19, K::CollectRemake},    {22, K::TickerRemake},
-    {49, K::WebPortPreWordEnable}, {46, K::WebPortEnable},
-};
-
 // The number of an edit's text: kIntegerNumber or kRealNumber with its integer
 // part in `value`, else kNotANumber.
 int ReadEditNumber(const std::string& text, int& value) {
@@ -88,7 +57,8 @@ HWND MainWindow::Item(int number) const {
 }
 
 HWND MainWindow::RadioItem(int group, int index) const {
-  return (group == kPeriodGroup ? period_ : cycle_).Item(index);
+  RadioGroup* radio = group > 0 && group <= kLastControl ? radios_[static_cast<size_t>(group)] : nullptr;
+  return radio ? radio->Item(index) : nullptr;
 }
 
 Window* MainWindow::Dialog(int id) const {
@@ -98,14 +68,15 @@ Window* MainWindow::Dialog(int id) const {
   return nullptr;
 }
 
-CheckBox& MainWindow::Check(int number) const { return *static_cast<CheckBox*>(Control(number)); }
+CheckBox& MainWindow::Box(int number) const { return *static_cast<CheckBox*>(Control(number)); }
 Edit& MainWindow::EditOf(int number) const { return *static_cast<Edit*>(Control(number)); }
-bool MainWindow::On(int number) const { return Check(number).Checked(); }
+RadioGroup& MainWindow::Radio(int number) const { return *radios_[static_cast<size_t>(number)]; }
+bool MainWindow::On(int number) const { return Box(number).Checked(); }
 
 // ---- Progress and states ----
 
 void MainWindow::ShowProgress(int code, int a, int b) {
-  auto* line = static_cast<Label*>(Control(1));
+  auto* line = static_cast<Label*>(Control(kProgressLine));
   if (!line || !line->Exists()) return;
   line->SetText(ProgressText(code, a, b));
   if (code == kProgressIdle) {
@@ -120,7 +91,7 @@ void MainWindow::ShowProgress(int code, int a, int b) {
 void MainWindow::EnterRunning() {
   for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
     EnableWindow(child, FALSE);
-  Control(81)->Enable(true);
+  Control(kCancelButton)->Enable(true);
   Redraw();
 }
 
@@ -140,168 +111,97 @@ void MainWindow::FillPeriod(bool fromOptions) {
   if (type != 3 || fromOptions) {
     uint32_t first = 0, last = 0;
     PeriodOfType(type, first, last);
-    EditOf(11).SetText(std::to_string(first));
-    EditOf(13).SetText(std::to_string(last));
+    EditOf(kPeriodFirstEdit).SetText(std::to_string(first));
+    EditOf(kPeriodLastEdit).SetText(std::to_string(last));
   }
-  EditOf(11).Enable(type == 3);
-  EditOf(13).Enable(type == 3);
+  EditOf(kPeriodFirstEdit).Enable(type == 3);
+  EditOf(kPeriodLastEdit).Enable(type == 3);
 }
 
-void MainWindow::ApplyAllRules() {
-  RuleSummaryOpen();
-  Control(22)->Enable(On(21));
-  RuleEditButtons();
-  RuleSchedule();
-  RuleWebPortfolio();
-  Control(64)->Enable(On(63));
-  RuleFullName();
-  Control(81)->Enable(false);
+// The conditions in this order: a page is looked for only when its box is on.
+bool MainWindow::Usable(const EnableRule& rule) const {
+  return !rule.never && (rule.on == 0 || On(rule.on)) && (rule.alsoOn == 0 || On(rule.alsoOn)) &&
+         (rule.off == 0 || !On(rule.off)) && (rule.cycleItem < 0 || cycle_.Selected() == rule.cycleItem) &&
+         (!rule.page || PageExists(rule.page));
 }
 
-void MainWindow::ApplyRuleOfBox(int number) {
-  switch (number) {
-    case 3: case 5: case 7: RuleSummaryOpen(); break;
-    case 21: Control(22)->Enable(On(21)); break;
-    case 15: case 17: case 53: RuleEditButtons(); break;
-    case 24: case 25: case 27: case 29: RuleSchedule(); break;
-    case 36: case 38: RuleRecheckEdits(); break;
-    case 41: Control(42)->Enable(On(24) && On(41)); break;
-    case 46: case 49: RuleWebPortfolio(); break;
-    case 63: Control(64)->Enable(On(63)); break;
-    case 73: RuleFullName(); break;
-    default: break;
+void MainWindow::ApplyRule(const ControlRow& row) {
+  const EnableRule& rule = row.rule;
+  bool usable = Usable(rule);
+  if (rule.dash != DashRule::kNone) {
+    bool shown = rule.dash == DashRule::kUnlessUsable ? usable : On(rule.alsoOn);
+    EditOf(row.number).SetText(shown ? EditValue(row) : "-");
   }
-}
-
-void MainWindow::RuleSummaryOpen() {
-  for (const PageButton& page : kSummaryPages) Control(page.open)->Enable(On(page.box) && PageExists(page.page));
-}
-
-void MainWindow::RuleEditButtons() {
-  Control(16)->Enable(On(15));
-  Control(18)->Enable(On(17));
-  Control(54)->Enable(On(53));
-}
-
-void MainWindow::RuleSchedule() {
-  bool on = On(24);
-  for (int number : {25, 27, 29, 36, 38, 40, 41}) Control(number)->Enable(on);
-  cycle_.Enable(on);
-  for (const PageButton& page : kSchedulePages)
-    Control(page.open)->Enable(on && On(page.box) && PageExists(page.page));
-  RuleCycleEdits();
-  RuleRecheckEdits();
-  Control(42)->Enable(on && On(41));
-}
-
-void MainWindow::ShowValueOrDash(int number, bool enabled, bool showValue, const std::string& value) {
-  EditOf(number).SetText(showValue ? value : "-");
-  EditOf(number).Enable(enabled);
-}
-
-void MainWindow::RuleCycleEdits() {
-  bool span = On(24) && cycle_.Selected() == 1, weekday = On(24) && cycle_.Selected() == 2;
-  ShowValueOrDash(33, span, span, std::to_string(Options().Int(K::StScheDaySpan)));
-  ShowValueOrDash(34, weekday, weekday, WeekdayName(Options().Int(K::StScheDayOfWeek)));
-}
-
-void MainWindow::RuleRecheckEdits() {
-  ShowValueOrDash(37, On(24) && On(36), On(36), std::to_string(Options().Int(K::StScheRecheckAboutDay)));
-  ShowValueOrDash(39, On(24) && On(38), On(38), std::to_string(Options().Int(K::StScheRecheckEmptyDay)));
-}
-
-void MainWindow::RuleWebPortfolio() {
-  bool web = On(46);
-  Control(45)->Enable(!web);
-  Control(48)->Enable(web);
-  Control(49)->Enable(web);
-  Control(50)->Enable(web && On(49));
-}
-
-// Foreign stocks, REITs and ETFs are told apart by the company profile, which
-// comes with the full company names: without them these filters cannot apply.
-void MainWindow::RuleFullName() {
-  bool on = On(73);
-  for (int number : {57, 58, 59, 74, 75}) Control(number)->Enable(on);
-  if (on) return;
-  for (int number : {57, 58, 59, 74}) Check(number).SetChecked(false);
-}
-
-// ---- Commands ----
-
-void MainWindow::OnCommand(int id, int kind) {
-  int number = id - kControlIdBase;
-  if (CommitEdit(number)) return;
-  if (kind == kNotifyToggle) {
-    ApplyRuleOfBox(number);
-  } else if (kind == kNotifySelect) {
-    if (number == kPeriodGroup) FillPeriod(false);
-    if (number == kCycleGroup) RuleCycleEdits();
+  if (row.kind == ControlKind::kRadio) {
+    Radio(row.number).Enable(usable);
   } else {
-    PressButton(number);
+    Control(row.number)->Enable(usable);
+  }
+  if (!usable && rule.clearedWhenUnusable) Box(row.number).SetChecked(false);
+}
+
+void MainWindow::ApplyRules(uint16_t groups) {
+  for (const ControlRow& row : Table()) {
+    if (row.rule.group & groups) ApplyRule(row);
   }
 }
+
+// ---- The actions of the table ----
+
+void MainWindow::Act(const ControlRow& row) {
+  if (row.action) (this->*row.action)(row);
+  ApplyRules(row.refreshes);
+}
+
+void MainWindow::SelectPeriod(const ControlRow&) { FillPeriod(false); }
 
 // Edits are written when they are left, except the period, which "実行" saves.
-bool MainWindow::CommitEdit(int number) {
-  switch (number) {
-    case 11: case 13: return true;
-    case 64: Options().SetText(K::GMOServer, EditOf(64).GetText()); return true;
-    case 33: CommitNumber(33, K::StScheDaySpan, true); return true;
-    case 34: CommitWeekday(); return true;
-    case 37: CommitNumber(37, K::StScheRecheckAboutDay, false); return true;
-    case 39: CommitNumber(39, K::StScheRecheckEmptyDay, false); return true;
-    case 48: Options().SetText(K::WebPortUrl, EditOf(48).GetText()); return true;
-    case 50: Options().SetText(K::WebPortPreWord, EditOf(50).GetText()); return true;
-    default: return false;
-  }
-}
+void MainWindow::CommitText(const ControlRow& row) { Options().SetText(row.key, EditOf(row.number).GetText()); }
 
-void MainWindow::CommitNumber(int number, OptionKey key, bool putBack) {
+void MainWindow::CommitDays(const ControlRow& row) {
   int value = 0;
-  if (ReadEditNumber(EditOf(number).GetText(), value) != kNotANumber) {
-    Options().SetInt(key, value);
-  } else if (putBack) {
-    EditOf(number).SetInt(Options().Int(key));
+  if (ReadEditNumber(EditOf(row.number).GetText(), value) != kNotANumber) Options().SetInt(row.key, value);
+}
+
+void MainWindow::CommitDaysOrPutBack(const ControlRow& row) {
+  int value = 0;
+  if (ReadEditNumber(EditOf(row.number).GetText(), value) != kNotANumber) {
+    Options().SetInt(row.key, value);
+  } else {
+    EditOf(row.number).SetInt(Options().Int(row.key));
   }
 }
 
-void MainWindow::CommitWeekday() {
-  std::string text = EditOf(34).GetText();
+void MainWindow::CommitWeekday(const ControlRow& row) {
+  std::string text = EditOf(row.number).GetText();
   for (int day = 0; day < 7; ++day) {
     if (text == WeekdayName(day)) {
-      Options().SetInt(K::StScheDayOfWeek, day);
+      Options().SetInt(row.key, day);
       return;
     }
   }
-  EditOf(34).SetText(WeekdayName(Options().Int(K::StScheDayOfWeek)));
+  EditOf(row.number).SetText(WeekdayName(Options().Int(row.key)));
 }
 
-void MainWindow::PressButton(int number) {
-  switch (number) {
-    case 2: OpenDialog<AboutDialog>(); break;
-    case 78: OpenDialog<PathDialog>(kHtmlPathDialogId, "htmlデータ保存パスを指定", K::HtmlDataDir); break;
-    case 79: OpenDialog<PathDialog>(kXlsPathDialogId, "xlsチェックパスを指定", K::XlsCheckDir); break;
-    case 45: OpenDialog<ListDialog>(ListKind::Portfolio, app_.Lists()); break;
-    case 54: OpenDialog<ListDialog>(ListKind::IgnoreList, app_.Lists()); break;
-    case 16: OpenDialog<ListDialog>(ListKind::IgnoreTitles, app_.Lists()); break;
-    case 18: OpenDialog<ListDialog>(ListKind::Keywords, app_.Lists()); break;
-    case 80: Run(); break;
-    case 81: Cancel(); break;
-    default:
-      for (const auto& pages : {kSummaryPages, kSchedulePages}) {
-        for (int i = 0; i < 3; ++i) {
-          if (pages[i].open == number) OpenPage(pages[i].page);
-        }
-      }
-      break;
-  }
+void MainWindow::OpenAbout(const ControlRow&) { OpenDialog<AboutDialog>(); }
+void MainWindow::ChooseHtmlPath(const ControlRow&) {
+  OpenDialog<PathDialog>(kHtmlPathDialogId, "htmlデータ保存パスを指定", OptionKey::HtmlDataDir);
 }
+void MainWindow::ChooseXlsPath(const ControlRow&) {
+  OpenDialog<PathDialog>(kXlsPathDialogId, "xlsチェックパスを指定", OptionKey::XlsCheckDir);
+}
+void MainWindow::EditPortfolio(const ControlRow&) { OpenDialog<ListDialog>(ListKind::Portfolio, app_.Lists()); }
+void MainWindow::EditIgnoreList(const ControlRow&) { OpenDialog<ListDialog>(ListKind::IgnoreList, app_.Lists()); }
+void MainWindow::EditIgnoreTitles(const ControlRow&) { OpenDialog<ListDialog>(ListKind::IgnoreTitles, app_.Lists()); }
+void MainWindow::EditKeywords(const ControlRow&) { OpenDialog<ListDialog>(ListKind::Keywords, app_.Lists()); }
+void MainWindow::PressRun(const ControlRow&) { Run(); }
+void MainWindow::PressCancel(const ControlRow&) { Cancel(); }
 
-void MainWindow::OpenPage(const char* name) {
-  if (!PageExists(name)) return;
+// An "開く" button opens the page its rule looks for.
+void MainWindow::OpenPage(const ControlRow& row) {
+  if (!PageExists(row.rule.page)) return;
   ProcessLauncher launcher;
-  launcher.document = OutputDirOf(Options()).File(name);
+  launcher.document = OutputDirOf(Options()).File(row.rule.page);
   launcher.Run();
 }
 
@@ -320,35 +220,34 @@ void MainWindow::OpenDialog(Args&&... args) {
 
 // The period edits must hold real dates: a run over day 0 or the 40th of a month
 // would download nothing useful and record nonsense as the last download.
-bool MainWindow::ReadPeriod(uint32_t& first, uint32_t& last) {
-  for (int number : {11, 13}) {
-    std::string text = EditOf(number).GetText();
-    int value = 0;
-    if (ReadEditNumber(text, value) == kNotANumber || value <= 0 || !IsValidDate(static_cast<uint32_t>(value))) {
-      ReportError("期間の日付<%s>は正しくありません。yyyymmdd の形で入力して下さい", text.c_str());
-      return false;
-    }
-    (number == 11 ? first : last) = static_cast<uint32_t>(value);
+bool MainWindow::ReadDay(int number, uint32_t& day) {
+  std::string text = EditOf(number).GetText();
+  int value = 0;
+  if (ReadEditNumber(text, value) == kNotANumber || value <= 0 || !IsValidDate(static_cast<uint32_t>(value))) {
+    ReportError("期間の日付<%s>は正しくありません。yyyymmdd の形で入力して下さい", text.c_str());
+    return false;
   }
+  day = static_cast<uint32_t>(value);
   return true;
 }
 
 void MainWindow::Run() {
   uint32_t first = 0, last = 0;
-  if (app_.Controller().Running() || !ReadPeriod(first, last)) return;
+  if (app_.Controller().Running() || !ReadDay(kPeriodFirstEdit, first) || !ReadDay(kPeriodLastEdit, last)) return;
   if (first > last) {
     // The run goes from the earlier day: the window shows and stores it so.
-    EditOf(11).SetText(std::to_string(last));
-    EditOf(13).SetText(std::to_string(first));
+    EditOf(kPeriodFirstEdit).SetText(std::to_string(last));
+    EditOf(kPeriodLastEdit).SetText(std::to_string(first));
     MessageSeverity = kSeverityWarning;
     ReportMessage("期間の開始日<%u>が終了日<%u>より後なので入れ替えました", first, last);
   }
   SaveAllOptions();
   uint8_t mode = 0;
-  if (On(24) && On(41)) mode = On(42) ? 1 : 2;
+  if (On(kSchedulePagesBox) && On(kRefetchSchedulesBox)) mode = On(kSkipUnusedCodesBox) ? 1 : 2;
   // A refused start (another copy of the program runs on the same output
   // directory) has reported why; the window stays as it was.
-  if (!app_.Controller().StartRun(first, last, mode, On(75)) && !app_.Controller().Running()) EnterIdle();
+  if (!app_.Controller().StartRun(first, last, mode, On(kRefetchNamesBox)) && !app_.Controller().Running())
+    EnterIdle();
 }
 
 void MainWindow::Cancel() {
@@ -363,8 +262,8 @@ void MainWindow::Cancel() {
 
 void MainWindow::SavePeriod() {
   int first = 0, last = 0;
-  bool hasFirst = ReadEditNumber(EditOf(11).GetText(), first) != kNotANumber;
-  bool hasLast = ReadEditNumber(EditOf(13).GetText(), last) != kNotANumber;
+  bool hasFirst = ReadEditNumber(EditOf(kPeriodFirstEdit).GetText(), first) != kNotANumber;
+  bool hasLast = ReadEditNumber(EditOf(kPeriodLastEdit).GetText(), last) != kNotANumber;
   if (hasFirst && hasLast && first > 0 && last > 0) {
     uint32_t firstDay = static_cast<uint32_t>(first), lastDay = static_cast<uint32_t>(last);
     StorePeriod(period_.Selected(), firstDay, lastDay);  // the earlier day first, as the command line stores it
@@ -377,11 +276,13 @@ void MainWindow::SavePeriod() {
 
 void MainWindow::SaveAllOptions() {
   SavePeriod();
-  for (const SavedControl& saved : kSavedControls) {
-    if (saved.number == kCycleGroup) {
-      Options().SetInt(saved.key, cycle_.Selected());
+  for (OptionKey key : SavedOptions()) {
+    const ControlRow* row = RowOf(key);
+    if (!row) continue;
+    if (row->kind == ControlKind::kRadio) {
+      Options().SetInt(key, Radio(row->number).Selected());
     } else {
-      Options().SetFlag(saved.key, On(saved.number));
+      Options().SetFlag(key, On(row->number));
     }
   }
 }

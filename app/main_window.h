@@ -1,6 +1,12 @@
 // The main window: every user option as a control, the progress line, and the
-// buttons that start and stop a run. Controls are known by their number in the
-// window's table (1..81); a control's id is kControlIdBase plus its number.
+// buttons that start and stop a run.
+//
+// Its controls are the rows of one table (main_window_table.cpp): number, kind,
+// text, option key, enabling rule and what using the control does. The build
+// places each row's control (main_window_build.cpp) and wires the row's action
+// to the control's handler (onClick, onToggle, onCommit, onSelect), so nothing
+// looks a control up by the number a notification carries. A control's id is
+// kControlIdBase plus its number.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -19,15 +26,97 @@
 class VelkoraApp;
 
 constexpr int kControlIdBase = 100;
-constexpr int kLastControl = 81;
-// The two radio groups, by table number.
-constexpr int kPeriodGroup = 10;
-constexpr int kCycleGroup = 32;
+
+// The controls by name; each value is the control's number in the table.
+enum MainControl : int {
+  kProgressLine = 1, kAboutButton, kSummaryPortBox, kOpenPortButton, kSummaryXlsBox, kOpenXlsButton,
+  kSummaryAllBox, kOpenAllButton, kSummaryTargetsFrame, kPeriodGroup, kPeriodFirstEdit, kPeriodDashLabel,
+  kPeriodLastEdit, kPeriodFrame, kIgnoreTitlesBox, kEditIgnoreTitlesButton, kKeywordsBox, kEditKeywordsButton,
+  kSummaryRemakeBox, kSummaryFrame, kTickerPagesBox, kTickerRemakeBox, kTickerFrame, kSchedulePagesBox,
+  kSchedulePortBox, kOpenPortScheduleButton, kScheduleXlsBox, kOpenXlsScheduleButton, kScheduleAllBox,
+  kOpenAllScheduleButton, kScheduleTargetsFrame, kCycleGroup, kCycleDaysEdit, kCycleWeekdayEdit, kCycleFrame,
+  kRecheckVagueBox, kRecheckVagueDaysEdit, kRecheckUnusedBox, kRecheckUnusedDaysEdit, kMarketHoursBox,
+  kRefetchSchedulesBox, kSkipUnusedCodesBox, kRefetchFrame, kScheduleFrame, kEditPortfolioButton,
+  kWebPortfolioBox, kWebUrlLabel, kWebUrlEdit, kPreWordBox, kPreWordEdit, kWebFrame, kPortfolioFrame,
+  kIgnoreListBox, kEditIgnoreListButton, kHideGreenSheetBox, kHideProMarketBox, kHideForeignBox, kHideReitBox,
+  kHideEtfBox, kHideFrame, kLinkYahooBox, kLinkIfisBox, kLinkGmoBox, kGmoServerEdit, kLinkKComBox,
+  kLinkSbiBox, kLinksFrame, kMergeSameTimeBox, kHighlightPortfolioBox, kAddMarketBox, kAddIndustryBox,
+  kTableFrame, kFullNamesBox, kDetailedMarketBox, kRefetchNamesBox, kNamesFrame, kCommonFrame,
+  kHtmlPathButton, kXlsPathButton, kRunButton, kCancelButton,
+};
+constexpr int kLastControl = kCancelButton;
+
+// The option a control does not have.
+constexpr OptionKey kNoOption = OptionKey::Count;
+
+enum class ControlKind : uint8_t {
+  kLabel, kButton, kDefaultButton, kCheck, kRadio, kEdit, kScrollingEdit, kFrame,
+};
+
+// The groups of enabling rules that a change applies again together.
+enum RuleGroup : uint16_t {
+  kNoRuleGroup = 0,
+  kSummaryOpenRules = 1 << 0,  // the summary pages' "開く" buttons
+  kTickerRules = 1 << 1,
+  kEditButtonRules = 1 << 2,   // the three "編集" buttons of the lists
+  kScheduleRules = 1 << 3,     // the schedule frame but its edits and the re-fetch options
+  kCycleEditRules = 1 << 4,
+  kRecheckEditRules = 1 << 5,
+  kRefetchRules = 1 << 6,
+  kWebRules = 1 << 7,
+  kGmoRules = 1 << 8,
+  kFullNameRules = 1 << 9,
+  kCancelRules = 1 << 10,
+  kWholeScheduleRules = kScheduleRules | kCycleEditRules | kRecheckEditRules | kRefetchRules,
+};
+
+// How an edit with an enabling rule shows its value.
+enum class DashRule : uint8_t {
+  kNone,           // always its value
+  kUnlessUsable,   // "-" while the rule does not hold
+  kUnlessAlsoOn,   // "-" while the rule's second box is off
+};
+
+// When a control is usable in the idle state: every condition that is given
+// holds. A control without a rule is always usable.
+struct EnableRule {
+  RuleGroup group = kNoRuleGroup;  // kNoRuleGroup: no rule
+  int on = 0;                      // this check box is on
+  int alsoOn = 0;                  // and this one
+  int off = 0;                     // this check box is off
+  int cycleItem = -1;              // the schedule cycle has this item selected
+  const char* page = nullptr;      // this page exists in the output directory (and is what "開く" opens)
+  bool never = false;
+  DashRule dash = DashRule::kNone;
+  bool clearedWhenUnusable = false;  // a check box turned off when the rule stops holding
+};
+
+class MainWindow;
+struct ControlRow;
+// What using a control does: a press, a commit, a toggle or a selection.
+using ControlAction = void (MainWindow::*)(const ControlRow& row);
+
+// One control of the main window.
+struct ControlRow {
+  int number;
+  ControlKind kind;
+  const char* text;  // a radio group's items are separated by "\n"
+  OptionKey key = kNoOption;  // the option it shows and stores
+  EnableRule rule = {};
+  ControlAction action = nullptr;
+  uint16_t refreshes = kNoRuleGroup;  // the rule groups a toggle of this check box applies again
+  bool on = false;                    // a check box without an option: its state at the start
+};
 
 class MainWindow : public DialogWindow {
  public:
   explicit MainWindow(VelkoraApp& app);
   ~MainWindow() override;
+
+  // The table in creation order, and the options SaveAllOptions writes after the
+  // period, in the order it writes them.
+  static std::span<const ControlRow> Table();
+  static std::span<const OptionKey> SavedOptions();
 
   // Creates the window (hidden) and every control from the option file, fills the
   // period, shows the idle progress text and applies the enabling rules. False
@@ -57,10 +146,13 @@ class MainWindow : public DialogWindow {
 
  protected:
   bool OnCreate() override;
-  void OnCommand(int id, int kind) override;
   void OnClose() override;
 
  private:
+  static const ControlRow& Row(int number);
+  // The row that shows `key`, or null.
+  static const ControlRow* RowOf(OptionKey key);
+
   // Building (main_window_build.cpp).
   void BuildSummaryFrame();
   void BuildPeriodFrame();
@@ -70,44 +162,52 @@ class MainWindow : public DialogWindow {
   void BuildPortfolioFrame();
   void BuildCommonFrame();
   void BuildBottomRow();
-  template <class T>
-  T& Add(int number);
-  void AddLabel(int number, const char* text, RECT rect, DWORD style = 0);
+  // Creates the control of a row at `rect` (a label with `labelStyle`) and wires
+  // its action.
+  void Add(int number, RECT rect, DWORD labelStyle = 0);
+  void AddRadio(RadioGroup& group, int number, const std::vector<RECT>& rects);
   void AddSideLabel(const char* text, int width);
-  void AddButton(int number, const char* text, RECT rect, bool isDefault = false);
-  void AddCheck(int number, const char* text, OptionKey key, RECT rect);
-  void AddFreeCheck(int number, const char* text, bool on, RECT rect);
-  void AddEdit(int number, const std::string& text, RECT rect, bool autoHScroll = false);
-  void AddFrame(int number, const char* title, RECT rect);
-  void AddRadioGroup(RadioGroup& group, int number, const std::vector<std::string>& labels,
-                     const std::vector<RECT>& rects, OptionKey key);
+  template <class T>
+  T& Keep(int number, std::unique_ptr<T> control);
+  void Wire(const ControlRow& row, Window& control);
 
   // Typed access to the controls of the table.
-  CheckBox& Check(int number) const;
+  CheckBox& Box(int number) const;
   Edit& EditOf(int number) const;
+  RadioGroup& Radio(int number) const;
   bool On(int number) const;
+  // The option value an edit shows.
+  static std::string EditValue(const ControlRow& row);
 
   // Enabling rules and the period display (main_window.cpp).
   void FillPeriod(bool fromOptions);
-  void ApplyAllRules();
-  void ApplyRuleOfBox(int number);
-  void RuleSummaryOpen();
-  void RuleEditButtons();
-  void RuleSchedule();
-  void RuleCycleEdits();
-  void RuleRecheckEdits();
-  void RuleWebPortfolio();
-  void RuleFullName();
-  void ShowValueOrDash(int number, bool enabled, bool showValue, const std::string& value);
+  bool Usable(const EnableRule& rule) const;
+  void ApplyRule(const ControlRow& row);
+  void ApplyRules(uint16_t groups);
+  void ApplyAllRules() { ApplyRules(0xFFFF); }
 
-  // Commands (main_window.cpp).
-  bool CommitEdit(int number);
-  void CommitNumber(int number, OptionKey key, bool putBack);
-  void CommitWeekday();
-  void PressButton(int number);
-  void OpenPage(const char* name);
+  // The actions of the table (main_window.cpp). Act is a control's handler: the
+  // row's action, then its rule groups applied again.
+  void Act(const ControlRow& row);
+  void SelectPeriod(const ControlRow& row);
+  void CommitText(const ControlRow& row);
+  void CommitDays(const ControlRow& row);
+  void CommitDaysOrPutBack(const ControlRow& row);
+  void CommitWeekday(const ControlRow& row);
+  void OpenPage(const ControlRow& row);
+  void OpenAbout(const ControlRow& row);
+  void ChooseHtmlPath(const ControlRow& row);
+  void ChooseXlsPath(const ControlRow& row);
+  void EditPortfolio(const ControlRow& row);
+  void EditIgnoreList(const ControlRow& row);
+  void EditIgnoreTitles(const ControlRow& row);
+  void EditKeywords(const ControlRow& row);
+  void PressRun(const ControlRow& row);
+  void PressCancel(const ControlRow& row);
+
   void Run();
-  bool ReadPeriod(uint32_t& first, uint32_t& last);
+  // The date in a period edit; false after reporting a text that is no date.
+  bool ReadDay(int number, uint32_t& day);
   // PeriodType and the period edits, the earlier day first.
   void SavePeriod();
   template <class D, class... Args>
@@ -117,6 +217,7 @@ class MainWindow : public DialogWindow {
   FlowLayout layout_;
   bool built_ = true;
   std::array<Window*, kLastControl + 1> controls_{};
+  std::array<RadioGroup*, kLastControl + 1> radios_{};
   RadioGroup period_;
   RadioGroup cycle_;
   std::vector<std::unique_ptr<Window>> dialogs_;

@@ -3,11 +3,12 @@
 // common frames in the right one, the path, run and cancel buttons at the bottom.
 #include "app/main_window.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "settings/markets.h"
 
 namespace {
-
-using K = OptionKey;
 
 constexpr int kClientWidth = 545;
 constexpr int kClientHeight = 682;
@@ -16,52 +17,89 @@ constexpr int kMargin = 5;
 constexpr int kOpenGap = 235 - 130 - 50;
 constexpr int kEditGap = 5;
 
-std::string IntText(OptionKey key) { return std::to_string(Options().Int(key)); }
-
 }  // namespace
 
 template <class T>
-T& MainWindow::Add(int number) {
-  T& control = Own(std::make_unique<T>());
-  if (number > 0) controls_[static_cast<size_t>(number)] = &control;
-  return control;
+T& MainWindow::Keep(int number, std::unique_ptr<T> control) {
+  T& kept = Own(std::move(control));
+  if (number > 0) controls_[static_cast<size_t>(number)] = &kept;
+  return kept;
 }
 
-void MainWindow::AddLabel(int number, const char* text, RECT rect, DWORD style) {
-  built_ = Add<Label>(number).Create({this, kControlIdBase + number, rect}, text, style) && built_;
+void MainWindow::Add(int number, RECT rect, DWORD labelStyle) {
+  const ControlRow& row = Row(number);
+  ControlPlace place{this, kControlIdBase + number, rect};
+  bool made = false;
+  switch (row.kind) {
+    case ControlKind::kLabel:
+      made = Keep(number, std::make_unique<Label>()).Create(place, row.text, labelStyle);
+      break;
+    case ControlKind::kButton:
+    case ControlKind::kDefaultButton:
+      made = Keep(number, std::make_unique<Button>()).Create(place, row.text, row.kind == ControlKind::kDefaultButton);
+      break;
+    case ControlKind::kCheck:
+      made = Keep(number, std::make_unique<CheckBox>())
+                 .Create(place, row.text, row.key == kNoOption ? row.on : Options().Flag(row.key));
+      break;
+    case ControlKind::kEdit:
+    case ControlKind::kScrollingEdit: {
+      Edit::Style style;
+      style.autoHScroll = row.kind == ControlKind::kScrollingEdit;
+      made = Keep(number, std::make_unique<Edit>()).Create(place, EditValue(row), style);
+      break;
+    }
+    case ControlKind::kFrame:
+      made = Keep(number, std::make_unique<GroupFrame>()).Create(place, row.text);
+      break;
+    case ControlKind::kRadio:
+      break;  // AddRadio
+  }
+  built_ = made && built_;
+  if (made) Wire(row, *controls_[static_cast<size_t>(number)]);
+}
+
+void MainWindow::AddRadio(RadioGroup& group, int number, const std::vector<RECT>& rects) {
+  const ControlRow& row = Row(number);
+  std::vector<std::string> labels;
+  for (std::string_view items = row.text; !items.empty();) {
+    size_t end = std::min(items.find('\n'), items.size());
+    labels.emplace_back(items.substr(0, end));
+    items.remove_prefix(std::min(end + 1, items.size()));
+  }
+  radios_[static_cast<size_t>(number)] = &group;
+  built_ = group.Create(*this, kControlIdBase + number, labels, rects, Options().Int(row.key)) && built_;
+  if (row.action || row.refreshes) group.onSelect = [this, &row] { Act(row); };
+}
+
+std::string MainWindow::EditValue(const ControlRow& row) {
+  if (row.key == OptionKey::StScheDayOfWeek) return WeekdayName(Options().Int(row.key));
+  switch (InfoOf(row.key).type) {
+    case OptionType::Integer: return std::to_string(Options().Int(row.key));
+    case OptionType::Date: return std::to_string(Options().Date(row.key));
+    default: return Options().Text(row.key);
+  }
 }
 
 // A unit after an edit ("日", "曜日", ...): not in the table, but created with it.
 void MainWindow::AddSideLabel(const char* text, int width) {
   RECT rect = layout_.Right(width, 14, 3);
-  built_ = Add<Label>(0).Create({this, 0, rect}, text, SS_CENTERIMAGE) && built_;
+  built_ = Keep(0, std::make_unique<Label>()).Create({this, 0, rect}, text, SS_CENTERIMAGE) && built_;
 }
 
-void MainWindow::AddButton(int number, const char* text, RECT rect, bool isDefault) {
-  built_ = Add<Button>(number).Create({this, kControlIdBase + number, rect}, text, isDefault) && built_;
-}
-
-void MainWindow::AddCheck(int number, const char* text, OptionKey key, RECT rect) {
-  AddFreeCheck(number, text, Options().Flag(key), rect);
-}
-
-void MainWindow::AddFreeCheck(int number, const char* text, bool on, RECT rect) {
-  built_ = Add<CheckBox>(number).Create({this, kControlIdBase + number, rect}, text, on) && built_;
-}
-
-void MainWindow::AddEdit(int number, const std::string& text, RECT rect, bool autoHScroll) {
-  Edit::Style style;
-  style.autoHScroll = autoHScroll;
-  built_ = Add<Edit>(number).Create({this, kControlIdBase + number, rect}, text, style) && built_;
-}
-
-void MainWindow::AddFrame(int number, const char* title, RECT rect) {
-  built_ = Add<GroupFrame>(number).Create({this, kControlIdBase + number, rect}, title) && built_;
-}
-
-void MainWindow::AddRadioGroup(RadioGroup& group, int number, const std::vector<std::string>& labels,
-                               const std::vector<RECT>& rects, OptionKey key) {
-  built_ = group.Create(*this, kControlIdBase + number, labels, rects, Options().Int(key)) && built_;
+// The control's handler does the row's action and applies again the rule
+// groups the row names.
+void MainWindow::Wire(const ControlRow& row, Window& control) {
+  if (!row.action && !row.refreshes) return;
+  std::function<void()> handler = [this, &row] { Act(row); };
+  switch (row.kind) {
+    case ControlKind::kButton:
+    case ControlKind::kDefaultButton: static_cast<Button&>(control).onClick = handler; break;
+    case ControlKind::kCheck: static_cast<CheckBox&>(control).onToggle = handler; break;
+    case ControlKind::kEdit:
+    case ControlKind::kScrollingEdit: static_cast<Edit&>(control).onCommit = handler; break;
+    default: break;
+  }
 }
 
 bool MainWindow::Build() {
@@ -80,7 +118,7 @@ bool MainWindow::Build() {
 }
 
 bool MainWindow::OnCreate() {
-  SetDefaultId(kControlIdBase + 80);
+  SetDefaultId(kControlIdBase + kRunButton);
   layout_ = FlowLayout();
   BuildSummaryFrame();
   BuildTickerFrame();
@@ -97,25 +135,25 @@ bool MainWindow::OnCreate() {
 
 void MainWindow::BuildSummaryFrame() {
   layout_.MoveTo(kMargin + 3, 8);
-  AddLabel(1, "----", layout_.Below(200, 14));
-  AddButton(2, "?", layout_.Right(16, 16, 4));
+  Add(kProgressLine, layout_.Below(200, 14));
+  Add(kAboutButton, layout_.Right(16, 16, 4));
   layout_.MoveTo(kMargin, 8 + 14 + 6);
   layout_.OpenFrame(true);
   layout_.OpenFrame(true);
-  AddCheck(3, "ポートフォリオ", K::EnableHtmlPort, layout_.Below(130, 20));
-  AddButton(4, "開く", layout_.Right(50, 18, kOpenGap));
-  AddCheck(5, "xls確認", K::EnableHtmlXls, layout_.Below(130, 20));
-  AddButton(6, "開く", layout_.Right(50, 18, kOpenGap));
-  AddCheck(7, "全て", K::EnableHtmlAll, layout_.Below(130, 20));
-  AddButton(8, "開く", layout_.Right(50, 18, kOpenGap));
-  AddFrame(9, "生成対象", layout_.CloseFrame());
+  Add(kSummaryPortBox, layout_.Below(130, 20));
+  Add(kOpenPortButton, layout_.Right(50, 18, kOpenGap));
+  Add(kSummaryXlsBox, layout_.Below(130, 20));
+  Add(kOpenXlsButton, layout_.Right(50, 18, kOpenGap));
+  Add(kSummaryAllBox, layout_.Below(130, 20));
+  Add(kOpenAllButton, layout_.Right(50, 18, kOpenGap));
+  Add(kSummaryTargetsFrame, layout_.CloseFrame());
   BuildPeriodFrame();
-  AddCheck(15, "特定の表題は非表示にする", K::EnableIgnoreTitleList, layout_.Below(190, 20));
-  AddButton(16, "編集", layout_.Right(50, 18, kEditGap));
-  AddCheck(17, "指定のキーワードをハイライトする", K::EnableKeyHighlightList, layout_.Below(190, 20));
-  AddButton(18, "編集", layout_.Right(50, 18, kEditGap));
-  AddCheck(19, "過去分をマージせずに再構築する", K::CollectRemake, layout_.Below(190, 20));
-  AddFrame(20, "まとめ html", layout_.CloseFrame());
+  Add(kIgnoreTitlesBox, layout_.Below(190, 20));
+  Add(kEditIgnoreTitlesButton, layout_.Right(50, 18, kEditGap));
+  Add(kKeywordsBox, layout_.Below(190, 20));
+  Add(kEditKeywordsButton, layout_.Right(50, 18, kEditGap));
+  Add(kSummaryRemakeBox, layout_.Below(190, 20));
+  Add(kSummaryFrame, layout_.CloseFrame());
 }
 
 void MainWindow::BuildPeriodFrame() {
@@ -123,110 +161,104 @@ void MainWindow::BuildPeriodFrame() {
   std::vector<RECT> items;
   for (int i = 0; i < 3; ++i) items.push_back(layout_.Below(235, 15));
   items.push_back(layout_.Below(100, 15));
-  AddRadioGroup(period_, kPeriodGroup, {"前回から今日まで", "今日", "過去１週間", "指定"}, items, K::PeriodType);
-  AddEdit(11, "", layout_.RightOf(items[3], 56, 18, 2));
-  AddLabel(12, "～", layout_.Right(14, 14, 3), SS_CENTER | SS_CENTERIMAGE);
-  AddEdit(13, "", layout_.Right(56, 18, 3));
-  AddFrame(14, "期間", layout_.CloseFrame());
+  AddRadio(period_, kPeriodGroup, items);
+  Add(kPeriodFirstEdit, layout_.RightOf(items[3], 56, 18, 2));
+  Add(kPeriodDashLabel, layout_.Right(14, 14, 3), SS_CENTER | SS_CENTERIMAGE);
+  Add(kPeriodLastEdit, layout_.Right(56, 18, 3));
+  Add(kPeriodFrame, layout_.CloseFrame());
 }
 
 void MainWindow::BuildTickerFrame() {
-  AddCheck(21, "銘柄別 html", K::EnableHtmlTicker, layout_.OpenHeadedFrame(90, 20));
-  AddCheck(22, "過去分をマージせずに再構築する", K::TickerRemake, layout_.Below(250, 20));
-  AddFrame(23, "", layout_.CloseFrame());
+  Add(kTickerPagesBox, layout_.OpenHeadedFrame(90, 20));
+  Add(kTickerRemakeBox, layout_.Below(250, 20));
+  Add(kTickerFrame, layout_.CloseFrame());
 }
 
 void MainWindow::BuildScheduleFrame() {
-  AddCheck(24, "決算スケジュール html", K::EnableStSche, layout_.OpenHeadedFrame(135, 20));
+  Add(kSchedulePagesBox, layout_.OpenHeadedFrame(135, 20));
   layout_.OpenFrame(true);
-  AddCheck(25, "ポートフォリオ", K::EnableStSchePort, layout_.Below(130, 20));
-  AddButton(26, "開く", layout_.Right(50, 18, kOpenGap));
-  AddCheck(27, "xls確認", K::EnableStScheXls, layout_.Below(130, 20));
-  AddButton(28, "開く", layout_.Right(50, 18, kOpenGap));
-  AddCheck(29, "全て", K::EnableStScheAll, layout_.Below(130, 20));
-  AddButton(30, "開く", layout_.Right(50, 18, kOpenGap));
-  AddFrame(31, "生成対象", layout_.CloseFrame());
+  Add(kSchedulePortBox, layout_.Below(130, 20));
+  Add(kOpenPortScheduleButton, layout_.Right(50, 18, kOpenGap));
+  Add(kScheduleXlsBox, layout_.Below(130, 20));
+  Add(kOpenXlsScheduleButton, layout_.Right(50, 18, kOpenGap));
+  Add(kScheduleAllBox, layout_.Below(130, 20));
+  Add(kOpenAllScheduleButton, layout_.Right(50, 18, kOpenGap));
+  Add(kScheduleTargetsFrame, layout_.CloseFrame());
   BuildCycleFrame();
-  AddCheck(36, "曖昧な予定日を再チェック", K::StScheRecheckAboutEnable, layout_.Below(170, 20));
-  AddEdit(37, IntText(K::StScheRecheckAboutDay), layout_.Right(20, 18, 2));
+  Add(kRecheckVagueBox, layout_.Below(170, 20));
+  Add(kRecheckVagueDaysEdit, layout_.Right(20, 18, 2));
   AddSideLabel("日以内なら", 60);
-  AddCheck(38, "未使用だった番号を再チェック", K::StScheRecheckEmptyEnable, layout_.Below(170, 20));
-  AddEdit(39, IntText(K::StScheRecheckEmptyDay), layout_.Right(20, 18, 2));
+  Add(kRecheckUnusedBox, layout_.Below(170, 20));
+  Add(kRecheckUnusedDaysEdit, layout_.Right(20, 18, 2));
   AddSideLabel("日ごと", 40);
-  AddCheck(40, "場中の決算予定時刻をハイライトする", K::StScheInMarketHighlight, layout_.Below(200, 20));
+  Add(kMarketHoursBox, layout_.Below(200, 20));
   layout_.OpenFrame(false);
-  AddFreeCheck(41, "全てを再取得する", false, layout_.Below(110, 20));
-  AddFreeCheck(42, "未使用と思われる銘柄番号は除く", true, layout_.Below(234, 20));
-  AddFrame(43, "", layout_.CloseFrame());
-  AddFrame(44, "", layout_.CloseFrame());
+  Add(kRefetchSchedulesBox, layout_.Below(110, 20));
+  Add(kSkipUnusedCodesBox, layout_.Below(234, 20));
+  Add(kRefetchFrame, layout_.CloseFrame());
+  Add(kScheduleFrame, layout_.CloseFrame());
 }
 
 void MainWindow::BuildCycleFrame() {
   layout_.OpenFrame(true);
   std::vector<RECT> items = {layout_.Below(235, 15), layout_.Below(185, 15), layout_.Below(185, 15)};
-  AddRadioGroup(cycle_, kCycleGroup, {"毎回必ず", "前回から一定日数が経過したら", "指定の曜日を通過したら"}, items,
-                K::StScheCycle);
-  AddEdit(33, IntText(K::StScheDaySpan), layout_.RightOf(items[1], 20, 18, 2));
+  AddRadio(cycle_, kCycleGroup, items);
+  Add(kCycleDaysEdit, layout_.RightOf(items[1], 20, 18, 2));
   AddSideLabel("日", 14);
-  AddEdit(34, WeekdayName(Options().Int(K::StScheDayOfWeek)), layout_.RightOf(items[2], 20, 18, 2));
+  Add(kCycleWeekdayEdit, layout_.RightOf(items[2], 20, 18, 2));
   AddSideLabel("曜日", 28);
-  AddFrame(35, "更新の頻度", layout_.CloseFrame());
+  Add(kCycleFrame, layout_.CloseFrame());
 }
 
 void MainWindow::BuildPortfolioFrame() {
-  RECT open = controls_[8]->LogicalBounds(), progress = controls_[1]->LogicalBounds();
+  RECT open = Control(kOpenAllButton)->LogicalBounds(), progress = Control(kProgressLine)->LogicalBounds();
   layout_.MoveTo(open.right + 35, progress.bottom + 24);
   layout_.OpenFrame(true);
-  AddButton(45, "IDリストを編集", layout_.Below(100, 18));
+  Add(kEditPortfolioButton, layout_.Below(100, 18));
   layout_.OpenFrame(false);
-  AddCheck(46, "ウェブから自動的に取得する", K::WebPortEnable, layout_.Below(160, 20));
-  AddLabel(47, "URL", layout_.Below(30, 20), SS_CENTERIMAGE);
-  AddEdit(48, Options().Text(K::WebPortUrl), layout_.Right(200, 18, 0), true);
-  AddCheck(49, "直前ワード", K::WebPortPreWordEnable, layout_.Below(80, 20));
-  AddEdit(50, Options().Text(K::WebPortPreWord), layout_.Right(150, 18, 0), true);
-  AddFrame(51, "", layout_.CloseFrame());
-  AddFrame(52, "ポートフォリオ", layout_.CloseFrame());
+  Add(kWebPortfolioBox, layout_.Below(160, 20));
+  Add(kWebUrlLabel, layout_.Below(30, 20), SS_CENTERIMAGE);
+  Add(kWebUrlEdit, layout_.Right(200, 18, 0));
+  Add(kPreWordBox, layout_.Below(80, 20));
+  Add(kPreWordEdit, layout_.Right(150, 18, 0));
+  Add(kWebFrame, layout_.CloseFrame());
+  Add(kPortfolioFrame, layout_.CloseFrame());
 }
 
 void MainWindow::BuildCommonFrame() {
   layout_.OpenFrame(true);
-  AddCheck(53, "無視リストを使用する", K::EnableIgnoreList, layout_.Below(190, 20));
-  AddButton(54, "編集", layout_.Right(50, 18, kEditGap));
+  Add(kIgnoreListBox, layout_.Below(190, 20));
+  Add(kEditIgnoreListButton, layout_.Right(50, 18, kEditGap));
   layout_.OpenFrame(true);
-  AddCheck(55, "グリーンシート銘柄", K::IgnoreGR, layout_.Below(234, 20));
-  AddCheck(56, "TOKYO PRO MARKET銘柄", K::IgnoreAim, layout_.Below(234, 20));
-  AddCheck(57, "外国株", K::IgnoreForeign, layout_.Below(234, 20));
-  AddCheck(58, "REIT", K::IgnoreREIT, layout_.Below(234, 20));
-  AddCheck(59, "ETF", K::IgnoreETF, layout_.Below(234, 20));
-  AddFrame(60, "非表示", layout_.CloseFrame());
+  for (int box : {kHideGreenSheetBox, kHideProMarketBox, kHideForeignBox, kHideReitBox, kHideEtfBox})
+    Add(box, layout_.Below(234, 20));
+  Add(kHideFrame, layout_.CloseFrame());
   layout_.OpenFrame(true);
-  AddCheck(61, "Yahoo!ファイナンス", K::HtmlInsertYahoo, layout_.Below(234, 20));
-  AddCheck(62, "IFIS株予報", K::HtmlInsertIfis, layout_.Below(234, 20));
-  AddCheck(63, "GMOクリック証券", K::HtmlInsertGMO, layout_.Below(188, 20));
-  AddEdit(64, Options().Text(K::GMOServer), layout_.Right(46, 20, 0));
-  AddCheck(65, "カブドットコム証券", K::HtmlInsertKCom, layout_.Below(234, 20));
-  AddCheck(66, "SBI証券", K::HtmlInsertSBI, layout_.Below(234, 20));
-  AddFrame(67, "クイックリンク", layout_.CloseFrame());
+  Add(kLinkYahooBox, layout_.Below(234, 20));
+  Add(kLinkIfisBox, layout_.Below(234, 20));
+  Add(kLinkGmoBox, layout_.Below(188, 20));
+  Add(kGmoServerEdit, layout_.Right(46, 20, 0));
+  Add(kLinkKComBox, layout_.Below(234, 20));
+  Add(kLinkSbiBox, layout_.Below(234, 20));
+  Add(kLinksFrame, layout_.CloseFrame());
   layout_.OpenFrame(true);
-  AddCheck(68, "同時刻のテーブルは連結する", K::HtmlRowMergeTime, layout_.Below(234, 20));
-  AddCheck(69, "ポートフォリオ銘柄をハイライトする", K::InPortHighlight, layout_.Below(234, 20));
-  AddCheck(70, "上場市場を追加する", K::HtmlInsertMarket, layout_.Below(234, 20));
-  AddCheck(71, "業種を追加する", K::HtmlInsertIndustry, layout_.Below(234, 20));
-  AddFrame(72, "テーブルの設定", layout_.CloseFrame());
+  for (int box : {kMergeSameTimeBox, kHighlightPortfolioBox, kAddMarketBox, kAddIndustryBox})
+    Add(box, layout_.Below(234, 20));
+  Add(kTableFrame, layout_.CloseFrame());
   layout_.OpenFrame(false);
-  AddCheck(73, "会社名をフルネームにする", K::UseFullConame, layout_.Below(145, 20));
-  AddCheck(74, "上場市場を詳細にする", K::UseDetailMarket, layout_.Below(234, 20));
-  AddFreeCheck(75, "全てを再取得する", false, layout_.Below(234, 20));
-  AddFrame(76, "", layout_.CloseFrame());
-  AddFrame(77, "共通オプション", layout_.CloseFrame());
+  Add(kFullNamesBox, layout_.Below(145, 20));
+  Add(kDetailedMarketBox, layout_.Below(234, 20));
+  Add(kRefetchNamesBox, layout_.Below(234, 20));
+  Add(kNamesFrame, layout_.CloseFrame());
+  Add(kCommonFrame, layout_.CloseFrame());
 }
 
 void MainWindow::BuildBottomRow() {
   int top = kClientHeight - 8 - 20;
   layout_.MoveTo(kMargin, top);
-  AddButton(78, "html保存パスの指定", layout_.Below(115, 20));
-  AddButton(79, "xlsチェックパスの指定", layout_.Right(115, 20, 5));
+  Add(kHtmlPathButton, layout_.Below(115, 20));
+  Add(kXlsPathButton, layout_.Right(115, 20, 5));
   int run = kClientWidth - kMargin - 80 - 10 - 80;
-  AddButton(80, "実行", RECT{run, top, run + 80, top + 20}, true);
-  AddButton(81, "キャンセル", RECT{run + 90, top, run + 170, top + 20});
+  Add(kRunButton, RECT{run, top, run + 80, top + 20});
+  Add(kCancelButton, RECT{run + 90, top, run + 170, top + 20});
 }

@@ -11,15 +11,7 @@ namespace {
 
 constexpr int kMaxOpenElements = 31;
 
-constexpr const char* kEndedEarly = "XML が途中で終わっています";
-constexpr const char* kDeclarationInside = "XML 宣言が他の要素内に記述してあります";
-constexpr const char* kEndTagMismatch = "要素の終了タグ名が開始タグ名と異なります";
-constexpr const char* kEndTagNotClosed = "終了タグが > で閉じられていません";
-constexpr const char* kContentOutside = "要素外に内容が記述してあります";
-constexpr const char* kSlashWithoutGt = "要素が終了で / の後に > がありません";
-constexpr const char* kValueNotQuoted = "属性のパラメータが \"\" で囲まれていません";
-constexpr const char* kBadAttributeName = "属性名が不正です";
-constexpr const char* kNestedTooDeep = "要素の入れ子が深すぎます";
+using Kind = ParseErrorKind;
 
 // Puts the multibyte mode back to Shift_JIS however the parse ends.
 class MultibyteModeGuard {
@@ -30,7 +22,8 @@ class MultibyteModeGuard {
   MultibyteModeGuard& operator=(const MultibyteModeGuard&) = delete;
 };
 
-// One parse: walks the tokens with one token of lookahead and builds the tree.
+// One parse: walks the tokens with one token of lookahead and builds the tree,
+// or records why it could not.
 class TreeBuilder {
  public:
   TreeBuilder(const MarkupParser& parser, MarkupTokenizer& tokenizer)
@@ -38,7 +31,9 @@ class TreeBuilder {
     open_.reserve(kMaxOpenElements + 1);
   }
 
+  // The document, or null with error() set.
   std::unique_ptr<MarkupDocument> Build();
+  const ParseError& error() const { return error_; }
 
  private:
   enum class Outcome { kContinue, kSuccess, kFailure };
@@ -50,8 +45,8 @@ class TreeBuilder {
     hasNext_ = tokenizer_.Next(next_);
     return true;
   }
-  Outcome Fail(const RawToken& token, const char* message);
-  Outcome EndedEarly() { return Fail(current_, kEndedEarly); }
+  Outcome Fail(const RawToken& token, ParseErrorKind kind);
+  Outcome EndedEarly() { return Fail(current_, Kind::kEndedEarly); }
   MarkupElement* Top() const { return open_.back(); }
 
   Outcome ContentStep();
@@ -72,12 +67,11 @@ class TreeBuilder {
   bool hasNext_ = false;
   bool inTag_ = false;
   std::string scratch_;
+  ParseError error_;
 };
 
-TreeBuilder::Outcome TreeBuilder::Fail(const RawToken& token, const char* message) {
-  if (!parser_.quiet) {
-    ReportError("%d行目<%s> %s", token.line + 1, std::string(token.text).c_str(), message);
-  }
+TreeBuilder::Outcome TreeBuilder::Fail(const RawToken& token, ParseErrorKind kind) {
+  error_ = ParseError{kind, token.line, std::string(token.text)};
   return Outcome::kFailure;
 }
 
@@ -86,8 +80,8 @@ std::unique_ptr<MarkupDocument> TreeBuilder::Build() {
   open_.push_back(document_.get());
   hasNext_ = tokenizer_.Next(next_);
   if (!Advance()) {
-    // No token at all: reported on an empty token at the first line.
-    Fail(RawToken(), kEndedEarly);
+    // No token at all: an empty token at the first line.
+    Fail(RawToken(), Kind::kEndedEarly);
     return nullptr;
   }
   for (;;) {
@@ -120,7 +114,7 @@ TreeBuilder::Outcome TreeBuilder::ContentStep() {
     if (current_.Is('/')) return EndTag();
     return StartTag();
   }
-  if (open_.size() == 1) return Fail(current_, kContentOutside);
+  if (open_.size() == 1) return Fail(current_, Kind::kContentOutside);
   if (raw) return RawText();
   auto text = std::make_unique<MarkupText>(current_.text);
   CopyTokenFields(current_, *text);
@@ -132,7 +126,7 @@ TreeBuilder::Outcome TreeBuilder::ContentStep() {
 // "<?" or "<!": a declaration is skipped up to its ">", outside every element.
 TreeBuilder::Outcome TreeBuilder::SkipDeclaration() {
   if (!Advance()) return EndedEarly();
-  if (open_.size() > 1) return Fail(current_, kDeclarationInside);
+  if (open_.size() > 1) return Fail(current_, Kind::kDeclarationInside);
   while (!current_.Is('>')) {
     if (!Advance()) return EndedEarly();
   }
@@ -143,9 +137,9 @@ TreeBuilder::Outcome TreeBuilder::SkipDeclaration() {
 TreeBuilder::Outcome TreeBuilder::EndTag() {
   if (!Advance()) return EndedEarly();
   // The document itself is never closed by an end tag.
-  if (open_.size() == 1 || current_.text != Top()->name()) return Fail(current_, kEndTagMismatch);
+  if (open_.size() == 1 || current_.text != Top()->name()) return Fail(current_, Kind::kEndTagMismatch);
   if (!Advance()) return EndedEarly();
-  if (!current_.Is('>')) return Fail(current_, kEndTagNotClosed);
+  if (!current_.Is('>')) return Fail(current_, Kind::kEndTagNotClosed);
   if (!Advance()) return Outcome::kSuccess;
   open_.pop_back();
   return Outcome::kContinue;
@@ -166,7 +160,7 @@ bool TreeBuilder::ExtendName(std::string& name, bool stopAtEquals) {
 }
 
 TreeBuilder::Outcome TreeBuilder::StartTag() {
-  if (static_cast<int>(open_.size()) > kMaxOpenElements) return Fail(current_, kNestedTooDeep);
+  if (static_cast<int>(open_.size()) > kMaxOpenElements) return Fail(current_, Kind::kNestedTooDeep);
   int line = current_.line;
   if (!ExtendName(scratch_, false)) return EndedEarly();
   auto element = std::make_unique<MarkupElement>(scratch_, line);
@@ -178,7 +172,7 @@ TreeBuilder::Outcome TreeBuilder::StartTag() {
 TreeBuilder::Outcome TreeBuilder::TagStep() {
   if (current_.Is('/')) {
     if (!Advance()) return EndedEarly();
-    if (!current_.Is('>')) return Fail(current_, kSlashWithoutGt);
+    if (!current_.Is('>')) return Fail(current_, Kind::kSlashWithoutGt);
     if (!Advance()) return Outcome::kSuccess;
     open_.pop_back();
     inTag_ = false;
@@ -189,7 +183,7 @@ TreeBuilder::Outcome TreeBuilder::TagStep() {
     inTag_ = false;
     return Outcome::kContinue;
   }
-  if (current_.kind != TokenKind::Word) return Fail(current_, kBadAttributeName);
+  if (current_.kind != TokenKind::Word) return Fail(current_, Kind::kBadAttributeName);
   int line = current_.line;
   if (!ExtendName(scratch_, true)) return EndedEarly();
   if (!current_.Is('=')) {
@@ -201,7 +195,7 @@ TreeBuilder::Outcome TreeBuilder::TagStep() {
     return Outcome::kContinue;
   }
   if (!Advance()) return EndedEarly();
-  if (current_.kind != TokenKind::Quoted) return Fail(current_, kValueNotQuoted);
+  if (current_.kind != TokenKind::Quoted) return Fail(current_, Kind::kValueNotQuoted);
   // (A failed parse returns no tree, so the attribute is only made once whole.)
   CopyTokenFields(current_, *Top()->AddAttribute(scratch_, current_.text));
   if (!Advance()) return EndedEarly();
@@ -253,6 +247,26 @@ TreeBuilder::Outcome TreeBuilder::RawText() {
 
 }  // namespace
 
+const char* ParseErrorMessage(ParseErrorKind kind) {
+  switch (kind) {
+    case Kind::kNone: break;
+    case Kind::kEndedEarly: return "XML が途中で終わっています";
+    case Kind::kDeclarationInside: return "XML 宣言が他の要素内に記述してあります";
+    case Kind::kEndTagMismatch: return "要素の終了タグ名が開始タグ名と異なります";
+    case Kind::kEndTagNotClosed: return "終了タグが > で閉じられていません";
+    case Kind::kContentOutside: return "要素外に内容が記述してあります";
+    case Kind::kSlashWithoutGt: return "要素が終了で / の後に > がありません";
+    case Kind::kValueNotQuoted: return "属性のパラメータが \"\" で囲まれていません";
+    case Kind::kBadAttributeName: return "属性名が不正です";
+    case Kind::kNestedTooDeep: return "要素の入れ子が深すぎます";
+  }
+  return "";
+}
+
+std::string FormatParseError(const ParseError& error) {
+  return MessageAtLine(error.line, error.token, ParseErrorMessage(error.kind));
+}
+
 unsigned char DetectEncoding(std::string_view text) {
   size_t lineEnd = std::min(text.find('\r'), text.size());
   std::string_view firstLine = text.substr(0, lineEnd);
@@ -282,7 +296,12 @@ std::unique_ptr<MarkupDocument> MarkupParser::Parse(std::string_view text) {
   MarkupTokenizer tokenizer(text, MarkupTokenizer::kMarkupComments | MarkupTokenizer::kQuotedStrings);
   TreeBuilder builder(*this, tokenizer);
   std::unique_ptr<MarkupDocument> document = builder.Build();
-  if (document != nullptr) document->encoding = encoding;
+  error_ = builder.error();
+  if (document != nullptr) {
+    document->encoding = encoding;
+  } else if (!quiet) {
+    ReportError("%s", FormatParseError(error_).c_str());
+  }
   return document;
 }
 

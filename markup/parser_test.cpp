@@ -127,33 +127,42 @@ TEST(MarkupParserTest, Utf8PageKeepsItsBytesAndResetsTheMode) {
 }
 
 TEST(MarkupParserTest, EveryErrorWithItsLine) {
+  using K = ParseErrorKind;
   struct Case {
     const char* text;
+    ParseErrorKind kind;
+    int line;  // as the message counts, from 1
+    const char* token;
     const char* message;
   } cases[] = {
-      {"<a>\n<b>\nxyz", "3行目<xyz> XML が途中で終わっています"},
-      {"<a>\n<!-- c -->\n</a>", "2行目<-> XML 宣言が他の要素内に記述してあります"},
-      {"<a>\n</b>", "2行目<b> 要素の終了タグ名が開始タグ名と異なります"},
-      {"</XML_Root>", "1行目<XML_Root> 要素の終了タグ名が開始タグ名と異なります"},
-      {"<a>\n</a b>", "2行目<b> 終了タグが > で閉じられていません"},
-      {"hello <a></a>", "1行目<hello> 要素外に内容が記述してあります"},
-      {"<a>\n<b / x>\n</a>", "2行目<x> 要素が終了で / の後に > がありません"},
-      {"<a\nid=5>", "2行目<5> 属性のパラメータが \"\" で囲まれていません"},
-      {"<a 5=\"x\">", "1行目<5> 属性名が不正です"},
-      {"<a><br/></a>", "1行目<a> 要素の終了タグ名が開始タグ名と異なります"},
-      {"<a>x</a> tail", "1行目<tail> 要素外に内容が記述してあります"},
-      {"<a>x</a>\n<b>", "2行目<>> XML が途中で終わっています"},
-      {"", "1行目<> XML が途中で終わっています"},
-      {"  \n ", "1行目<> XML が途中で終わっています"},
-      {"<a href=\"x>", "1行目<x>> XML が途中で終わっています"},
-      {"<!DOCTYPE x", "1行目<x> XML が途中で終わっています"},
-      {"<?xml version=\"1.0\" encoding=\"EUC", "1行目<EUC> XML が途中で終わっています"},
-      {"<a>\n<", "2行目<<> XML が途中で終わっています"},
+      {"<a>\n<b>\nxyz", K::kEndedEarly, 3, "xyz", "3行目<xyz> XML が途中で終わっています"},
+      {"<a>\n<!-- c -->\n</a>", K::kDeclarationInside, 2, "-", "2行目<-> XML 宣言が他の要素内に記述してあります"},
+      {"<a>\n</b>", K::kEndTagMismatch, 2, "b", "2行目<b> 要素の終了タグ名が開始タグ名と異なります"},
+      {"</XML_Root>", K::kEndTagMismatch, 1, "XML_Root", "1行目<XML_Root> 要素の終了タグ名が開始タグ名と異なります"},
+      {"<a>\n</a b>", K::kEndTagNotClosed, 2, "b", "2行目<b> 終了タグが > で閉じられていません"},
+      {"hello <a></a>", K::kContentOutside, 1, "hello", "1行目<hello> 要素外に内容が記述してあります"},
+      {"<a>\n<b / x>\n</a>", K::kSlashWithoutGt, 2, "x", "2行目<x> 要素が終了で / の後に > がありません"},
+      {"<a\nid=5>", K::kValueNotQuoted, 2, "5", "2行目<5> 属性のパラメータが \"\" で囲まれていません"},
+      {"<a 5=\"x\">", K::kBadAttributeName, 1, "5", "1行目<5> 属性名が不正です"},
+      {"<a><br/></a>", K::kEndTagMismatch, 1, "a", "1行目<a> 要素の終了タグ名が開始タグ名と異なります"},
+      {"<a>x</a> tail", K::kContentOutside, 1, "tail", "1行目<tail> 要素外に内容が記述してあります"},
+      {"<a>x</a>\n<b>", K::kEndedEarly, 2, ">", "2行目<>> XML が途中で終わっています"},
+      {"", K::kEndedEarly, 1, "", "1行目<> XML が途中で終わっています"},
+      {"  \n ", K::kEndedEarly, 1, "", "1行目<> XML が途中で終わっています"},
+      {"<a href=\"x>", K::kEndedEarly, 1, "x>", "1行目<x>> XML が途中で終わっています"},
+      {"<!DOCTYPE x", K::kEndedEarly, 1, "x", "1行目<x> XML が途中で終わっています"},
+      {"<?xml version=\"1.0\" encoding=\"EUC", K::kEndedEarly, 1, "EUC", "1行目<EUC> XML が途中で終わっています"},
+      {"<a>\n<", K::kEndedEarly, 2, "<", "2行目<<> XML が途中で終わっています"},
   };
   MarkupParser parser;
   for (const Case& c : cases) {
     MessageRecorder recorder;
     EXPECT_EQ(parser.Parse(c.text), nullptr) << c.text;
+    EXPECT_EQ(parser.error().kind, c.kind) << c.text;
+    EXPECT_EQ(parser.error().line + 1, c.line) << c.text;
+    EXPECT_EQ(parser.error().token, c.token) << c.text;
+    EXPECT_EQ(FormatParseError(parser.error()), c.message) << c.text;
+    // Reported once, as formatted.
     ASSERT_EQ(recorder.messages.size(), 1u) << c.text;
     EXPECT_EQ(recorder.messages[0].text, c.message) << c.text;
     EXPECT_EQ(recorder.messages[0].severity, kSeverityError);
@@ -161,9 +170,14 @@ TEST(MarkupParserTest, EveryErrorWithItsLine) {
     MarkupParser quiet;
     quiet.quiet = true;
     EXPECT_EQ(quiet.Parse(c.text), nullptr) << c.text;
+    EXPECT_EQ(quiet.error().kind, c.kind) << c.text;
+    EXPECT_EQ(quiet.error().line + 1, c.line) << c.text;
     EXPECT_EQ(recorder.messages.size(), 1u) << c.text;
     EXPECT_EQ(MultibyteMode, kMultibyteShiftJis);
   }
+  // A success clears the failure of the parse before.
+  EXPECT_NE(parser.Parse("<a>x</a>"), nullptr);
+  EXPECT_EQ(parser.error().kind, K::kNone);
 }
 
 TEST(MarkupParserTest, NestingDeeperThan31Fails) {
@@ -174,6 +188,7 @@ TEST(MarkupParserTest, NestingDeeperThan31Fails) {
   MarkupParser parser;
   EXPECT_NE(parser.Parse(ok), nullptr);
   EXPECT_EQ(parser.Parse("<f>\n" + ok), nullptr);
+  EXPECT_EQ(parser.error().kind, ParseErrorKind::kNestedTooDeep);
   EXPECT_EQ(recorder.Texts(), (std::vector<std::string>{"2行目<e> 要素の入れ子が深すぎます"}));
 }
 

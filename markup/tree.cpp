@@ -11,6 +11,11 @@ constexpr int kMaxStoredLine = 0x00FFFFFE;
 
 }  // namespace
 
+std::string MessageAtLine(int line, std::string_view subject, std::string_view message) {
+  std::string subjectText(subject), messageText(message);
+  return FormatString("%d行目<%s> %s", line + 1, subjectText.c_str(), messageText.c_str());
+}
+
 // --- MarkupToken ---
 
 MarkupToken::MarkupToken(std::string_view text, TokenKind kind) : text_(text) { SetKind(kind); }
@@ -70,7 +75,7 @@ void MarkupToken::ReportError(const char* format, ...) const {
   va_start(args, format);
   std::string message = FormatStringV(format, args);
   va_end(args);
-  ::ReportError("%d行目<%s> %s", line() + 1, c_str(), message.c_str());
+  ::ReportError("%s", MessageAtLine(line(), c_str(), message).c_str());
 }
 
 // --- MarkupElement: children ---
@@ -212,5 +217,5 @@ void MarkupElement::ReportError(const char* format, ...) const {
   va_start(args, format);
   std::string message = FormatStringV(format, args);
   va_end(args);
-  ::ReportError("%d行目<%s> %s", line_ + 1, nameCStr(), message.c_str());
+  ::ReportError("%s", MessageAtLine(line_, nameCStr(), message).c_str());
 }

@@ -5,12 +5,18 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "markup/compact.h"
 #include "markup/text.h"
 
 class ByteOutput;
+
+// A message about something of a source text: "%d行目<%s> %s" with the 0-based
+// `line` counted from 1, the token or element name, then the message. Parse
+// errors and the tokens' and elements' own errors are all shown this way.
+std::string MessageAtLine(int line, std::string_view subject, std::string_view message);
 
 // Kind of a token. None is the value of an attribute written without "=".
 enum class TokenKind : uint8_t { None = 0, Word = 1, Integer = 2, Real = 3, Symbol = 4, Quoted = 5 };

@@ -127,12 +127,12 @@ const std::string& DefaultStyleSheet() {
 bool SavePage(const char* path, const MarkupDocument& document) {
   StringOutput page;
   document.Write(page, 0);
+  // The message names the page as the caller spelled it (a view's path keeps
+  // its "/" on Windows), with the system's code kept beside it.
   FilePath target;
-  if (!target.SetPath(path) || !ReplaceFileContents(target, page.text)) {
-    ReportError("ファイル<%s>の書き込みに失敗", path);
-    return false;
-  }
-  return true;
+  if (!target.SetPath(path)) return ReportOsError(OsFailureWithCode(0, "ファイル<%s>の書き込みに失敗", path));
+  std::optional<OsError> failure = TryReplaceFileContents(target, page.text);
+  return !failure || ReportOsError(OsFailureWithCode(failure->code, "ファイル<%s>の書き込みに失敗", path));
 }
 
 void WriteStyleSheetIfMissing(const OutputDir& output) {
@@ -141,7 +141,7 @@ void WriteStyleSheetIfMissing(const OutputDir& output) {
   // An empty sheet is what a killed or failed write left: it counts as missing.
   std::string current;
   if (FileEntry(path.Text()).ExistsPath() && ReadAll(path.Text(), current) && !current.empty()) return;
-  if (!ReplaceFileContents(path, DefaultStyleSheet())) ReportError("ファイル<%s>の書き込みに失敗", path.Text());
+  ReplaceFileContents(path, DefaultStyleSheet());  // reports its own failure
 }
 
 void LinkSiteIcon(MarkupDocument& page) {
@@ -163,5 +163,5 @@ void WriteSiteIconIfMissing(const OutputDir& output) {
   if (icon.ExistsPath() && ReadAll(path.Text(), current) && !current.empty()) return;
   output.EnsureSubdir("Images");
   std::string_view bytes(reinterpret_cast<const char*>(kSiteIcon), kSiteIconSize);
-  if (!ReplaceFileContents(path, bytes)) ReportError("ファイル<%s>の書き込みに失敗", path.Text());
+  ReplaceFileContents(path, bytes);  // reports its own failure
 }

@@ -113,6 +113,6 @@ void WriteLinkImagesIfMissing(const OutputDir& output, const CellOptions& cells)
     std::string text = output.File(image.file);
     FilePath path;
     if (!path.SetPath(text.c_str()) || !MissingOrEmpty(path)) continue;
-    if (!ReplaceFileContents(path, image.bytes)) ReportError("ファイル<%s>の書き込みに失敗", text.c_str());
+    ReplaceFileContents(path, image.bytes);  // reports its own failure
   }
 }

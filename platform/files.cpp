@@ -267,11 +267,11 @@ bool FileFinder::Advance() {
       s.scanOpen = true;
       if (result == files_os::DirectoryScan::kNotFound) result = files_os::DirectoryScan::kEnd;
       if (result == files_os::DirectoryScan::kError)
-        ReportError("ファイル<%s>に対して FindFirstFile() 失敗", scanPattern.Text());
+        ReportOsFailure("ファイル<%s>に対して FindFirstFile() 失敗", scanPattern.Text());
     } else {
       result = s.scan.Next(entry);
       if (result == files_os::DirectoryScan::kError)
-        ReportError("ファイル<%s>に対して FindNextFile() 失敗", s.pattern.Text());
+        ReportOsFailure("ファイル<%s>に対して FindNextFile() 失敗", s.pattern.Text());
     }
     if (result == files_os::DirectoryScan::kError) {
       s.scan.Close();
@@ -356,9 +356,9 @@ void DeleteContents(const FilePath& directory) {
         inner.SetJoined(path.Text(), "");
         DeleteContents(inner);
       }
-      if (!files_os::RemoveEmptyDirectory(path)) ReportError("RemoveDirectory に失敗( サブ )");
+      if (!files_os::RemoveEmptyDirectory(path)) ReportOsFailure("RemoveDirectory に失敗( サブ )");
     } else if (!files_os::RemoveFile(path)) {
-      ReportError("DeleteFile に失敗");
+      ReportOsFailure("DeleteFile に失敗");
       ReportError("ディレクトリ内の<%s>の削除に失敗", path.Text());
     }
   }
@@ -377,6 +377,11 @@ bool FileEntry::DeleteDir() {
 }
 
 // ---- whole files ----
+
+bool ReplaceFileContents(const FilePath& path, std::string_view contents) {
+  std::optional<OsError> failure = TryReplaceFileContents(path, contents);
+  return !failure || ReportOsError(*failure);
+}
 
 bool ReadAll(const char* path, std::string& text) {
   DiskFile file;

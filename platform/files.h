@@ -2,16 +2,19 @@
 //
 // All texts are Shift_JIS; each implementation converts them to the system's own
 // encoding at the system call (UTF-8 on Linux, UTF-16 with code page 932 on
-// Windows). Every failure is reported through ReportMessage with the file layer's
-// messages ("ファイル<%s>のオープンに失敗", "MoveFileEx に失敗", ...) and the
-// operation returns false; nothing throws.
+// Windows). Every failure is reported through ReportOsError with the file layer's
+// messages ("ファイル<%s>のオープンに失敗", "MoveFileEx に失敗", ...), so that
+// LastOsError() holds the system's code, and the operation returns false;
+// nothing throws.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/os_error.h"
 #include "platform/sjis.h"
 
 constexpr int kMaxPath = 260;
@@ -176,10 +179,14 @@ class DiskFile : public FileEntry {
 bool ReadAll(const char* path, std::string& text);
 
 // Replaces a file whole: writes a temporary file beside it, then renames it over
-// the target, so a crash or a full disk never leaves a half-written file. Reports
-// nothing and returns false on failure (the old file is kept); callers report
-// with their own message.
+// the target, so a crash or a full disk never leaves a half-written file. On
+// failure the old file is kept, the temporary file is removed, and
+// "ファイル<%s>の書き込みに失敗" (the path's text) is reported.
 bool ReplaceFileContents(const FilePath& path, std::string_view contents);
+// The same without a message: the failure as data (that message and the
+// system's code), nothing on success. For a caller that reports with its own
+// message (the option file).
+std::optional<OsError> TryReplaceFileContents(const FilePath& path, std::string_view contents);
 
 // Removes, from one directory (not below it), the temporaries of
 // ReplaceFileContents ("NAME.tmp<process>_<n>") that killed processes left

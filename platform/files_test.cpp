@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/diagnostics.h"
 #include "platform/encoding.h"
 #include "platform/file_lock.h"
+#include "platform/os_error.h"
 #include "platform/process.h"
 #include "platform/testing/test_support.h"
 
@@ -331,8 +333,74 @@ TEST_F(HomeFixture, ReplaceFileContentsLeavesNoTemporary) {
   EXPECT_TRUE(ReplaceFileContents(path, "new contents"));
   EXPECT_EQ(ReadTestFile(At("page.html")), "new contents");
   EXPECT_EQ(FindAll(At("*"), FileFinder::kFiles, temp_.Path()), std::vector<std::string>{"page.html"});
+}
+
+// A failed replacement reports like every other file operation, with the
+// system's code kept beside the message; the quiet form hands the same failure
+// back as data. Either way the old file stays and no temporary is left.
+TEST_F(HomeFixture, AFailedReplacementReportsAndKeepsTheSystemCode) {
   FilePath missing(At("no/such/dir/x.html").c_str());
-  EXPECT_FALSE(ReplaceFileContents(missing, "x"));
+  const std::string message = "ファイル<" + At("no/such/dir/x.html") + ">の書き込みに失敗";
+  {
+    MessageRecorder recorder;
+    EXPECT_FALSE(ReplaceFileContents(missing, "x"));
+    EXPECT_EQ(recorder.Texts(), std::vector<std::string>{message});
+    EXPECT_EQ(LastOsError().message, message);
+    EXPECT_TRUE(IsNotFoundError(LastOsError().code)) << LastOsError().code;
+  }
+  {
+    MessageRecorder recorder;
+    std::optional<OsError> failure = TryReplaceFileContents(missing, "x");
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->message, message);
+    EXPECT_TRUE(IsNotFoundError(failure->code)) << failure->code;
+    EXPECT_TRUE(recorder.messages.empty());
+    EXPECT_FALSE(TryReplaceFileContents(FilePath(At("ok.txt").c_str()), "x").has_value());
+  }
+  // A directory stands where the file should go: the rename fails, the
+  // directory stays, the temporary goes.
+  WriteTestFile(At("page.html/inside"), "kept");
+  MessageRecorder recorder;
+  EXPECT_FALSE(ReplaceFileContents(FilePath(At("page.html").c_str()), "new"));
+  EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"ファイル<" + At("page.html") + ">の書き込みに失敗"});
+  EXPECT_NE(LastOsError().code, 0);
+  EXPECT_EQ(ReadTestFile(At("page.html/inside")), "kept");
+  EXPECT_EQ(FindAll(At("*"), FileFinder::kFiles, temp_.Path()), std::vector<std::string>{"ok.txt"});
+}
+
+// Every file operation keeps the code of the call that failed: a caller can tell
+// a missing file from another failure without reading the message.
+TEST_F(HomeFixture, FileFailuresKeepTheSystemCode) {
+  MessageRecorder recorder;
+  DiskFile file(At("missing.txt").c_str());
+  EXPECT_FALSE(file.Open(FileOpenMode::OpenReadOnly));
+  EXPECT_EQ(LastOsError().message, "ファイル<" + At("missing.txt") + ">のオープンに失敗");
+  EXPECT_TRUE(IsNotFoundError(LastOsError().code)) << LastOsError().code;
+
+  FileEntry entry(At("missing.txt").c_str());
+  EXPECT_FALSE(entry.Delete());
+  EXPECT_EQ(LastOsError().message, "DeleteFile に失敗");
+  EXPECT_TRUE(IsNotFoundError(LastOsError().code)) << LastOsError().code;
+
+  WriteTestFile(At("a.txt"), "a");
+  WriteTestFile(At("b.txt"), "b");
+  FileEntry source(At("a.txt").c_str());
+  EXPECT_FALSE(source.MoveTo(At("b.txt").c_str(), false));
+  EXPECT_EQ(LastOsError().message, "MoveFileEx に失敗");
+  EXPECT_NE(LastOsError().code, 0);
+  EXPECT_FALSE(IsNotFoundError(LastOsError().code));
+  EXPECT_EQ(recorder.Texts(), (std::vector<std::string>{"ファイル<" + At("missing.txt") + ">のオープンに失敗",
+                                                        "DeleteFile に失敗", "MoveFileEx に失敗"}));
+}
+
+// The message is formatted once, as the caller gave it: a "%" in a path is
+// shown as it is.
+TEST(OsErrorTest, TheMessageIsReportedAsFormatted) {
+  MessageRecorder recorder;
+  OsError error = OsFailureWithCode(7, "ファイル<%s>のオープンに失敗", "C:\\100%d\\x");
+  EXPECT_FALSE(ReportOsError(error));
+  EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"ファイル<C:\\100%d\\x>のオープンに失敗"});
+  EXPECT_EQ(LastOsError().code, 7);
 }
 
 }  // namespace

@@ -39,9 +39,5 @@ bool WriteIgnoreTitles(const char* outputDir, const std::string& text) {
   }
   FilePath file;
   file.SetJoined(directory.Text(), kIgnoreTitleFileName);
-  if (!ReplaceFileContents(file, text)) {
-    ReportError("ファイル<%s>の書き込みに失敗", file.Text());
-    return false;
-  }
-  return true;
+  return ReplaceFileContents(file, text);
 }

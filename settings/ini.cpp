@@ -254,5 +254,5 @@ bool IniWriteString(const FilePath& path, std::string_view section, std::string_
   if (value.find_first_of("\r\n") != std::string_view::npos) return false;
   std::string text;
   if (!ReadQuietly(path, text) || IsReadOnlyFile(path)) return false;
-  return ReplaceFileContents(path, IniSetValue(text, section, key, value));
+  return !TryReplaceFileContents(path, IniSetValue(text, section, key, value));
 }

@@ -1,36 +1,14 @@
 #include "ui/application.h"
 
-#include <utility>
-#include <vector>
-
 #include "platform/diagnostics.h"
+#include "platform/os_error.h"
 #include "ui/window.h"
 
 namespace {
 
-std::vector<std::pair<const void*, MessageFilter>>& Filters() {
-  static std::vector<std::pair<const void*, MessageFilter>> filters;
-  return filters;
-}
-
 UiApplication* gCurrent = nullptr;
 
 }  // namespace
-
-void AddMessageFilter(const void* owner, MessageFilter filter) {
-  RemoveMessageFilter(owner);
-  Filters().emplace_back(owner, std::move(filter));
-}
-
-void RemoveMessageFilter(const void* owner) {
-  auto& filters = Filters();
-  for (auto it = filters.begin(); it != filters.end(); ++it) {
-    if (it->first == owner) {
-      filters.erase(it);
-      return;
-    }
-  }
-}
 
 UiApplication::UiApplication() { gCurrent = this; }
 
@@ -55,7 +33,7 @@ bool UiApplication::LoopTurn(bool mayWait) {
   // A quit message is dispatched like any other: the loop ends only when the
   // last window is gone.
   if (GetMessageW(&message, nullptr, 0, 0) == -1) {
-    ReportError("GetMessage() が -1 を返しました");
+    ReportOsFailure("GetMessage() が -1 を返しました");
     return false;
   }
   // Only a quit message carries an exit code; any other message's parameter
@@ -77,17 +55,17 @@ void UiApplication::DispatchWaiting(int limit) {
 }
 
 void UiApplication::Dispatch(MSG& message) {
-  if (!FilterMessage(message)) {
+  if (!PreTranslateMessage(message)) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
 }
 
-bool UiApplication::FilterMessage(MSG& message) {
-  // A copy: a filter may add or remove filters (a dialog opened by Enter).
-  auto filters = Filters();
-  for (auto& entry : filters) {
-    if (entry.second(message)) return true;
+bool UiApplication::PreTranslateMessage(MSG& message) {
+  for (HWND handle = message.hwnd; handle; handle = GetParent(handle)) {
+    Window* window = Window::FromHandle(handle);
+    if (window && window->PreTranslateMessage(message)) return true;
+    if (!(GetWindowLongPtrW(handle, GWL_STYLE) & WS_CHILD)) break;  // a top-level window: its parent is its owner
   }
   return false;
 }

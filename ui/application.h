@@ -1,17 +1,9 @@
 // The application object and its message loop: peek for a waiting message,
 // dispatch it when there is one, otherwise give the application its idle turn.
+// A message goes to the windows' PreTranslateMessage before it is dispatched.
 #pragma once
 
 #include <windows.h>
-
-#include <functional>
-
-// A hook that sees every message before it is dispatched (dialog navigation);
-// it returns true when it handled the message itself.
-using MessageFilter = std::function<bool(MSG& message)>;
-// Registers `filter` under `owner` (one filter per owner), or removes it.
-void AddMessageFilter(const void* owner, MessageFilter filter);
-void RemoveMessageFilter(const void* owner);
 
 // One per process, reachable through Current() while it lives.
 class UiApplication {
@@ -37,10 +29,13 @@ class UiApplication {
   void DispatchWaiting(int limit = 100);
 
  protected:
-  // Filters, translates and dispatches one retrieved message.
+  // Offers one retrieved message to PreTranslateMessage, then translates and
+  // dispatches it unless that handled it.
   void Dispatch(MSG& message);
-  // Offers the message to each registered filter; true when one handled it.
-  virtual bool FilterMessage(MSG& message);
+  // Offers the message to the framework window it is for, then to each window
+  // that window lies in (its parent, up to its top-level window); true when one
+  // of them handled it.
+  virtual bool PreTranslateMessage(MSG& message);
   // No message is waiting. The default sleeps until one arrives when `mayWait`.
   virtual void OnIdle(bool mayWait);
 

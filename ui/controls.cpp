@@ -9,6 +9,12 @@ namespace {
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
 constexpr COLORREF kLinkColour = RGB(0x20, 0x20, 0xFF);
 
+// Calls a copy: a handler may end the control whose member it is (a dialog's
+// button that closes the dialog).
+void Call(const std::function<void()>& handler) {
+  if (std::function<void()> copy = handler) copy();
+}
+
 WindowArgs ChildArgs(const ControlPlace& place, const char* className, const std::string& text, DWORD style,
                      DWORD exStyle = 0) {
   WindowArgs args;
@@ -54,7 +60,7 @@ bool Button::Create(const ControlPlace& place, const std::string& text, bool isD
 void Button::OnNotification(int code) {
   // Enter on a dialog reaches the default button through its id even while it is
   // disabled; a disabled button does nothing.
-  if (code == BN_CLICKED && IsEnabled() && Parent()) Parent()->Notify(Id(), kNotifyPress);
+  if (code == BN_CLICKED && IsEnabled()) Call(onClick);
 }
 
 bool CheckBox::Create(const ControlPlace& place, const std::string& text, bool checked) {
@@ -68,7 +74,7 @@ bool CheckBox::Checked() const { return SendMessageW(Handle(), BM_GETCHECK, 0, 0
 void CheckBox::SetChecked(bool on) { SendMessageW(Handle(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
 
 void CheckBox::OnNotification(int code) {
-  if (code == BN_CLICKED && Parent()) Parent()->Notify(Id(), kNotifyToggle);
+  if (code == BN_CLICKED) Call(onToggle);
 }
 
 bool Edit::Create(const ControlPlace& place, const std::string& text, Style style) {
@@ -87,7 +93,7 @@ bool Edit::Create(const ControlPlace& place, const std::string& text, Style styl
 void Edit::SetInt(int value) { SetText(std::to_string(value)); }
 
 void Edit::OnNotification(int code) {
-  if (code == EN_KILLFOCUS && Parent()) Parent()->Notify(Id(), kNotifyCommit);
+  if (code == EN_KILLFOCUS) Call(onCommit);
 }
 
 LRESULT Edit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -188,8 +194,6 @@ RadioGroup::~RadioGroup() = default;
 
 bool RadioGroup::Create(Window& parent, int id, const std::vector<std::string>& labels,
                         const std::vector<RECT>& rects, int selected) {
-  parent_ = &parent;
-  id_ = id;
   for (size_t i = 0; i < labels.size() && i < rects.size(); ++i) {
     auto item = std::make_unique<RadioItem>(*this, static_cast<int>(i));
     ControlPlace place{&parent, id * 100 + static_cast<int>(i), rects[i]};
@@ -224,5 +228,5 @@ RECT RadioGroup::ItemBounds(int index) const {
 void RadioGroup::Clicked(int index) {
   if (index == selected_) return;
   Select(index);
-  if (parent_) parent_->Notify(id_, kNotifySelect);
+  Call(onSelect);
 }

@@ -1,11 +1,13 @@
 // The controls the program's windows are made of: label, push button, check box,
 // radio group, edit, group frame and link. Each is created inside a parent
-// window at a given rectangle and tells its window what the user did through
-// Window::Notify(id, kind).
+// window at a given rectangle; what the user does with it calls the handler
+// member its owner set when it made it (onClick, onToggle, onCommit,
+// onSelect). A handler left empty does nothing.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,30 +38,32 @@ class Label : public Window {
   COLORREF colour_ = 0;
 };
 
-// A push button; a press notifies kNotifyPress.
+// A push button; a press of an enabled button calls onClick.
 class Button : public Window {
  public:
   bool Create(const ControlPlace& place, const std::string& text, bool isDefault = false);
+  std::function<void()> onClick;
 
  protected:
   void OnNotification(int code) override;
 };
 
-// A check box; a click flips the state, then notifies kNotifyToggle. Setting the
-// state from code does not notify.
+// A check box; a click flips the state, then calls onToggle. Setting the state
+// from code calls nothing.
 class CheckBox : public Window {
  public:
   bool Create(const ControlPlace& place, const std::string& text, bool checked);
   bool Checked() const;
   void SetChecked(bool on);
+  std::function<void()> onToggle;
 
  protected:
   void OnNotification(int code) override;
 };
 
-// A single- or multi-line edit. It commits (kNotifyCommit) when it loses the
-// focus; a single-line edit also gives the focus up when Enter is pressed, and
-// so commits. A multi-line edit takes Enter as a line break.
+// A single- or multi-line edit. It commits (onCommit) when it loses the focus;
+// a single-line edit also gives the focus up when Enter is pressed, and so
+// commits. A multi-line edit takes Enter as a line break.
 class Edit : public Window {
  public:
   struct Style {
@@ -69,6 +73,7 @@ class Edit : public Window {
   };
   bool Create(const ControlPlace& place, const std::string& text, Style style);
   void SetInt(int value);
+  std::function<void()> onCommit;
 
  protected:
   void OnNotification(int code) override;
@@ -108,12 +113,11 @@ class LinkLabel : public Window {
 class RadioItem;
 
 // A fixed list of radio buttons with one selected index. A change of selection
-// by the user notifies the window with the group's id and kNotifySelect; the
-// items are enabled and disabled together.
+// by the user calls onSelect; the items are enabled and disabled together.
 class RadioGroup {
  public:
-  // Creates the items, one per rectangle, with ids id * 100 + index (the group's
-  // own id is the one notified). `selected` is checked.
+  // Creates the items, one per rectangle, with ids id * 100 + index. `selected`
+  // is checked.
   bool Create(Window& parent, int id, const std::vector<std::string>& labels, const std::vector<RECT>& rects,
               int selected);
   int Selected() const { return selected_; }
@@ -123,6 +127,7 @@ class RadioGroup {
   int Count() const { return static_cast<int>(items_.size()); }
   HWND Item(int index) const;
   RECT ItemBounds(int index) const;
+  std::function<void()> onSelect;
   RadioGroup();
   ~RadioGroup();
 
@@ -130,8 +135,6 @@ class RadioGroup {
   friend class RadioItem;
   void Clicked(int index);
 
-  Window* parent_ = nullptr;
-  int id_ = 0;
   int selected_ = 0;
   std::vector<std::unique_ptr<RadioItem>> items_;
 };

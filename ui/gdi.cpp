@@ -3,10 +3,11 @@
 #include <algorithm>
 
 #include "platform/diagnostics.h"
+#include "platform/os_error.h"
 #include "platform/win32/wide.h"
 
 GdiObject::~GdiObject() {
-  if (handle_ && !DeleteObject(handle_)) ReportError("DeleteObject に失敗");
+  if (handle_ && !DeleteObject(handle_)) ReportOsFailure("DeleteObject に失敗");
 }
 
 HGDIOBJ GdiObject::Handle() {
@@ -16,7 +17,7 @@ HGDIOBJ GdiObject::Handle() {
 
 HGDIOBJ Pen::Make() {
   HPEN pen = CreatePen(style_, width_, colour_);
-  if (!pen) ReportError("ペンの作成に失敗");
+  if (!pen) ReportOsFailure("ペンの作成に失敗");
   return pen;
 }
 
@@ -36,7 +37,7 @@ HGDIOBJ Font::Make() {
   face.resize(std::min<size_t>(face.size(), LF_FACESIZE - 1));
   std::copy(face.begin(), face.end(), font.lfFaceName);
   HFONT handle = CreateFontIndirectW(&font);
-  if (!handle) ReportError("フォントの作成に失敗");
+  if (!handle) ReportOsFailure("フォントの作成に失敗");
   return handle;
 }
 
@@ -51,7 +52,7 @@ void DeviceContext::UnwindAll() {
 void DeviceContext::Pop(GdiObject::Kind kind) {
   Selection top = stacks_[kind].back();
   stacks_[kind].pop_back();
-  if (dc_ && !SelectObject(dc_, top.displaced)) ReportError("SelectObject に失敗");
+  if (dc_ && !SelectObject(dc_, top.displaced)) ReportOsFailure("SelectObject に失敗");
 }
 
 bool DeviceContext::Select(GdiObject& object) {
@@ -61,7 +62,7 @@ bool DeviceContext::Select(GdiObject& object) {
   if (!handle) return false;
   HGDIOBJ displaced = dc_ ? SelectObject(dc_, handle) : nullptr;
   if (!displaced || displaced == HGDI_ERROR) {
-    ReportError("SelectObject に失敗");
+    ReportOsFailure("SelectObject に失敗");
     return false;
   }
   stack.push_back({&object, displaced});
@@ -88,25 +89,25 @@ bool DeviceContext::Unselect(GdiObject& object) {
 
 bool DeviceContext::SetTextColour(COLORREF colour) {
   if (SetTextColor(dc_, colour) != CLR_INVALID) return true;
-  ReportError("SetTextColor に失敗");
+  ReportOsFailure("SetTextColor に失敗");
   return false;
 }
 
 bool DeviceContext::SetBackgroundMode(int mode) {
   if (SetBkMode(dc_, mode) != 0) return true;
-  ReportError("SetBkMode に失敗");
+  ReportOsFailure("SetBkMode に失敗");
   return false;
 }
 
 bool DeviceContext::SetBackgroundColour(COLORREF colour) {
   if (SetBkColor(dc_, colour) != CLR_INVALID) return true;
-  ReportError("SetBkColor に失敗");
+  ReportOsFailure("SetBkColor に失敗");
   return false;
 }
 
 PaintContext::PaintContext(HWND window) : DeviceContext(nullptr), window_(window) {
   HDC dc = BeginPaint(window, &paint_);
-  if (!dc) ReportError("BeginPaint() に失敗");
+  if (!dc) ReportOsFailure("BeginPaint() に失敗");
   Attach(dc);
 }
 

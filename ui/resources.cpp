@@ -3,6 +3,7 @@
 #include <map>
 
 #include "platform/diagnostics.h"
+#include "platform/os_error.h"
 #include "platform/win32/wide.h"
 #include "ui/dpi.h"
 
@@ -44,9 +45,9 @@ HCURSOR CopyHelpProgramHand() {
   HCURSOR copy = nullptr;
   if (HCURSOR hand = LoadCursorW(module, MAKEINTRESOURCEW(106))) {
     copy = CopyCursor(hand);
-    if (!copy) ReportError("CopyCursor に失敗");
+    if (!copy) ReportOsFailure("CopyCursor に失敗");
   } else {
-    ReportError("LoadCursor に失敗");
+    ReportOsFailure("LoadCursor に失敗");
   }
   FreeLibrary(module);
   return copy;
@@ -89,7 +90,7 @@ bool AcquireButtonFaceBrush(SharedRef<SharedBrush>& ref) {
     // background when it is unregistered, but never a system colour brush.
     HBRUSH brush = GetSysColorBrush(COLOR_BTNFACE);
     if (!brush) {
-      ReportError("GetStockObject に失敗");
+      ReportOsFailure("GetStockObject に失敗");
       return nullptr;
     }
     return std::make_unique<SharedBrush>(brush);
@@ -113,7 +114,7 @@ bool AcquireControlFont(SharedRef<SharedFont>& ref, UINT dpi) { return AcquireFo
 bool AcquireLinkFont(SharedRef<SharedFont>& ref, UINT dpi) { return AcquireFont(ref, "VkLinkFont", dpi, true); }
 
 SharedCursor::~SharedCursor() {
-  if (owned_ && handle_ && !DestroyCursor(handle_)) ReportError("DestroyCursor に失敗");
+  if (owned_ && handle_ && !DestroyCursor(handle_)) ReportOsFailure("DestroyCursor に失敗");
 }
 
 bool AcquireHandCursor(SharedRef<SharedCursor>& ref) {
@@ -121,7 +122,7 @@ bool AcquireHandCursor(SharedRef<SharedCursor>& ref) {
     bool system = SystemHasHandCursor();
     HCURSOR hand = system ? LoadCursorW(nullptr, IDC_HAND) : CopyHelpProgramHand();
     if (!hand) {
-      if (system) ReportError("LoadCursor に失敗");
+      if (system) ReportOsFailure("LoadCursor に失敗");
       ReportError("マウスカーソルの初期化に失敗");
       return nullptr;
     }
@@ -158,14 +159,14 @@ std::unique_ptr<WindowClass> WindowClass::Register(const std::string& name, UINT
   info.hbrBackground = windowClass->brush_ ? windowClass->brush_->Handle() : nullptr;
   info.lpszClassName = windowClass->name_.c_str();
   if (!RegisterClassExW(&info)) {
-    ReportError("RegisterClassEx() に失敗");
+    ReportOsFailure("RegisterClassEx() に失敗");
     return nullptr;
   }
   return windowClass;
 }
 
 WindowClass::~WindowClass() {
-  if (!UnregisterClassW(name_.c_str(), GetModuleHandleW(nullptr))) ReportError("UnregisterWindowClass に失敗");
+  if (!UnregisterClassW(name_.c_str(), GetModuleHandleW(nullptr))) ReportOsFailure("UnregisterWindowClass に失敗");
 }
 
 bool AcquireWindowClass(SharedRef<WindowClass>& ref, const std::string& name, UINT style) {

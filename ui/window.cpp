@@ -4,9 +4,9 @@
 #include <unordered_map>
 
 #include "platform/diagnostics.h"
+#include "platform/os_error.h"
 #include "platform/win32/wide.h"
 #include "settings/options.h"
-#include "ui/application.h"
 
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
@@ -42,7 +42,7 @@ std::string WindowTextOf(HWND handle) {
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
   int copied = GetWindowTextW(handle, text.data(), length + 1);
   if (copied <= 0) {
-    ReportError("GetWindowText に失敗");
+    ReportOsFailure("GetWindowText に失敗");
     return std::string();
   }
   text.resize(static_cast<size_t>(copied));
@@ -121,7 +121,7 @@ bool Window::Create(const WindowArgs& args) {
                                 ShiftJisToWide(args.title).c_str(), args.style & ~WS_VISIBLE, x, y, width,
                                 height, parent, menu, GetModuleHandleW(nullptr), this);
   if (!handle) {
-    ReportError("::CreateWindowEx() に失敗");
+    ReportOsFailure("::CreateWindowEx() に失敗");
     return false;
   }
   if (!Attach(handle)) return false;
@@ -147,7 +147,7 @@ bool Window::Attach(HWND handle) {
   bool failed = GetLastError() != 0;
   auto previous = SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::Procedure));
   if (failed || previous == 0) {
-    ReportError("SetWindowLongPtr に失敗");
+    ReportOsFailure("SetWindowLongPtr に失敗");
     return false;
   }
   previous_ = reinterpret_cast<WNDPROC>(previous);
@@ -171,12 +171,12 @@ void Window::Destroy() {
   if (savePlacement_) SavePlacement();
   ShowWindow(hwnd_, SW_HIDE);
   if (modal_ && parent_ && parent_->hwnd_) EnableWindow(parent_->hwnd_, TRUE);
-  if (!DestroyWindow(hwnd_)) ReportError("DestoryWindow に失敗");
+  if (!DestroyWindow(hwnd_)) ReportOsFailure("DestoryWindow に失敗");
   class_.Reset();
 }
 
 void Window::Close() {
-  if (hwnd_ && !PostMessageW(hwnd_, WM_CLOSE, 0, 0)) ReportError("PostMessage に失敗");
+  if (hwnd_ && !PostMessageW(hwnd_, WM_CLOSE, 0, 0)) ReportOsFailure("PostMessage に失敗");
 }
 
 UINT Window::Dpi() const {
@@ -286,7 +286,7 @@ void Window::Centre(int& x, int& y, int width, int height) const {
 
 bool Window::SetText(std::string_view text) {
   if (hwnd_ && SetWindowTextW(hwnd_, ShiftJisToWide(text).c_str())) return true;
-  ReportError("SetWindowText に失敗");
+  ReportOsFailure("SetWindowText に失敗");
   return false;
 }
 
@@ -309,8 +309,8 @@ RECT Window::Bounds() const {
 
 void Window::Redraw() {
   if (!hwnd_) return;
-  if (!InvalidateRect(hwnd_, nullptr, TRUE)) ReportError("InvalidateRect に失敗");
-  if (!UpdateWindow(hwnd_)) ReportError("UpdateWindow に失敗");
+  if (!InvalidateRect(hwnd_, nullptr, TRUE)) ReportOsFailure("InvalidateRect に失敗");
+  if (!UpdateWindow(hwnd_)) ReportOsFailure("UpdateWindow に失敗");
 }
 
 LRESULT Window::CallPrevious(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -362,10 +362,6 @@ LRESULT CALLBACK Window::Procedure(HWND handle, UINT message, WPARAM wParam, LPA
   return window->HandleMessage(message, wParam, lParam);
 }
 
-DialogWindow::~DialogWindow() {
-  if (filtering_) RemoveMessageFilter(this);
-}
-
 bool DialogWindow::Create(const WindowArgs& args) {
   WindowArgs dialog = args;
   // No WS_CLIPCHILDREN: group frames leave their inside to the window's background.
@@ -373,15 +369,13 @@ bool DialogWindow::Create(const WindowArgs& args) {
   dialog.exStyle = args.exStyle | WS_EX_DLGMODALFRAME;
   if (!Window::Create(dialog)) return false;
   TrimSystemMenu();
-  if (!filtering_) {
-    AddMessageFilter(this, [this](MSG& message) {
-      HWND self = Handle();
-      if (!self || (message.hwnd != self && !IsChild(self, message.hwnd))) return false;
-      return IsDialogMessageW(self, &message) != FALSE;
-    });
-    filtering_ = true;
-  }
   return true;
+}
+
+bool DialogWindow::PreTranslateMessage(MSG& message) {
+  HWND self = Handle();
+  if (!self || (message.hwnd != self && !IsChild(self, message.hwnd))) return false;
+  return IsDialogMessageW(self, &message) != FALSE;
 }
 
 // Leaves Move and Close: the window can neither be resized, minimised nor maximised.
@@ -389,9 +383,9 @@ void DialogWindow::TrimSystemMenu() {
   HMENU menu = GetSystemMenu(Handle(), FALSE);
   if (!menu) return;
   for (int position : {5, 4, 3, 2, 0}) {
-    if (!DeleteMenu(menu, static_cast<UINT>(position), MF_BYPOSITION)) ReportError("DeleteMenu に失敗");
+    if (!DeleteMenu(menu, static_cast<UINT>(position), MF_BYPOSITION)) ReportOsFailure("DeleteMenu に失敗");
   }
-  if (!DrawMenuBar(Handle())) ReportError("DrawMenuBar に失敗");
+  if (!DrawMenuBar(Handle())) ReportOsFailure("DrawMenuBar に失敗");
 }
 
 LRESULT DialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

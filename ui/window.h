@@ -14,9 +14,6 @@
 #include "ui/dpi.h"
 #include "ui/resources.h"
 
-// Notification kinds a control passes to its window.
-enum : int { kNotifyPress = 0, kNotifyCommit = 0, kNotifyToggle = 1, kNotifySelect = 2 };
-
 class Window;
 
 // Construction arguments of a window or control. Positions and sizes are in
@@ -86,8 +83,11 @@ class Window {
   // Invalidates and updates at once ("InvalidateRect に失敗", "UpdateWindow に失敗").
   void Redraw();
 
-  // Called by a control of this window: `id` is the control's (or its group's) id.
-  void Notify(int id, int kind) { OnCommand(id, kind); }
+  // Sees a message of this window or of a window inside it before it is
+  // translated and dispatched (the loop offers it to the window it is for, then
+  // to each window around that one); true when the window handled it, and it
+  // then goes no further. The default handles nothing.
+  virtual bool PreTranslateMessage(MSG& /*message*/) { return false; }
 
   // The object of a window handle, or null.
   static Window* FromHandle(HWND handle);
@@ -100,8 +100,6 @@ class Window {
   // After the window exists, before it is shown: create the controls. False
   // fails Create.
   virtual bool OnCreate() { return true; }
-  // A control of this window notified (kinds above).
-  virtual void OnCommand(int /*id*/, int /*kind*/) {}
   // The close box or Close(): by default the window is destroyed.
   virtual void OnClose() { Destroy(); }
   // A WM_COMMAND notification code sent to this control by the system.
@@ -168,11 +166,13 @@ class Window {
 // between its controls (Tab, Enter for the default button, Escape for id 2).
 class DialogWindow : public Window {
  public:
-  ~DialogWindow() override;
   // Creates with the dialog styles added to `args`.
   bool Create(const WindowArgs& args) override;
   // The id of the default button (Enter), 0 for none.
   void SetDefaultId(int id) { defaultId_ = id; }
+  // The keyboard navigation of a dialog (IsDialogMessage) for the messages of
+  // this window and its controls.
+  bool PreTranslateMessage(MSG& message) override;
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -180,7 +180,6 @@ class DialogWindow : public Window {
  private:
   void TrimSystemMenu();
   int defaultId_ = 0;
-  bool filtering_ = false;
 };
 
 // Shift_JIS text of any window handle, through the W function.

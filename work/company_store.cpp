@@ -87,9 +87,7 @@ void CutAtCharacter(std::string& text, size_t limit) {
 bool CompanyStore::WriteOutputFile(const char* name, const std::string& contents) const {
   FilePath path;
   if (!path.SetPath(settings_.output.File(name).c_str())) return false;
-  if (ReplaceFileContents(path, contents)) return true;
-  ReportError("ファイル<%s>の書き込みに失敗", path.Text());
-  return false;
+  return ReplaceFileContents(path, contents);
 }
 
 std::string StoredName(std::string_view text) {

@@ -260,10 +260,7 @@ void ScheduleStore::SaveChanges() {
   if (!Loaded() || !dirty_) return;
   FilePath path;
   if (!path.SetPath(settings_.output.File(kScheduleFile).c_str())) return;
-  if (!ReplaceFileContents(path, WriteTable(slots_))) {
-    ReportError("ファイル<%s>の書き込みに失敗", path.Text());
-    return;
-  }
+  if (!ReplaceFileContents(path, WriteTable(slots_))) return;
   dirty_ = false;
   status_.SetScheduleFileVersion();
 }

@@ -5,6 +5,7 @@
 #include <iconv.h>
 
 #include "platform/diagnostics.h"
+#include "platform/os_error.h"
 
 namespace {
 
@@ -92,9 +93,8 @@ std::string ShiftJisToUtf8(std::string_view text) {
 bool ConvertUtf8ToShiftJis(const char* utf8, std::string& result) {
   Converter probe("CP932", "UTF-8");
   if (!probe.ok()) {
-    ReportError("MultiByteToWideChar に失敗");
     result.clear();
-    return false;
+    return ReportOsFailure("MultiByteToWideChar に失敗");  // iconv_open left errno
   }
   result = Utf8ToShiftJis(ApplyShiftJisBestFit(utf8));
   return true;

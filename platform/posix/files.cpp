@@ -17,6 +17,7 @@
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/files_os.h"
+#include "platform/os_error.h"
 
 const char kPathSeparator = '/';
 
@@ -29,6 +30,7 @@ bool WriteWhole(int fd, const char* data, size_t size, size_t& written) {
   while (written < size) {
     ssize_t n = ::write(fd, data + written, size - written);
     if (n < 0 && errno == EINTR) continue;
+    if (n == 0) errno = ENOSPC;  // nothing written and no error: the disk is full
     if (n <= 0) return false;
     written += static_cast<size_t>(n);
   }
@@ -94,10 +96,7 @@ int64_t SecondsSinceStamp(uint64_t stamp) { return static_cast<int64_t>(::time(n
 bool StampToLocalTime(uint64_t stamp, LocalTime& time) {
   time_t seconds = static_cast<time_t>(stamp);
   struct tm local;
-  if (!::localtime_r(&seconds, &local)) {
-    ReportError("FileTimeToLocalFileTime に失敗");
-    return false;
-  }
+  if (!::localtime_r(&seconds, &local)) return ReportOsFailure("FileTimeToLocalFileTime に失敗");
   time = LocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
   return true;
 }
@@ -122,7 +121,7 @@ DirectoryScan::Result DirectoryScan::First(const FilePath& pattern, FindData& da
   impl_->name = pattern.Name();
   impl_->dir = ::opendir(impl_->directory.c_str());
   if (!impl_->dir) {
-    bool missing = errno == ENOENT || errno == ENOTDIR;
+    bool missing = IsNotFoundError(errno);
     impl_.reset();
     return missing ? kNotFound : kError;
   }
@@ -179,18 +178,11 @@ bool FileEntry::CopyTo(const char* destination) {
   struct stat info, source;
   bool targetExists = StatPath(target, info);
   // A copy onto the file itself would empty it before reading; Windows refuses it.
-  if (targetExists && StatPath(path_, source) && source.st_dev == info.st_dev && source.st_ino == info.st_ino) {
-    ReportError("CopyFile に失敗");
-    return false;
-  }
-  if (targetExists && ::chmod(Native(target).c_str(), info.st_mode | S_IWUSR) != 0) {
-    ReportError("SetFileAttributes に失敗");
-    return false;
-  }
-  if (!CopyBytes(Native(path_), Native(target))) {
-    ReportError("CopyFile に失敗");
-    return false;
-  }
+  if (targetExists && StatPath(path_, source) && source.st_dev == info.st_dev && source.st_ino == info.st_ino)
+    return ReportOsError(OsFailureWithCode(EINVAL, "CopyFile に失敗"));
+  if (targetExists && ::chmod(Native(target).c_str(), info.st_mode | S_IWUSR) != 0)
+    return ReportOsFailure("SetFileAttributes に失敗");
+  if (!CopyBytes(Native(path_), Native(target))) return ReportOsFailure("CopyFile に失敗");
   return true;
 }
 
@@ -201,15 +193,11 @@ bool FileEntry::MoveTo(const char* destination, bool replace) {
   std::string from = Native(path_), to = Native(target);
   struct stat info;
   // rename() replaces silently; the caller asked not to.
-  bool ok = replace || ::lstat(to.c_str(), &info) != 0;
-  if (ok && ::rename(from.c_str(), to.c_str()) != 0) {
-    // Across file systems: copy, then remove the original.
-    ok = errno == EXDEV && CopyBytes(from, to) && ::unlink(from.c_str()) == 0;
-  }
-  if (!ok) {
-    ReportError("MoveFileEx に失敗");
-    return false;
-  }
+  if (!replace && ::lstat(to.c_str(), &info) == 0) return ReportOsError(OsFailureWithCode(EEXIST, "MoveFileEx に失敗"));
+  // Across file systems: copy, then remove the original.
+  if (::rename(from.c_str(), to.c_str()) != 0 &&
+      (errno != EXDEV || !CopyBytes(from, to) || ::unlink(from.c_str()) != 0))
+    return ReportOsFailure("MoveFileEx に失敗");
   path_.Assign(target);
   return true;
 }
@@ -222,10 +210,7 @@ bool FileEntry::Delete(bool toRecycleBin) {
     ReportMessage("ゴミ箱に入れる");
     return true;
   }
-  if (!files_os::RemoveFile(path_)) {
-    ReportError("DeleteFile に失敗");
-    return false;
-  }
+  if (!files_os::RemoveFile(path_)) return ReportOsFailure("DeleteFile に失敗");
   return true;
 }
 
@@ -240,8 +225,8 @@ bool FileEntry::SetAttributes(uint32_t attributes) {
     mode = (attributes & kAttributeReadOnly) ? (mode & ~static_cast<mode_t>(0222)) : (mode | S_IWUSR);
     ok = ::chmod(native.c_str(), mode) == 0;
   }
-  if (!ok) ReportError("SetFileAttributes に失敗");
-  return ok;
+  if (!ok) return ReportOsFailure("SetFileAttributes に失敗");
+  return true;
 }
 
 bool FileEntry::CreateDir() {
@@ -251,10 +236,7 @@ bool FileEntry::CreateDir() {
     ReportError("CreateDir がファイル名");
     return false;
   }
-  if (::mkdir(Native(path_).c_str(), 0777) != 0) {
-    ReportError("CreateDirectory に失敗");
-    return false;
-  }
+  if (::mkdir(Native(path_).c_str(), 0777) != 0) return ReportOsFailure("CreateDirectory に失敗");
   return true;
 }
 
@@ -307,19 +289,18 @@ bool DiskFile::Open(FileOpenMode mode) {
   }
   int fd = ::open(Native(path_).c_str(), flags, 0666);
   struct stat info;
-  if (fd >= 0 && (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode))) {  // a directory is no file
-    ::close(fd);
-    fd = -1;
+  if (fd >= 0) {
+    int error = ::fstat(fd, &info) != 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : 0;  // a directory is no file
+    if (error != 0) {
+      ::close(fd);
+      fd = -1;
+      errno = error;
+    }
   }
-  if (fd < 0) {
-    ReportError("ファイル<%s>のオープンに失敗", path_.Text());
-    return false;
-  }
+  if (fd < 0) return ReportOsFailure("ファイル<%s>のオープンに失敗", path_.Text());
   handle_->fd = fd;
-  if (mode == FileOpenMode::CreateAlways && ::ftruncate(fd, 0) != 0) {
-    ReportError("ファイル<%s>のファイル終端セットに失敗", path_.Text());
-    return false;
-  }
+  if (mode == FileOpenMode::CreateAlways && ::ftruncate(fd, 0) != 0)
+    return ReportOsFailure("ファイル<%s>のファイル終端セットに失敗", path_.Text());
   return true;
 }
 
@@ -328,16 +309,15 @@ bool DiskFile::Read(void* buffer, uint32_t count) {
   if (count == 0) return true;
   if (!IsOpen()) return false;
   char* target = static_cast<char*>(buffer);
+  int error = 0;  // none at the end of the file
   while (transferred_ < count) {
     ssize_t n = ::read(handle_->fd, target + transferred_, count - transferred_);
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0) error = errno;
     if (n <= 0) break;
     transferred_ += static_cast<uint32_t>(n);
   }
-  if (transferred_ == 0) {
-    ReportError("ファイル<%s>の読み込みに失敗", path_.Text());
-    return false;
-  }
+  if (transferred_ == 0) return ReportOsError(OsFailureWithCode(error, "ファイル<%s>の読み込みに失敗", path_.Text()));
   return true;
 }
 
@@ -362,24 +342,23 @@ bool DiskFile::Write(const void* buffer, uint32_t count) {
   size_t written = 0;
   bool ok = WriteWhole(handle_->fd, static_cast<const char*>(buffer), count, written);
   transferred_ = static_cast<uint32_t>(written);
-  if (!ok) ReportError("ファイル<%s>の書き込みに失敗", path_.Text());
-  return ok;
+  if (!ok) return ReportOsFailure("ファイル<%s>の書き込みに失敗", path_.Text());
+  return true;
 }
 
 bool DiskFile::Seek(SeekOrigin origin) {
   if (!IsOpen()) return false;
   int whence = origin == SeekOrigin::Start ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
-  if (::lseek(handle_->fd, 0, whence) < 0) {
-    ReportError("ファイル<%s>のファイルポインタ移動に失敗", path_.Text());
-    return false;
-  }
+  if (::lseek(handle_->fd, 0, whence) < 0)
+    return ReportOsFailure("ファイル<%s>のファイルポインタ移動に失敗", path_.Text());
   return true;
 }
 
 // ---- whole-file replacement ----
 
-bool ReplaceFileContents(const FilePath& path, std::string_view contents) {
-  if (path.IsEmpty() || path.IsDirectory()) return false;
+std::optional<OsError> TryReplaceFileContents(const FilePath& path, std::string_view contents) {
+  auto failed = [&path](int code) { return OsFailureWithCode(code, "ファイル<%s>の書き込みに失敗", path.Text()); };
+  if (path.IsEmpty() || path.IsDirectory()) return failed(EISDIR);
   static std::atomic<unsigned> counter{0};
   std::string target = Native(path);
   // The temporary name is created exclusively; a name left behind by a killed
@@ -390,18 +369,19 @@ bool ReplaceFileContents(const FilePath& path, std::string_view contents) {
     temporary = target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
     CrashPoint();
     fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
+    if (fd < 0 && errno != EEXIST) return failed(errno);
   }
-  if (fd < 0) return false;
+  if (fd < 0) return failed(EEXIST);
   size_t written;
   // No fsync: the rename already protects against a crash of this process, and
   // the program writes thousands of pages per run.
-  bool ok = WriteWhole(fd, contents.data(), contents.size(), written);
-  ok = (::close(fd) == 0) && ok;
-  if (ok) {
+  int error = WriteWhole(fd, contents.data(), contents.size(), written) ? 0 : errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0) {
     CrashPoint();
-    ok = ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
   }
-  if (!ok) ::unlink(temporary.c_str());
-  return ok;
+  if (error == 0) return std::nullopt;
+  ::unlink(temporary.c_str());
+  return failed(error);
 }

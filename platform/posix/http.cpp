@@ -17,6 +17,7 @@
 
 #include "platform/diagnostics.h"
 #include "platform/http_polite.h"
+#include "platform/os_error.h"
 
 namespace {
 
@@ -52,6 +53,7 @@ struct HttpDownloader::Impl {
   bool headersSeen = false;
   bool limited = false;  // the body reached kBodyLimit and the transfer was stopped
   int status = 0;
+  CURLcode result = CURLE_OK;  // of the last attempt: the code kept with a failure
 
   static size_t OnBody(char* data, size_t size, size_t count, void* user) {
     Impl* impl = static_cast<Impl*>(user);
@@ -106,7 +108,7 @@ struct HttpDownloader::Impl {
     long milliseconds = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(budget).count());
     curl_easy_setopt(connection, CURLOPT_TIMEOUT_MS, std::max(milliseconds, 1L));
     curl_easy_setopt(connection, CURLOPT_URL, url);
-    CURLcode result = curl_easy_perform(connection);
+    result = curl_easy_perform(connection);
     long code = 0;
     curl_easy_getinfo(connection, CURLINFO_RESPONSE_CODE, &code);
     status = static_cast<int>(code);
@@ -130,7 +132,7 @@ bool HttpDownloader::Open() {
   InitCurlOnce();
   impl_->connection = curl_easy_init();
   if (!impl_->connection) {
-    ReportError("InternetOpen に失敗");
+    ReportOsError(OsFailureWithCode(CURLE_FAILED_INIT, "InternetOpen に失敗"));
     return true;
   }
   impl_->Configure(agent_);
@@ -162,7 +164,7 @@ bool HttpDownloader::OpenUrl(const char* url) {
     }
   }
   impl_->body.clear();
-  if (!aborted) ReportError("InternetOpenUrl に失敗<%s>", url);
+  if (!aborted) ReportOsError(OsFailureWithCode(impl_->result, "InternetOpenUrl に失敗<%s>", url));
   return false;
 }
 
@@ -170,7 +172,7 @@ bool HttpDownloader::Read(char* buffer, int capacity) {
   total_ = 0;
   Impl& request = *impl_;
   if (!request.requestOpen) {
-    if (!aborted) ReportError("InternetReadFile に失敗");
+    if (!aborted) ReportOsError(OsFailureWithCode(0, "InternetReadFile に失敗"));
     return false;
   }
   size_t wanted = capacity > 0 ? static_cast<size_t>(capacity) : 0;
@@ -180,7 +182,7 @@ bool HttpDownloader::Read(char* buffer, int capacity) {
   total_ = static_cast<int>(count);
   // A full buffer ends the read before the break is noticed, as with WinINet.
   if (request.broken && request.readPos == request.body.size() && count < wanted) {
-    if (!aborted) ReportError("InternetReadFile に失敗");
+    if (!aborted) ReportOsError(OsFailureWithCode(request.result, "InternetReadFile に失敗"));
     return false;
   }
   return true;

@@ -12,6 +12,7 @@
 
 #include "platform/diagnostics.h"
 #include "platform/encoding.h"
+#include "platform/os_error.h"
 #include "platform/process.h"
 
 namespace {
@@ -44,7 +45,7 @@ std::vector<std::string> SplitOnBlanks(const std::string& text) {
 }
 
 // Starts argv[0] (searched in PATH) with stdout sent to `output` when it is not
-// -1. Returns the child's id, or -1 when fork or exec failed.
+// -1. Returns the child's id, or -1 with errno set when fork or exec failed.
 pid_t Spawn(const std::vector<std::string>& words, int output) {
   std::vector<char*> argv;
   for (const std::string& w : words) argv.push_back(const_cast<char*>(w.c_str()));
@@ -67,8 +68,9 @@ pid_t Spawn(const std::vector<std::string>& words, int output) {
   ssize_t n;
   while ((n = ::read(statusRead.get(), &error, sizeof error)) < 0 && errno == EINTR) {
   }
-  if (n > 0) {  // exec failed: collect the child and fail
+  if (n > 0) {  // exec failed: collect the child and fail with its error
     ::waitpid(child, nullptr, 0);
+    errno = error;
     return -1;
   }
   return child;
@@ -77,10 +79,7 @@ pid_t Spawn(const std::vector<std::string>& words, int output) {
 bool WaitFor(pid_t child, uint32_t& exitCode) {
   int status = 0;
   while (::waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) {
-      ReportError("WaitForSingleObject に失敗");
-      return false;
-    }
+    if (errno != EINTR) return ReportOsFailure("WaitForSingleObject に失敗");
   }
   exitCode = WIFEXITED(status) ? static_cast<uint32_t>(WEXITSTATUS(status)) : 128u + WTERMSIG(status);
   return true;
@@ -105,25 +104,16 @@ bool RunProgram(ProcessLauncher& launcher) {
   for (const std::string& w : SplitOnBlanks(launcher.arguments)) words.push_back(ShiftJisToUtf8(w));
   if (!launcher.receiver) {
     pid_t child = Spawn(words, -1);
-    if (child < 0) {
-      ReportError("CreateProcess に失敗");
-      return false;
-    }
+    if (child < 0) return ReportOsFailure("CreateProcess に失敗");
     // A child not waited for stays a zombie until this process ends.
     return !launcher.wait || WaitFor(child, launcher.exitCode);
   }
   int ends[2];
-  if (::pipe2(ends, O_CLOEXEC) != 0) {
-    ReportError("CreatePipe に失敗");
-    return false;
-  }
+  if (::pipe2(ends, O_CLOEXEC) != 0) return ReportOsFailure("CreatePipe に失敗");
   Descriptor readEnd(ends[0]), writeEnd(ends[1]);
   pid_t child = Spawn(words, writeEnd.get());
+  if (child < 0) return ReportOsFailure("CreateProcess に失敗");
   writeEnd.Close();
-  if (child < 0) {
-    ReportError("CreateProcess に失敗");
-    return false;
-  }
   std::string output = Drain(readEnd.get());
   if (!WaitFor(child, launcher.exitCode)) return false;
   if (!output.empty()) launcher.receiver->Receive(Utf8ToShiftJis(output).c_str());
@@ -132,10 +122,7 @@ bool RunProgram(ProcessLauncher& launcher) {
 
 bool OpenDocument(ProcessLauncher& launcher) {
   pid_t child = Spawn({"xdg-open", ShiftJisToUtf8(launcher.document)}, -1);
-  if (child < 0) {
-    ReportError("ShellExecuteEx に失敗");
-    return false;
-  }
+  if (child < 0) return ReportOsFailure("ShellExecuteEx に失敗");
   return !launcher.wait || WaitFor(child, launcher.exitCode);
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/diagnostics.h"
+#include "platform/os_error.h"
 #include "platform/encoding.h"
 #include "platform/win32/wide.h"
 
@@ -81,15 +82,13 @@ bool ConvertUtf8ToShiftJis(const char* utf8, std::string& result) {
   int wideLength = MultiByteToWideChar(CP_UTF8, 0, clean.c_str(), -1, nullptr, 0);
   std::wstring wide(wideLength > 0 ? static_cast<size_t>(wideLength) : 0, L'\0');
   if (wideLength <= 0 || MultiByteToWideChar(CP_UTF8, 0, clean.c_str(), -1, wide.data(), wideLength) <= 0) {
-    ReportError("MultiByteToWideChar に失敗");
-    return false;
+    return ReportOsFailure("MultiByteToWideChar に失敗");
   }
   int length = WideCharToMultiByte(kShiftJis, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, "?", nullptr);
   std::string bytes(length > 0 ? static_cast<size_t>(length) : 0, '\0');
   if (length <= 0 ||
       WideCharToMultiByte(kShiftJis, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, bytes.data(), length, "?", nullptr) <= 0) {
-    ReportError("WideCharToMultiByte に失敗");
-    return false;
+    return ReportOsFailure("WideCharToMultiByte に失敗");
   }
   bytes.resize(static_cast<size_t>(length) - 1);  // drop the terminator
   result = std::move(bytes);

@@ -11,6 +11,7 @@
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/files_os.h"
+#include "platform/os_error.h"
 #include "platform/win32/wide.h"
 
 const char kPathSeparator = '\\';
@@ -98,14 +99,8 @@ bool RemoveEmptyDirectory(const FilePath& path) { return RemoveDirectoryW(Wide(p
 bool StampToLocalTime(uint64_t stamp, LocalTime& time) {
   FILETIME utc{static_cast<DWORD>(stamp), static_cast<DWORD>(stamp >> 32)}, local;
   SYSTEMTIME system;
-  if (!FileTimeToLocalFileTime(&utc, &local)) {
-    ReportError("FileTimeToLocalFileTime に失敗");
-    return false;
-  }
-  if (!FileTimeToSystemTime(&local, &system)) {
-    ReportError("FileTimeToSystemTime に失敗");
-    return false;
-  }
+  if (!FileTimeToLocalFileTime(&utc, &local)) return ReportOsFailure("FileTimeToLocalFileTime に失敗");
+  if (!FileTimeToSystemTime(&local, &system)) return ReportOsFailure("FileTimeToSystemTime に失敗");
   time = LocalTime{system.wYear, system.wMonth, system.wDay, system.wHour, system.wMinute, system.wSecond};
   return true;
 }
@@ -129,7 +124,8 @@ DirectoryScan::Result DirectoryScan::First(const FilePath& pattern, FindData& da
   if (impl_->find == INVALID_HANDLE_VALUE) {
     DWORD error = GetLastError();
     impl_.reset();
-    return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? kNotFound : kError;
+    SetLastError(error);  // for the caller's message
+    return IsNotFoundError(static_cast<int>(error)) ? kNotFound : kError;
   }
   FillFindData(found, data);
   return kEntry;
@@ -166,14 +162,9 @@ bool FileEntry::CopyTo(const char* destination) {
   FilePath target;
   if (path_.IsEmpty() || !target.SetPath(destination)) return false;
   std::wstring to = Wide(target);
-  if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES && !SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL)) {
-    ReportError("SetFileAttributes に失敗");
-    return false;
-  }
-  if (!CopyFileW(Wide(path_).c_str(), to.c_str(), FALSE)) {
-    ReportError("CopyFile に失敗");
-    return false;
-  }
+  if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES && !SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL))
+    return ReportOsFailure("SetFileAttributes に失敗");
+  if (!CopyFileW(Wide(path_).c_str(), to.c_str(), FALSE)) return ReportOsFailure("CopyFile に失敗");
   return true;
 }
 
@@ -182,10 +173,7 @@ bool FileEntry::MoveTo(const char* destination, bool replace) {
   FilePath target;
   if (path_.IsEmpty() || !target.SetPath(destination)) return false;
   DWORD flags = MOVEFILE_COPY_ALLOWED | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-  if (!MoveFileExW(Wide(path_).c_str(), Wide(target).c_str(), flags)) {
-    ReportError("MoveFileEx に失敗");
-    return false;
-  }
+  if (!MoveFileExW(Wide(path_).c_str(), Wide(target).c_str(), flags)) return ReportOsFailure("MoveFileEx に失敗");
   path_.Assign(target);
   return true;
 }
@@ -198,19 +186,13 @@ bool FileEntry::Delete(bool toRecycleBin) {
     ReportMessage("ゴミ箱に入れる");
     return true;
   }
-  if (!DeleteFileW(Wide(path_).c_str())) {
-    ReportError("DeleteFile に失敗");
-    return false;
-  }
+  if (!DeleteFileW(Wide(path_).c_str())) return ReportOsFailure("DeleteFile に失敗");
   return true;
 }
 
 bool FileEntry::SetAttributes(uint32_t attributes) {
   if (path_.IsEmpty()) return false;
-  if (!SetFileAttributesW(Wide(path_).c_str(), attributes)) {
-    ReportError("SetFileAttributes に失敗");
-    return false;
-  }
+  if (!SetFileAttributesW(Wide(path_).c_str(), attributes)) return ReportOsFailure("SetFileAttributes に失敗");
   return true;
 }
 
@@ -221,10 +203,7 @@ bool FileEntry::CreateDir() {
     ReportError("CreateDir がファイル名");
     return false;
   }
-  if (!CreateDirectoryW(Wide(path_).c_str(), nullptr)) {
-    ReportError("CreateDirectory に失敗");
-    return false;
-  }
+  if (!CreateDirectoryW(Wide(path_).c_str(), nullptr)) return ReportOsFailure("CreateDirectory に失敗");
   return true;
 }
 
@@ -272,16 +251,11 @@ bool DiskFile::Open(FileOpenMode mode) {
     case FileOpenMode::OpenReadOnly: access = GENERIC_READ; share = FILE_SHARE_READ; break;
   }
   HANDLE h = CreateFileW(Wide(path_).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    ReportError("ファイル<%s>のオープンに失敗", path_.Text());
-    return false;
-  }
+  if (h == INVALID_HANDLE_VALUE) return ReportOsFailure("ファイル<%s>のオープンに失敗", path_.Text());
   handle_->file.Reset(h);
   if (mode == FileOpenMode::CreateAlways &&
-      (SetFilePointer(h, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER || !SetEndOfFile(h))) {
-    ReportError("ファイル<%s>のファイル終端セットに失敗", path_.Text());
-    return false;
-  }
+      (SetFilePointer(h, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER || !SetEndOfFile(h)))
+    return ReportOsFailure("ファイル<%s>のファイル終端セットに失敗", path_.Text());
   return true;
 }
 
@@ -290,10 +264,10 @@ bool DiskFile::Read(void* buffer, uint32_t count) {
   if (count == 0) return true;
   if (!IsOpen()) return false;
   DWORD read = 0;
-  if (!ReadFile(handle_->file.get(), buffer, count, &read, nullptr) || read == 0) {
-    ReportError("ファイル<%s>の読み込みに失敗", path_.Text());
-    return false;
-  }
+  if (!ReadFile(handle_->file.get(), buffer, count, &read, nullptr))
+    return ReportOsFailure("ファイル<%s>の読み込みに失敗", path_.Text());
+  if (read == 0)  // the end of the file: no system error
+    return ReportOsError(OsFailureWithCode(0, "ファイル<%s>の読み込みに失敗", path_.Text()));
   transferred_ = read;
   return true;
 }
@@ -317,10 +291,11 @@ bool DiskFile::Write(const void* buffer, uint32_t count) {
   transferred_ = 0;
   if (count == 0 || !IsOpen()) return false;
   DWORD written = 0;
-  if (!WriteFile(handle_->file.get(), buffer, count, &written, nullptr) || written != count) {
+  bool wrote = WriteFile(handle_->file.get(), buffer, count, &written, nullptr) != 0;
+  if (!wrote || written != count) {
     transferred_ = written;
-    ReportError("ファイル<%s>の書き込みに失敗", path_.Text());
-    return false;
+    int code = wrote ? ERROR_DISK_FULL : static_cast<int>(GetLastError());  // a short write: no room
+    return ReportOsError(OsFailureWithCode(code, "ファイル<%s>の書き込みに失敗", path_.Text()));
   }
   transferred_ = written;
   return true;
@@ -330,17 +305,18 @@ bool DiskFile::Seek(SeekOrigin origin) {
   if (!IsOpen()) return false;
   DWORD method = origin == SeekOrigin::Start ? FILE_BEGIN : origin == SeekOrigin::Current ? FILE_CURRENT : FILE_END;
   LARGE_INTEGER zero{};
-  if (!SetFilePointerEx(handle_->file.get(), zero, nullptr, method)) {
-    ReportError("ファイル<%s>のファイルポインタ移動に失敗", path_.Text());
-    return false;
-  }
+  if (!SetFilePointerEx(handle_->file.get(), zero, nullptr, method))
+    return ReportOsFailure("ファイル<%s>のファイルポインタ移動に失敗", path_.Text());
   return true;
 }
 
 // ---- whole-file replacement ----
 
-bool ReplaceFileContents(const FilePath& path, std::string_view contents) {
-  if (path.IsEmpty() || path.IsDirectory()) return false;
+std::optional<OsError> TryReplaceFileContents(const FilePath& path, std::string_view contents) {
+  auto failed = [&path](DWORD code) {
+    return OsFailureWithCode(static_cast<int>(code), "ファイル<%s>の書き込みに失敗", path.Text());
+  };
+  if (path.IsEmpty() || path.IsDirectory()) return failed(ERROR_DIRECTORY);
   static std::atomic<unsigned> counter{0};
   std::wstring target = Wide(path);
   // The temporary name is created exclusively; a name left behind by a killed
@@ -351,18 +327,21 @@ bool ReplaceFileContents(const FilePath& path, std::string_view contents) {
     temporary = target + L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(counter++);
     CrashPoint();
     file.Reset(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid() && GetLastError() != ERROR_FILE_EXISTS) return false;
+    if (!file.valid() && GetLastError() != ERROR_FILE_EXISTS) return failed(GetLastError());
   }
-  if (!file.valid()) return false;
-  DWORD written = 0;
-  bool ok = contents.empty() ||
-            (WriteFile(file.get(), contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) &&
-             written == contents.size());
+  if (!file.valid()) return failed(ERROR_FILE_EXISTS);
+  DWORD written = 0, error = ERROR_SUCCESS;
+  if (!contents.empty() &&
+      !WriteFile(file.get(), contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr))
+    error = GetLastError();
+  else if (written != contents.size())
+    error = ERROR_DISK_FULL;
   file.Close();
-  if (ok) {
+  if (error == ERROR_SUCCESS) {
     CrashPoint();
-    ok = MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) error = GetLastError();
   }
-  if (!ok) DeleteFileW(temporary.c_str());
-  return ok;
+  if (error == ERROR_SUCCESS) return std::nullopt;
+  DeleteFileW(temporary.c_str());
+  return failed(error);
 }

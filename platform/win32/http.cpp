@@ -27,6 +27,7 @@
 
 #include "platform/diagnostics.h"
 #include "platform/http_polite.h"
+#include "platform/os_error.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ using SharedHandle = std::shared_ptr<void>;
 
 SharedHandle Share(HINTERNET handle, DWORD owner = GetCurrentThreadId()) {
   return SharedHandle(handle, [owner](void* h) {
-    if (h && !InternetCloseHandle(h) && GetCurrentThreadId() == owner) ReportError("InternetCloseHandle に失敗");
+    if (h && !InternetCloseHandle(h) && GetCurrentThreadId() == owner) ReportOsFailure("InternetCloseHandle に失敗");
   });
 }
 
@@ -75,6 +76,7 @@ struct Page {
   int status = 0;
   std::string body;
   bool broken = false;  // the body broke off before its end
+  DWORD error = 0;      // the system's code of the call that failed, kept with the message
   size_t readPos = 0;   // where the next Read continues
   std::atomic<bool> abandoned{false};  // the caller gave up: stop as soon as possible
 
@@ -113,7 +115,10 @@ SharedHandle OpenFollowing(Page& page, std::wstring url) {
   const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
   for (int hop = 0; !page.abandoned; ++hop) {
     HINTERNET handle = InternetOpenUrlW(page.session.get(), url.c_str(), kHeaders, static_cast<DWORD>(-1), flags, 0);
-    if (!handle) return nullptr;
+    if (!handle) {
+      page.error = GetLastError();
+      return nullptr;
+    }
     SharedHandle request = Share(handle, page.owner);
     // Some WinINet versions hand out a request for a connection that closed
     // without a status line; no response at all is a failed attempt.
@@ -146,6 +151,7 @@ void Fetch(Page& page, const std::wstring& url) {
     if (!ok || count == 0) break;
     page.body.append(buffer, std::min<size_t>(count, kBodyLimit - page.body.size()));
   }
+  if (!ok) page.error = GetLastError();
   page.broken = !ok || (announced >= 0 && page.body.size() < static_cast<size_t>(announced) &&
                         page.body.size() < kBodyLimit);
 }
@@ -209,7 +215,7 @@ bool HttpDownloader::Open() {
   if (session)
     impl_->session = Share(session);
   else
-    ReportError("InternetOpen に失敗");
+    ReportOsFailure("InternetOpen に失敗");
   return true;
 }
 
@@ -224,19 +230,24 @@ bool HttpDownloader::OpenUrl(const char* url) {
   if (!impl_->pacer.WaitTurn(url, keepWaiting)) return false;
   Clock::time_point deadline = Clock::now() + std::chrono::seconds(deadlineSeconds_);
   std::wstring wideUrl = FromShiftJis(url);
+  DWORD error = 0;
   for (int attempt = 0; attempt < attempts_ && !aborted && Clock::now() < deadline; ++attempt) {
     if (attempt > 0 && !impl_->pacer.WaitTurn(url, keepWaiting)) break;
     auto page = std::make_shared<Page>();
     page->session = impl_->session;
     bool finished = RunBounded(page, [wideUrl](Page& p) { Fetch(p, wideUrl); }, deadline);
     impl_->pacer.RequestEnded(url);
-    if (!finished) break;
+    if (!finished) {
+      error = ERROR_INTERNET_TIMEOUT;
+      break;
+    }
+    error = page->error;
     if (page->responded) {
       impl_->page = page;
       return true;
     }
   }
-  if (!aborted) ReportError("InternetOpenUrl に失敗<%s>", url);
+  if (!aborted) ReportOsError(OsFailureWithCode(static_cast<int>(error), "InternetOpenUrl に失敗<%s>", url));
   return false;
 }
 
@@ -244,7 +255,7 @@ bool HttpDownloader::Read(char* buffer, int capacity) {
   total_ = 0;
   Page* page = impl_->page.get();
   if (!page) {
-    if (!aborted) ReportError("InternetReadFile に失敗");
+    if (!aborted) ReportOsError(OsFailureWithCode(0, "InternetReadFile に失敗"));
     return false;
   }
   size_t wanted = capacity > 0 ? static_cast<size_t>(capacity) : 0;
@@ -254,7 +265,7 @@ bool HttpDownloader::Read(char* buffer, int capacity) {
   total_ = static_cast<int>(count);
   // A full buffer ends the read before the break is noticed.
   if (page->broken && page->readPos == page->body.size() && count < wanted) {
-    if (!aborted) ReportError("InternetReadFile に失敗");
+    if (!aborted) ReportOsError(OsFailureWithCode(static_cast<int>(page->error), "InternetReadFile に失敗"));
     return false;
   }
   return true;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/diagnostics.h"
+#include "platform/os_error.h"
 #include "platform/process.h"
 #include "platform/win32/wide.h"
 
@@ -32,15 +33,9 @@ class Handle {
 };
 
 bool WaitAndCollect(HANDLE process, uint32_t& exitCode) {
-  if (WaitForSingleObject(process, INFINITE) == WAIT_FAILED) {
-    ReportError("WaitForSingleObject に失敗");
-    return false;
-  }
+  if (WaitForSingleObject(process, INFINITE) == WAIT_FAILED) return ReportOsFailure("WaitForSingleObject に失敗");
   DWORD code = 0;
-  if (!GetExitCodeProcess(process, &code)) {
-    ReportError("GetExitCodeProcess に失敗");
-    return false;
-  }
+  if (!GetExitCodeProcess(process, &code)) return ReportOsFailure("GetExitCodeProcess に失敗");
   exitCode = code;
   return true;
 }
@@ -65,10 +60,7 @@ bool RunProgram(ProcessLauncher& launcher) {
   Handle readEnd, writeEnd;
   if (launcher.receiver) {
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    if (!CreatePipe(readEnd.out(), writeEnd.out(), &inheritable, 0)) {
-      ReportError("CreatePipe に失敗");
-      return false;
-    }
+    if (!CreatePipe(readEnd.out(), writeEnd.out(), &inheritable, 0)) return ReportOsFailure("CreatePipe に失敗");
     SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);  // only the write end goes to the child
     startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
     startup.wShowWindow = SW_HIDE;
@@ -78,10 +70,8 @@ bool RunProgram(ProcessLauncher& launcher) {
   }
   DWORD flags = launcher.receiver ? 0 : CREATE_DEFAULT_ERROR_MODE | CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS;
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, launcher.receiver ? TRUE : FALSE, flags,
-                      nullptr, nullptr, &startup, &info)) {
-    ReportError("CreateProcess に失敗");
-    return false;
-  }
+                      nullptr, nullptr, &startup, &info))
+    return ReportOsFailure("CreateProcess に失敗");
   Handle process(info.hProcess), thread(info.hThread);
   bool ok = true;
   if (launcher.receiver) {
@@ -93,10 +83,7 @@ bool RunProgram(ProcessLauncher& launcher) {
   } else if (launcher.wait) {
     ok = WaitAndCollect(process.get(), launcher.exitCode);
   }
-  if (!thread.Close() || !process.Close()) {
-    ReportError("CloseHandle に失敗");
-    return false;
-  }
+  if (!thread.Close() || !process.Close()) return ReportOsFailure("CloseHandle に失敗");
   return ok;
 }
 
@@ -109,10 +96,7 @@ bool OpenDocument(ProcessLauncher& launcher) {
   info.lpFile = document.c_str();
   info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
   info.nShow = SW_SHOWNORMAL;
-  if (!ShellExecuteExW(&info)) {
-    ReportError("ShellExecuteEx に失敗");
-    return false;
-  }
+  if (!ShellExecuteExW(&info)) return ReportOsFailure("ShellExecuteEx に失敗");
   if (!launcher.wait || !info.hProcess) return true;
   Handle process(info.hProcess);
   return WaitAndCollect(process.get(), launcher.exitCode);
