@@ -95,6 +95,7 @@ TEST_F(CommandLineTest, OfflineRunReachesTheFinishAndLogsTheSteps) {
   ASSERT_EQ(Velkora({"set", "DebugLogLevel", "1"}), kExitOk);
   ASSERT_EQ(Velkora({"set", "HtmlDataDir", home / "out"}), kExitOk);
   ASSERT_EQ(Velkora({"set", "TdnetBaseUrl", "http://127.0.0.1:9/inbs/"}), kExitOk);
+  ASSERT_EQ(Velkora({"set", "RequestIntervalMs", "0"}), kExitOk);  // no pause between refused requests
   MessageRecorder messages;
   EXPECT_EQ(Velkora({"run", "--from", "20240329", "--to", "20240329"}), kExitReported);
   EXPECT_EQ(ReadTestFile(home / "DebugLog.txt"),
@@ -114,6 +115,7 @@ TEST_F(CommandLineTest, ThePeriodIsStoredEarlierDayFirstWhateverTheFileOrTheCloc
   WriteTestFile(home / "out/keep", "");
   ASSERT_EQ(Velkora({"set", "HtmlDataDir", home / "out"}), kExitOk);
   ASSERT_EQ(Velkora({"set", "TdnetBaseUrl", "http://127.0.0.1:9/inbs/"}), kExitOk);
+  ASSERT_EQ(Velkora({"set", "RequestIntervalMs", "0"}), kExitOk);  // no pause between refused requests
   struct Case {
     const char* type;
     const char* key;  // a period key written by hand, or the last download

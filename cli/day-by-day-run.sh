@@ -27,7 +27,8 @@ if [ -n "$emulator" ]; then
 fi
 native() { if [ -n "$emulator" ]; then winepath -w "$1" 2>/dev/null; else echo "$1"; fi; }
 
-# A home with the demo's options.
+# A home with the demo's options (as the demo, no pause between two requests
+# to the loopback server).
 prepare() {
   work=$out/$1
   mkdir -p "$work/html" "$work/xls" || fail "cannot create $work"
@@ -35,7 +36,7 @@ prepare() {
   printf '<m ticker="7203" date="20" title="月次" />\n<m ticker="6758" date="25" />\n' >"$work/html/_monthly.txt"
   home=$(native "$work") || fail "winepath"
   for setting in "HtmlDataDir $home/html" "XlsCheckDir $home/xls" "TdnetBaseUrl $VELKORA_FIXTURE_URL/inbs/" \
-      "QuoteBaseUrl $VELKORA_FIXTURE_URL" "ReportBaseUrl $VELKORA_FIXTURE_URL" "EnableHtmlAll 1" \
+      "QuoteBaseUrl $VELKORA_FIXTURE_URL" "ReportBaseUrl $VELKORA_FIXTURE_URL" "RequestIntervalMs 0" "EnableHtmlAll 1" \
       "EnableHtmlPort 1" "EnableHtmlXls 1" "EnableHtmlTicker 1" "UseFullConame 1" "HtmlInsertIndustry 1" \
       "HtmlInsertMarket 1" "HtmlInsertYahoo 1" "HtmlInsertIfis 1" "HtmlInsertGMO 1" "HtmlInsertKCom 1" \
       "HtmlInsertSBI 1" "EnableStSche 1" "EnableStSchePort 1" "EnableStScheXls 1"; do
@@ -51,13 +52,18 @@ run() {
 }
 weekday() { [ "$(date -d "$1" +%u)" -le 5 ]; }
 
+# The second home starts as a copy of the first, but for its own directories
+# (under Wine every setting costs a start of the program).
 prepare daily
+cp -r "$out/daily" "$out/once" || fail "cannot copy the home"
+home=$(native "$out/once") || fail "winepath"
+$emulator "$velkora" --home "$home" set HtmlDataDir "$home/html" &&
+  $emulator "$velkora" --home "$home" set XlsCheckDir "$home/xls" || fail "set the second home's directories"
 day=$first
 while [ "$day" -le $last ]; do
   if weekday "$day"; then run daily "$day"; fi
   day=$(date -d "$day + 1 day" +%Y%m%d)
 done
-prepare once
 run once $last
 
 # Every file of the output directories but the run's lock.

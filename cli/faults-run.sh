@@ -44,20 +44,23 @@ v set HtmlDataDir "$home/out" && v set XlsCheckDir "$home/xls" &&
 cp -r "$work" "$out/pristine"
 fresh() { rm -rf "$work" && cp -r "$out/pristine" "$work"; }
 
-# What a run leaves: every file of the output directory (the lock file aside)
-# and the option file. Runs slowed by the fixture's "/fail/slow/MS/" path write
-# that path into their links; it is taken out.
+# What a run leaves: the checksum of every file of the output directory (the
+# lock file aside) and of the option file, one process for them all (a run
+# per kill point makes this the test's inner loop). Runs slowed by the
+# fixture's "/fail/slow/MS/" path write that path into their links; it is
+# taken out first, in place (the home is made afresh for each case).
 snapshot() {
-  (cd "$work" && find out -type f ! -name _run.lock | LC_ALL=C sort | while read -r f; do
-    echo "== $f"
-    LC_ALL=C sed 's#fail/slow/[0-9]*/##g' "$f" | od -An -c
-  done
-  echo "== VelkoraOption.ini"
-  LC_ALL=C sed 's#fail/slow/[0-9]*/##g' VelkoraOption.ini | od -An -c) >"$1"
+  (cd "$work" &&
+    { LC_ALL=C grep -rlZ 'fail/slow/' out VelkoraOption.ini | xargs -0r sed -i 's#fail/slow/[0-9]*/##g'; } &&
+    find out VelkoraOption.ini -type f ! -name _run.lock | LC_ALL=C sort | xargs -d '\n' sha1sum) >"$1" ||
+    fail "cannot take the snapshot of $work"
 }
+# Says how the home differs from the reference run's copy.
+differs() { diff "$out/reference.txt" "$out/after.txt" | grep '^[<>]' | head -5; }
 
 run || fail "the reference run failed: $(cat "$out/runs.txt")"
 snapshot "$out/reference.txt"
+cp -r "$work" "$out/reference"
 
 # 1. kill -9 at every point until a run passes them all.
 point=1
@@ -71,7 +74,7 @@ while :; do
   run || fail "the run after a kill at point $point failed with status $?: $(tail -n 3 "$out/runs.txt")"
   snapshot "$out/after.txt"
   cmp -s "$out/reference.txt" "$out/after.txt" ||
-    fail "a kill at point $point left other files: diff $out/reference.txt $out/after.txt"
+    fail "a kill at point $point left other files (diff -r $out/reference $work): $(differs)"
   point=$((point + stride))
 done
 [ "$status" = 0 ] || fail "a run with VELKORA_CRASH_AT=$point ended with $status"
@@ -93,7 +96,7 @@ if [ -z "$emulator" ]; then
     v set TdnetBaseUrl "$VELKORA_FIXTURE_URL/inbs/" && v set QuoteBaseUrl "$VELKORA_FIXTURE_URL"
     run || fail "the run after a cancel at ${delay}s failed"
     snapshot "$out/after.txt"
-    cmp -s "$out/reference.txt" "$out/after.txt" || fail "a cancel at ${delay}s left other files: diff $out/reference.txt $out/after.txt"
+    cmp -s "$out/reference.txt" "$out/after.txt" || fail "a cancel at ${delay}s left other files (diff -r $out/reference $work): $(differs)"
   done
   # A download that would take a minute does not hold up a cancel.
   fresh
@@ -126,5 +129,5 @@ kill -0 "$first" 2>/dev/null || fail "the first run ended before the second one 
 wait "$first" || fail "the first of two runs at once failed"
 v set TdnetBaseUrl "$VELKORA_FIXTURE_URL/inbs/"
 snapshot "$out/after.txt"
-cmp -s "$out/reference.txt" "$out/after.txt" || fail "two runs at once left other files"
+cmp -s "$out/reference.txt" "$out/after.txt" || fail "two runs at once left other files (diff -r $out/reference $work): $(differs)"
 exit 0

@@ -28,22 +28,28 @@ fi
 native() { if [ -n "$emulator" ]; then winepath -w "$1" 2>/dev/null; else echo "$1"; fi; }
 url=$VELKORA_FIXTURE_URL
 
-# A home NAME with every page, full names, markets, industries, link cells and
-# the portfolio's schedules; the quote and report sites behind PREFIX.
+v() { _home=$(native "$out/$1") || fail "winepath"; shift; $emulator "$velkora" --home "$_home" "$@"; }
+# The options every home shares, set once (under Wine every setting costs a
+# start of the program): every page, full names, markets, industries, link
+# cells and the portfolio's schedules.
+mkdir -p "$out/base/out" "$out/base/xls" && touch "$out/base/xls/7203.xls" "$out/base/xls/6758.xlsx" ||
+  fail "cannot create $out/base"
+for pair in "TdnetBaseUrl $url/inbs/" "RequestIntervalMs 0" \
+  "EnableHtmlPort 1" "PortList 7203,1301,2158,9556" "EnableHtmlXls 1" "EnableHtmlTicker 1" "UseFullConame 1" \
+  "HtmlInsertMarket 1" "HtmlInsertIndustry 1" "HtmlInsertYahoo 1" "HtmlInsertIfis 1" "HtmlInsertGMO 1" \
+  "HtmlInsertKCom 1" "HtmlInsertSBI 1" "EnableStSche 1" "EnableStSchePort 1" "EnableStScheXls 1" "StScheCycle 0"; do
+  # shellcheck disable=SC2086
+  v base set ${pair%% *} "${pair#* }" || fail "set $pair"
+done
+# A home NAME with those options and its own directories; the quote and report
+# sites behind PREFIX.
 setup() {
   work=$out/$1
-  mkdir -p "$work/out" "$work/xls" && touch "$work/xls/7203.xls" "$work/xls/6758.xlsx"
+  cp -r "$out/base" "$work" || fail "cannot create $work"
   home=$(native "$work") || fail "winepath"
-  for pair in "HtmlDataDir $home/out" "XlsCheckDir $home/xls" "TdnetBaseUrl $url/inbs/" "RequestIntervalMs 0" \
-    "EnableHtmlPort 1" "PortList 7203,1301,2158,9556" "EnableHtmlXls 1" "EnableHtmlTicker 1" "UseFullConame 1" \
-    "HtmlInsertMarket 1" "HtmlInsertIndustry 1" "HtmlInsertYahoo 1" "HtmlInsertIfis 1" "HtmlInsertGMO 1" \
-    "HtmlInsertKCom 1" "HtmlInsertSBI 1" "EnableStSche 1" "EnableStSchePort 1" "EnableStScheXls 1" "StScheCycle 0"; do
-    # shellcheck disable=SC2086
-    v "$1" set ${pair%% *} "${pair#* }" || fail "set $pair"
-  done
+  v "$1" set HtmlDataDir "$home/out" && v "$1" set XlsCheckDir "$home/xls" || fail "set the directories of $1"
   sites "$1" "$2"
 }
-v() { _home=$(native "$out/$1") || fail "winepath"; shift; $emulator "$velkora" --home "$_home" "$@"; }
 sites() {
   v "$1" set QuoteUrlTemplate "$url$2/quote/{code}.T" &&
     v "$1" set ReportUrlTemplate "$url$2/index.php?action=tp1&sa=report&bcode={code}" || fail "set the sites"
