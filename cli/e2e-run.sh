@@ -55,6 +55,25 @@ v run --from 20240325 --to 20240327 2>"$out/run2.txt" || fail "second run"
 grep -q 'download TDNet html' "$out/DebugLog.txt" && fail "the second run downloaded again"
 [ "$out/out/Raw/20240326.html" -nt "$out/stamp" ] && fail "a kept raw day was rewritten"
 
+# What a run reads of the option file is read when it starts: an edit of the
+# file while the run is under way changes nothing of it (here it would
+# otherwise take the new portfolio for a changed one and make the Port views
+# afresh beneath the run). `set PortList` itself waits for the run's end.
+if [ -z "$emulator" ]; then
+  cp "$out/out/Port/20240325.html" "$out/port-before.html"
+  rm "$out/out/Raw/20240327.html"
+  v set TdnetBaseUrl "$VELKORA_FIXTURE_URL/fail/slow/500/inbs/" || fail "set TdnetBaseUrl"
+  "$velkora" --home "$home" run --from 20240325 --to 20240327 2>"$out/run-set.txt" &
+  pid=$!
+  sleep 0.5
+  v set PortList "9999" 2>/dev/null && fail "set PortList did not wait for the run"
+  sed -i 's/^PortList=.*/PortList=9999/; s/^EnableHtmlPort=1/EnableHtmlPort=0/' "$out/VelkoraOption.ini"
+  wait "$pid" || fail "the run beneath a set failed: $(cat "$out/run-set.txt")"
+  cmp -s "$out/out/Port/20240325.html" "$out/port-before.html" || fail "a set during a run changed its Port views"
+  [ -s "$out/out/Raw/20240327.html" ] && [ -s "$out/out/Port/20240327.html" ] || fail "the run beneath a set made no day"
+  v set PortList "1301, 7203" && v set EnableHtmlPort 1 || fail "set PortList"
+fi
+
 # Ctrl-C cancels a run (exit status 130) and leaves no half-written day behind.
 if [ -z "$emulator" ]; then
   v set TdnetBaseUrl "$VELKORA_FIXTURE_URL/fail/slow/400/inbs/" || fail "set TdnetBaseUrl"
