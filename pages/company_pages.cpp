@@ -28,6 +28,9 @@ std::unique_ptr<MarkupDocument> OpenPage(Code code, const std::string& path, uin
     table = page ? page->FindChild("table", true) : nullptr;
     if (table) {
       LinkSiteIcon(*page);
+      // The parser reads an alphanumeric code as pieces; written back, they stay one.
+      if (!code.IsNumeric())
+        for (MarkupElement* row : table->children()) JoinTickerPieces(*row);
       return page;
     }
     std::string aside = SetPageAside(path, today);
