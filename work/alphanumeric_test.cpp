@@ -4,6 +4,7 @@
 // files, the link cells, the lists and the spreadsheet directory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -174,6 +175,26 @@ TEST_F(AlphanumericTest, AStoreOfNumericCodesOnlyGetsNoCompanionFile) {
   home_->Run(20240410, 20240410);
   EXPECT_TRUE(Page("All.html") == summary);
   EXPECT_TRUE(Page("Indiv/7203.html") == company);
+}
+
+// Hand-edited or damaged companion files: the lines that read are kept, a bad
+// name is asked for again with one warning, and the files are written back
+// sorted and clean.
+TEST_F(AlphanumericTest, DamagedCompanionFilesAreReadSafelyAndWrittenBackClean) {
+  WriteTestFile(home_->Output("_coname_alnum.txt"),
+                std::string("330A\tみらい (保存)") + "\r\n130a\tlower\nZZZZ no tab\n285A\tbad\x01name\n\n");
+  WriteTestFile(home_->Output("_coprof_alnum.txt"), "330A\t16\t34\t0\t0\n285A\t999\t1\t0\t0\n130A\tx\n");
+  ServeMixedDay(20240410);
+  MessageRecorder messages;
+  home_->Run(20240410, 20240410);
+  std::vector<std::string> texts = messages.Texts();
+  EXPECT_NE(std::find(texts.begin(), texts.end(),
+                      "会社名のファイル<" + home_->Output("_coname_alnum.txt") +
+                          ">が壊れています (読めない行 3)。読めない会社名は取得し直します"),
+            texts.end());
+  EXPECT_EQ(Page("_coname_alnum.txt"), "130A\tネクストラボ\n285A\tグロース250連動型上場投資信託\n330A\tみらい (保存)\n");
+  EXPECT_EQ(Page("_coprof_alnum.txt"), "130A\t27\t25\t0\t0\n285A\t16\t35\t0\t0\n330A\t16\t34\t0\t0\n");
+  EXPECT_NE(Page("All.html").find("みらい (保存)"), std::string::npos);
 }
 
 // A code cell that names no company is told in the debug log, never lost
