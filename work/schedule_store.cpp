@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <set>
 
+#include "markup/text.h"
 #include "pages/output.h"
 #include "platform/dates.h"
 #include "platform/diagnostics.h"
-#include "markup/text.h"
 #include "platform/files.h"
 #include "settings/markets.h"
 #include "work/code_lines.h"
