@@ -46,7 +46,7 @@ class AlphanumericTest : public PipelineTest {
     if (!home_) return;
     for (OptionKey key : {OptionKey::UseFullConame, OptionKey::EnableHtmlPort, OptionKey::EnableHtmlXls, OptionKey::EnableHtmlTicker,
                           OptionKey::EnableStSche, OptionKey::EnableStSchePort, OptionKey::EnableStScheXls,
-                          OptionKey::EnableStScheAll, OptionKey::HtmlInsertMarket, OptionKey::HtmlInsertIndustry,
+                          OptionKey::HtmlInsertMarket, OptionKey::HtmlInsertIndustry,
                           OptionKey::HtmlInsertYahoo, OptionKey::HtmlInsertIfis, OptionKey::HtmlInsertGMO,
                           OptionKey::HtmlInsertKCom, OptionKey::HtmlInsertSBI})
       Options().SetFlag(key, true);
@@ -77,8 +77,8 @@ class AlphanumericTest : public PipelineTest {
 
 TEST_F(AlphanumericTest, RowsOfAlphanumericCodesReachEveryStage) {
   OptionStore& options = Options();
-  ASSERT_TRUE(SavePortfolioList(options, home_->lists, "7203, 130a"));
-  EXPECT_EQ(options.Text(OptionKey::PortList), "7203, 130A");  // stored upper case
+  ASSERT_TRUE(SavePortfolioList(options, home_->lists, "7203, 130a, 285A"));
+  EXPECT_EQ(options.Text(OptionKey::PortList), "7203, 130A, 285A");  // stored upper case
   ServeMixedDay(20240410);
   MessageRecorder messages;
   home_->Run(20240410, 20240410);
