@@ -54,6 +54,22 @@ TEST_F(DialogTest, PortfolioSavesParsesAndRefusesFormatErrors) {
   dialog = &OpenList(45, kPortfolioDialogId);
   EXPECT_EQ(Text(dialog->EditHandle()), L"7203, 6758\r\n\"9984\" & 8306") << "the text survives";
   CancelDialog(*dialog);
+
+  // The codes with a letter: either case in, upper case kept; a malformed one
+  // is refused by name.
+  dialog = &OpenList(45, kPortfolioDialogId);
+  Type(dialog->EditHandle(), L"7203, 28A5");
+  Ok(*dialog);
+  EXPECT_TRUE(Reported("ＩＤリストの<28A5>は銘柄コードではありません"));
+  ASSERT_EQ(Main().Dialog(kPortfolioDialogId), dialog);
+  Type(dialog->EditHandle(), L"7203, 130a\r\n285A");
+  Ok(*dialog);
+  EXPECT_EQ(Main().Dialog(kPortfolioDialogId), nullptr);
+  EXPECT_EQ(Options().Text(K::PortList), "7203, 130A\r\n285A");
+  EXPECT_TRUE(app_->Lists().portfolio.Contains(*Code::FromText("130A")));
+  dialog = &OpenList(45, kPortfolioDialogId);
+  EXPECT_EQ(Text(dialog->EditHandle()), L"7203, 130A\r\n285A");
+  CancelDialog(*dialog);
 }
 
 TEST_F(DialogTest, IgnoreListSavingRemovesTheViews) {
@@ -63,12 +79,13 @@ TEST_F(DialogTest, IgnoreListSavingRemovesTheViews) {
   EXPECT_FALSE(Enabled(54));
   Click(53);
   ListDialog& dialog = OpenList(54, kIgnoreListDialogId);
-  Type(dialog.EditHandle(), L"1301");
+  Type(dialog.EditHandle(), L"1301, 330a");
   // The close box saves too.
   SendMessageW(dialog.Handle(), WM_CLOSE, 0, 0);
   Pump();
   EXPECT_EQ(Main().Dialog(kIgnoreListDialogId), nullptr);
-  EXPECT_EQ(Options().Text(K::IgnoreList), "1301");
+  EXPECT_EQ(Options().Text(K::IgnoreList), "1301, 330A");
+  EXPECT_TRUE(app_->Lists().ignoreList.Contains(*Code::FromText("330A")));
   for (const char* view : {"All", "Port", "Xls", "Indiv"}) EXPECT_FALSE(TestPathExists(output + "/" + view)) << view;
   EXPECT_TRUE(TestPathExists(output + "/Raw/1.html"));
   EXPECT_EQ(Options().Int(K::LastUpdateIndiv), 19000101);

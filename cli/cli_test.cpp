@@ -59,6 +59,18 @@ TEST_F(CommandLineTest, PortfolioFormatErrorIsRefused) {
   EXPECT_EQ(Velkora({"set", "PortList", "7203, 6758"}), kExitOk);
 }
 
+// Codes with a letter go in either case and are kept upper case; a malformed
+// one is refused by name and changes nothing.
+TEST_F(CommandLineTest, AlphanumericCodesAreStoredUpperCaseAndMalformedOnesRefused) {
+  EXPECT_EQ(Velkora({"set", "PortList", "7203, 130a"}), kExitOk);
+  EXPECT_EQ(Velkora({"set", "IgnoreList", "285a"}), kExitOk);
+  std::string saved = OptionFile();
+  EXPECT_EQ(Velkora({"set", "IgnoreList", "285A, 28A5"}), kExitReported);
+  EXPECT_EQ(Velkora({"set", "PortList", "130AA"}), kExitReported);
+  EXPECT_EQ(OptionFile(), saved);
+  EXPECT_NE(saved.find("PortList=7203, 130A\r\nIgnoreList=285A\r\n"), std::string::npos) << saved;
+}
+
 // set stores what it is given or refuses: a value that would read back cut,
 // a number outside the option's range, a number that is no company code.
 TEST_F(CommandLineTest, ValuesThatWouldNotReadBackAreRefused) {

@@ -17,8 +17,8 @@ namespace {
 
 // Companies of the fixture's built-in list used as the sample portfolio and as
 // the sample spreadsheet directory.
-const char kSamplePortfolio[] = "7203, 6758, 9984, 8306";
-const char* const kSampleSpreadsheets[] = {"7203.xlsx", "4063.xls", "6501.xlsm"};
+const char kSamplePortfolio[] = "7203, 6758, 9984, 8306, 130A";
+const char* const kSampleSpreadsheets[] = {"7203.xlsx", "4063.xls", "6501.xlsm", "330a.xls"};
 
 bool MakeDirectory(const std::string& path) {
   FileEntry directory(path.c_str());

@@ -12,6 +12,8 @@
 
 namespace {
 
+std::string PageTitle(Code code) { return code.Text() + " - Velkora"; }
+
 // The page document of a ticker, read or made, and its table; `setAside` tells
 // whether an unreadable page was moved aside.
 std::unique_ptr<MarkupDocument> OpenPage(Code code, const std::string& path, uint32_t today, MarkupElement*& table,
@@ -28,13 +30,22 @@ std::unique_ptr<MarkupDocument> OpenPage(Code code, const std::string& path, uin
     table = page ? page->FindChild("table", true) : nullptr;
     if (table) {
       LinkSiteIcon(*page);
+      // The parser reads an alphanumeric code as pieces ("130" "A"); written
+      // back, the code stays whole, in the rows and in the title.
+      if (!code.IsNumeric()) {
+        for (MarkupElement* row : table->children()) JoinTickerPieces(*row);
+        if (MarkupElement* title = page->FindChild("title", true)) {
+          title->ClearTexts();
+          title->AddText(PageTitle(code));
+        }
+      }
       return page;
     }
     std::string aside = SetPageAside(path, today);
     setAside = true;
     ReportError("銘柄別html<%s>を読めないので<%s>に移して作り直します", path.c_str(), aside.c_str());
   }
-  return BuildPageFrame((code.Text() + " - Velkora").c_str(), "../_default.css", table);
+  return BuildPageFrame(PageTitle(code).c_str(), "../_default.css", table);
 }
 
 // The whole number a date cell holds without slashes, or 0.

@@ -83,6 +83,7 @@ std::unique_ptr<MarkupElement> MakeIfisCell(const SiteAddresses& sites, Code cod
 }
 
 std::unique_ptr<MarkupElement> MakeKComCell(Code code) {
+  if (!code.IsNumeric()) return LinkCell("kcom", "");  // its address for such a code is not known
   return LinkCell("kcom", FormatString("http://s10.kabu.co.jp/Members/Tradetool/investment_info/"
                                        "?trid=600&trric=%s",
                                        code.Text().c_str()));
@@ -90,7 +91,7 @@ std::unique_ptr<MarkupElement> MakeKComCell(Code code) {
 
 std::unique_ptr<MarkupElement> MakeSbiCell(Code code, uint8_t market) {
   const char* exchange = SbiExchangeCode(market);
-  if (!exchange) return LinkCell("sbi", "");
+  if (!exchange || !code.IsNumeric()) return LinkCell("sbi", "");
   std::string text = code.Text();
   return LinkCell("sbi", FormatString("https://site1.sbisec.co.jp/ETGate/?stock_sec_code_mul=%s&exchange_code=%s"
                                       "&i_stock_sec=%s&i_exchange_code=%s&i_output_type=0&i_dom_flg=1"
@@ -100,7 +101,7 @@ std::unique_ptr<MarkupElement> MakeSbiCell(Code code, uint8_t market) {
 }
 
 std::unique_ptr<MarkupElement> MakeGmoCell(std::string_view gmoServer, Code code, uint8_t market) {
-  if (ExchangeOf(market) != Exchange::kTokyo || IsProMarket(market)) return LinkCell("gmo", "");
+  if (ExchangeOf(market) != Exchange::kTokyo || IsProMarket(market) || !code.IsNumeric()) return LinkCell("gmo", "");
   std::string server(gmoServer);
   return LinkCell("gmo", FormatString("https://kabu.click-sec.com/%s/kabu/meigaraInfo.do?meigaraCode=0%s00",
                                       server.c_str(), code.Text().c_str()));

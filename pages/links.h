@@ -25,7 +25,9 @@ struct CellOptions;
 std::unique_ptr<MarkupElement> MakeYahooCell(const SiteAddresses& sites, Code code);
 // The company's report page on IFIS (SiteAddresses::ReportPage); always a link.
 std::unique_ptr<MarkupElement> MakeIfisCell(const SiteAddresses& sites, Code code);
-// The company's page on カブドットコム証券's members' site; always a link.
+// The three brokerage cells below stay empty for an alphanumeric code ("285A"),
+// whose address on those sites is not known.
+// The company's page on カブドットコム証券's members' site; a link for a numeric code.
 std::unique_ptr<MarkupElement> MakeKComCell(Code code);
 // The company's price page on SBI Securities; a link only for a market code of
 // the Tokyo (not TOKYO PRO MARKET), Nagoya, Fukuoka or Sapporo exchange, empty

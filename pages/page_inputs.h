@@ -59,7 +59,7 @@ struct PageSelections {
   const std::vector<std::string>* ignoreTitles = nullptr;
   const std::vector<std::string>* keywords = nullptr;
 
-  bool InPortfolio(Code code) const { return portfolio && code.Number() > 0 && portfolio->Contains(code); }
+  bool InPortfolio(Code code) const { return portfolio && (!code.IsNumeric() || code.Number() > 0) && portfolio->Contains(code); }
   bool HasXls(Code code) const { return HasTicker(xls, code); }
   bool HasIndiv(Code code) const { return HasTicker(indiv, code); }
   // Whether a view shows a company: the portfolio view its companies, the

@@ -25,21 +25,59 @@ int NumberOf(const MarkupText& text) {
 
 }  // namespace
 
+Code CellCode(const MarkupElement& cell) {
+  const MarkupElement* holder = &cell;
+  if (const MarkupElement* link = cell.FindChild("a", false)) holder = link;
+  const auto& texts = holder->texts();
+  if (texts.size() == 0) return Code();
+  const MarkupText& first = *texts[0];
+  // An alphanumeric code reads as pieces: "285" "A", "1" "A00" (written with
+  // a blank between them by a page of an earlier run).
+  if (texts.size() > 1 && first.text().size() < 4) {
+    std::string joined(first.text());
+    for (size_t at = 1; at < texts.size() && joined.size() < 4; ++at) joined.append(texts[at]->text());
+    std::optional<Code> code = Code::FromText(joined);
+    if (code && !code->IsNumeric()) return *code;
+  }
+  if (first.kind() == TokenKind::Word && first.text().size() == 4) {
+    std::optional<Code> code = Code::FromText(first.text());  // a code the program wrote as one piece
+    if (code && !code->IsNumeric()) return *code;
+  }
+  return Code(NumberOf(first));
+}
+
 Code RowTicker(const MarkupElement& row) {
   const MarkupElement* cell = row.FindCellById("ticker", false);
-  if (!cell) return Code();
-  if (const MarkupElement* link = cell->FindChild("a", false)) cell = link;
-  const MarkupText* text = cell->FirstText();
-  return text ? Code(NumberOf(*text)) : Code();
+  return cell ? CellCode(*cell) : Code();
+}
+
+void JoinTickerPieces(MarkupElement& row) {
+  MarkupElement* cell = row.FindCellById("ticker", false);
+  if (!cell) return;
+  if (MarkupElement* link = cell->FindChild("a", false)) cell = link;
+  if (cell->texts().size() < 2) return;
+  Code code = CellCode(*cell);
+  if (code.IsNumeric()) return;
+  cell->ClearTexts();
+  cell->AddText(code.Text());
 }
 
 void LinkTickerToIndiv(MarkupElement& cell) {
-  const MarkupText* first = cell.FirstText();
-  if (!first) return;
-  std::unique_ptr<MarkupText> text = cell.DetachText(first);
+  if (!cell.FirstText()) return;
+  Code code = CellCode(cell);
   MarkupElement* link = cell.InsertChild(0, std::make_unique<MarkupElement>("a"));
-  link->AddAttribute("href", "./Indiv/" + Code(NumberOf(*text)).Text() + ".html");
-  link->AppendText(std::move(text));
+  link->AddAttribute("href", "./Indiv/" + code.Text() + ".html");
+  if (code.IsNumeric()) {
+    link->AppendText(cell.DetachText(cell.FirstText()));
+    return;
+  }
+  // The pieces of an alphanumeric code become one text.
+  std::string text = code.Text();
+  for (size_t taken = 0; taken < text.size() && cell.FirstText();) {
+    taken += cell.FirstText()->text().size();
+    cell.RemoveText(cell.FirstText());
+  }
+  link->AddText(text);
 }
 
 std::string DateCellText(uint32_t date, bool weekday) {

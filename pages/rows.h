@@ -10,11 +10,17 @@
 
 class MarkupElement;
 
-// The company of a row: the code in its "ticker" cell (or in the link inside
-// it); Code() when there is none.
+// The code a ticker cell holds (or the link inside it): an alphanumeric code
+// ("285A", which the parser reads as the pieces "285" and "A"), else the
+// number of its first text; Code() when the cell has no text.
+Code CellCode(const MarkupElement& cell);
+// The company of a row: the code in its "ticker" cell; Code() when there is none.
 Code RowTicker(const MarkupElement& row);
-// Wraps the first text of a ticker cell in a link to the company's page
-// "./Indiv/NNNN.html".
+// Makes the pieces of an alphanumeric code in a row's ticker cell one text
+// ("285A", which the writer would otherwise write as "285 A").
+void JoinTickerPieces(MarkupElement& row);
+// Wraps the code of a ticker cell (its first text, or the pieces of an
+// alphanumeric code) in a link to the company's page "./Indiv/NNNN.html".
 void LinkTickerToIndiv(MarkupElement& cell);
 
 // The text of a date cell: "yyyy/mm/dd", with `weekday` "yyyy/mm/dd<br />(曜)".

@@ -42,10 +42,13 @@ int ClosingTime(uint8_t market) { return IsRegional(market) ? 1530 : 1500; }
 std::vector<Item> CollectItems(const ScheduleInputs& in) {
   std::vector<Item> items;
   for (size_t index = 0; in.slots && index < in.slots->size(); ++index) {
-    Code ticker = Code::AtIndex(index);
+    size_t extra = index - kTickerCount;
+    Code ticker = index < kTickerCount ? Code::AtIndex(index)
+                  : in.slotCodes && extra < in.slotCodes->size() ? (*in.slotCodes)[extra]
+                                                                 : Code();
     const ScheduleSlot& slot = (*in.slots)[index];
     int status = slot[0].Status();
-    if (!ticker.Index() || status == kScheduleProvisional || status == kScheduleVacant ||
+    if (!ticker.IsCompany() || status == kScheduleProvisional || status == kScheduleVacant ||
         status == kScheduleNone || !in.selections.InView(in.view, ticker))
       continue;
     items.push_back({slot[0], ticker, nullptr, slot[2].time});

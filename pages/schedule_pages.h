@@ -18,7 +18,10 @@ struct ScheduleInputs {
   View view = View::kAll;
   const char* title = nullptr;
   const PageSettings* settings = nullptr;
-  const std::vector<ScheduleSlot>* slots = nullptr;  // 9000, or empty when not loaded
+  // 9000 slots of the numeric codes, then one for each of `slotCodes`; empty
+  // when not loaded.
+  const std::vector<ScheduleSlot>* slots = nullptr;
+  const std::vector<Code>* slotCodes = nullptr;  // the alphanumeric codes of the slots after the 9000
   const std::vector<MonthlyEntry>* monthly = nullptr;
   const std::vector<AnnouncedRow>* reported = nullptr;         // earnings reports of the period's days
   const std::vector<AnnouncedRow>* monthlyReported = nullptr;  // monthly figures of the period's days

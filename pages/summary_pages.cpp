@@ -96,6 +96,8 @@ bool SummaryPage::Adopt(std::unique_ptr<MarkupDocument> page) {
     NewFrame();
     return false;
   }
+  // The parser reads an alphanumeric code as pieces; written back, they stay one.
+  for (MarkupElement* row : table_->children()) JoinTickerPieces(*row);
   // Days before PeriodSt go, from the bottom up.
   for (size_t i = table_->children().size(); i-- > 0;) {
     uint32_t date = RowDate(*table_->children()[i]);
@@ -146,6 +148,7 @@ void SummaryPage::AddDay(uint32_t date, MarkupElement& dayTable) {
 // of the same day decorated just before, which stands directly below this one.
 bool SummaryPage::Decorate(MarkupElement& row, MarkupElement* lower) {
   const CompanyLookup& companies = *in_.companies;
+  JoinTickerPieces(row);
   Code ticker = RowTicker(row);
   MarkupElement* name = row.FindCellById("coname", false);
   std::string_view stored = companies.NameOf(ticker);

@@ -85,6 +85,53 @@ TEST(ParseTickerListToSave, RefusesNumbersThatAreNoCodes) {
   EXPECT_TRUE(ParseTickerList("70000", list));  // a run still reads what the file holds
 }
 
+std::vector<std::string> AlphanumericOf(const TickerList& list) {
+  std::vector<std::string> codes;
+  for (Code code : list.Alphanumeric()) codes.push_back(code.Text());
+  return codes;
+}
+
+// Codes with a letter ("285A") used to split at the letter into a number of
+// three digits: "285A" was kept as 285, a code no company has.
+TEST(ParseTickerList, AlphanumericCodesInEitherCaseAreKeptUpperCase) {
+  TickerList list;
+  MessageRecorder recorder;
+  ASSERT_TRUE(ParseTickerList("7203, 285A,130a\n1A00 9984", list));
+  EXPECT_EQ(CodesOf(list), (std::vector<uint16_t>{7203, 9984}));
+  EXPECT_EQ(AlphanumericOf(list), (std::vector<std::string>{"285A", "130A", "1A00"}));
+  EXPECT_TRUE(list.Contains(*Code::FromText("130A")));
+  EXPECT_FALSE(list.Contains(Code(285)));
+  ASSERT_TRUE(ParseTickerList("130A", list));  // a list of one such code is present
+  EXPECT_TRUE(list.Present());
+  EXPECT_EQ(list.Data(), nullptr);
+  ASSERT_TRUE(ParseTickerList("0x1F", list));  // a hexadecimal number stays one
+  EXPECT_EQ(CodesOf(list), std::vector<uint16_t>{31});
+  EXPECT_TRUE(recorder.messages.empty());
+
+  std::string stored;
+  ASSERT_TRUE(ParseTickerListToSave("7203, 285a,表130a", list, &stored));
+  EXPECT_EQ(stored, "7203, 285A,表130A");
+  EXPECT_EQ(AlphanumericOf(list), (std::vector<std::string>{"285A", "130A"}));
+}
+
+TEST(ParseTickerListToSave, RefusesMalformedCodesByName) {
+  for (const char* bad : {"7203, 28A5", "285AA", "7203x, 1301", "A285, 7203"}) {
+    SCOPED_TRACE(bad);
+    MessageRecorder recorder;
+    TickerList list;
+    std::string stored = "unchanged";
+    EXPECT_FALSE(ParseTickerListToSave(bad, list, &stored));
+    EXPECT_FALSE(list.Present());
+    ASSERT_EQ(recorder.messages.size(), 1u);
+  }
+  MessageRecorder recorder;
+  TickerList list;
+  EXPECT_FALSE(ParseTickerListToSave("7203, 28a5", list));
+  EXPECT_FALSE(ParseTickerListToSave("7203, 285AA", list));
+  EXPECT_EQ(recorder.Texts(), (std::vector<std::string>{"ＩＤリストの<28a5>は銘柄コードではありません",
+                                                        "ＩＤリストの<285AA>は銘柄コードではありません"}));
+}
+
 // Found by fuzzing: a lead byte without its trail byte took the line feed after
 // it into the keyword.
 TEST(SplitKeywords, LineBreakAfterALoneLeadByteStillSeparates) {

@@ -39,6 +39,21 @@ std::strong_ordering operator<=>(const Code& a, const Code& b) {
   if (bandA != bandB) return bandA <=> bandB;
   if (a.IsNumeric() && b.IsNumeric()) return a.number_ <=> b.number_;
   // Four characters each: "%04d" of a number orders as the number does.
-  int order = a.Text().compare(b.Text());
-  return order < 0 ? std::strong_ordering::less : order > 0 ? std::strong_ordering::greater : std::strong_ordering::equal;
+  auto characters = [](const Code& code) {
+    std::array<char, 4> chars = code.chars_;
+    if (code.IsNumeric())
+      for (int at = 3, n = code.number_; at >= 0; --at, n /= 10) chars[at] = static_cast<char>('0' + n % 10);
+    return chars;
+  };
+  std::array<char, 4> charsA = characters(a), charsB = characters(b);
+  for (size_t at = 0; at < 4; ++at)
+    if (charsA[at] != charsB[at]) return charsA[at] <=> charsB[at];
+  return std::strong_ordering::equal;
+}
+
+std::optional<Code> CodeFromListCell(std::string_view cell) {
+  if (cell.size() != 5 || cell[4] != '0') return std::nullopt;
+  auto digitOrCapital = [](char c) { return IsDigit(c) || IsCapital(c); };
+  if (!IsDigit(cell[0]) || !digitOrCapital(cell[1]) || !IsDigit(cell[2]) || !digitOrCapital(cell[3])) return std::nullopt;
+  return Code::FromText(cell.substr(0, 4));
 }

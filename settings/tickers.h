@@ -6,6 +6,7 @@
 #include <compare>
 #include <cstddef>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -48,6 +49,10 @@ class Code {
     return static_cast<size_t>(number_ - kFirstTicker);
   }
 
+  // Whether the code names a company the program keeps data and a page for:
+  // a numeric code with a table index, or an alphanumeric code.
+  constexpr bool IsCompany() const { return !IsNumeric() || Index().has_value(); }
+
   friend constexpr bool operator==(const Code&, const Code&) = default;
   // Codes in the exchange's order: by their four characters, so "2850" <
   // "285A" < "2860" and numeric codes by their number; a negative number comes
@@ -59,16 +64,44 @@ class Code {
   std::array<char, 4> chars_{};  // an alphanumeric code's characters; all 0 for a numeric one
 };
 
-// One bit per code of the tables.
-using TickerBits = std::bitset<kTickerCount>;
+// A set of codes: one bit per code of the tables, and the alphanumeric codes
+// beside them. A numeric code without a table index is in no set.
+class TickerBits {
+ public:
+  bool Has(Code code) const {
+    if (std::optional<size_t> index = code.Index()) return numeric_.test(*index);
+    return !code.IsNumeric() && others_.count(code) != 0;
+  }
+  void Add(Code code) {
+    if (std::optional<size_t> index = code.Index())
+      numeric_.set(*index);
+    else if (!code.IsNumeric())
+      others_.insert(code);
+  }
+  // The numeric code at a table index.
+  void set(size_t index) { numeric_.set(index); }
+  bool test(size_t index) const { return numeric_.test(index); }
+  // Empties the set.
+  void reset() {
+    numeric_.reset();
+    others_.clear();
+  }
+  // How many codes the set holds.
+  size_t count() const { return numeric_.count() + others_.size(); }
+  // The alphanumeric codes, in order.
+  const std::set<Code>& Alphanumeric() const { return others_; }
 
-// Whether the bit of `code` is set; false for a code without an index or
-// without a set.
-inline bool HasTicker(const TickerBits* bits, Code code) {
-  std::optional<size_t> index = code.Index();
-  return bits && index && bits->test(*index);
-}
-// Sets the bit of `code`; a code without an index is ignored.
-inline void AddTicker(TickerBits& bits, Code code) {
-  if (std::optional<size_t> index = code.Index()) bits.set(*index);
-}
+ private:
+  std::bitset<kTickerCount> numeric_;
+  std::set<Code> others_;
+};
+
+// Whether `code` is in the set; false without a set.
+inline bool HasTicker(const TickerBits* bits, Code code) { return bits && bits->Has(code); }
+// Adds `code` to the set; a numeric code without an index is ignored.
+inline void AddTicker(TickerBits& bits, Code code) { bits.Add(code); }
+
+// The code of a TDnet list's code cell: five characters, the company's four
+// and a "0" ("72030", "285A0": digit, digit or capital, digit, digit or
+// capital, "0"). Nothing for any other text.
+std::optional<Code> CodeFromListCell(std::string_view cell);

@@ -31,17 +31,33 @@ TEST(Code, TextIndexAndTheFourCharacterCodes) {
   EXPECT_EQ(Code::FromText("0042"), Code(42));
   for (const char* bad : {"", "720", "72030", "285a", "28-A", "\x82\x4f\x82\x50"}) EXPECT_FALSE(Code::FromText(bad)) << bad;
 
-  // An alphanumeric code is in no list of numbers; a numeric one by its number.
+  // A list and a set hold a numeric code by its number, an alphanumeric one
+  // by its characters.
   TickerList list;
   list.Assign({7203, 2850});
   EXPECT_TRUE(list.Contains(Code(7203)));
   EXPECT_FALSE(list.Contains(*alphanumeric));
+  list.Assign({7203}, {*alphanumeric});
+  EXPECT_TRUE(list.Contains(*alphanumeric));
+  EXPECT_FALSE(list.Contains(*Code::FromText("286A")));
   TickerBits bits;
   AddTicker(bits, *alphanumeric);
   AddTicker(bits, Code(1301));
-  EXPECT_EQ(bits.count(), 1u);
+  AddTicker(bits, Code(12345));  // no company: in no set
+  EXPECT_EQ(bits.count(), 2u);
   EXPECT_TRUE(HasTicker(&bits, Code(1301)));
+  EXPECT_TRUE(HasTicker(&bits, *alphanumeric));
+  EXPECT_FALSE(HasTicker(&bits, *Code::FromText("286A")));
   EXPECT_FALSE(HasTicker(nullptr, Code(1301)));
+  EXPECT_TRUE(alphanumeric->IsCompany());
+  EXPECT_FALSE(Code(12345).IsCompany());
+
+  // The code cell of a TDnet list: the code and a "0".
+  EXPECT_EQ(CodeFromListCell("72030"), Code(7203));
+  EXPECT_EQ(CodeFromListCell("285A0"), alphanumeric);
+  EXPECT_EQ(CodeFromListCell("1A000")->Text(), "1A00");
+  for (const char* bad : {"285A", "285A1", "285a0", "2AA50", "A85A0", "285A00", ""})
+    EXPECT_FALSE(CodeFromListCell(bad)) << bad;
 }
 
 TEST(Code, OrderedAsTheExchangeListsThem) {

@@ -9,8 +9,8 @@
 namespace {
 
 // The names are made up; the mix is what matters: every place mark, names with
-// blanks and "&", a professional-market name ("Ｐ－"), an alphanumeric code, a
-// green-sheet row, a REIT, an ETF, a quote page without an industry, a full
+// blanks and "&", a professional-market name ("Ｐ－"), alphanumeric codes (a
+// company, an ETF and a REIT), a green-sheet row, a REIT, an ETF, a quote page without an industry, a full
 // name with "(株)" in the middle, and a company the quote site does not know
 // (no full name).
 const std::vector<FixtureCompany> kCompanies = {
@@ -24,9 +24,11 @@ const std::vector<FixtureCompany> kCompanies = {
     {"2158", "Ｐ－ノースウインド", "ノースウインド(株)", "東", "東証PRO", "サービス業", false},
     {"2269", "さくら乳業", "さくら乳業(株)", "東札", "東証PRM", "食料品", false},
     {"2588", "プレミアム ウォーター", "プレミアムウォーター(株)", "東", "東証STD", "食料品", false},
+    {"285A", "グロース250連動型ETF", "グロース250連動型上場投資信託", "東", "東証ETF", "ETF", true},
     {"2914", "ナゴヤ物産", "ナゴヤ物産(株)", "名", "名証MN", "卸売業", false},
     {"3038", "福岡テック", "福岡テック(株)", "福", "福証", "情報・通信", false},
     {"3175", "A&B HD", "A&Bホールディングス(株)", "東", "東証STD", "小売業", false},
+    {"330A", "みらいリート投資法人", "みらいリート投資法人", "東", "東証", "REIT", false},
     {"3401", "テイコク繊維", "テイコク繊維(株)", "東", "東証PRM", "繊維製品", false},
     {"3498", "ムサシ技研", "ムサシ技研(株)", "東", "東証GRT", "サービス業", false},
     {"3861", "オージ製紙", "オージ製紙(株)", "東", "東証PRM", "パルプ・紙", false},
@@ -164,6 +166,9 @@ void ForceVariety(std::vector<Disclosure>& rows, Random& random, uint32_t date) 
   static const char* const kSpecial[] = {"130A", "9556", "8354", "2269", "2588"};  // code, places, blank
   for (size_t i = 0; i < 5; ++i) rows[6 + i].company = FindFixtureCompany(kSpecial[i]);
   rows[10].time = 905;
+  if (rows.size() < 13) return;
+  rows[11].company = FindFixtureCompany("285A");  // the alphanumeric ETF and REIT
+  rows[12].company = FindFixtureCompany("330A");
 }
 
 }  // namespace
@@ -176,14 +181,24 @@ const FixtureCompany* FindFixtureCompany(const std::string& code) {
   return nullptr;
 }
 
-std::vector<Disclosure> GenerateDay(uint64_t seed, uint32_t date, int count) {
+std::vector<Disclosure> GenerateDay(uint64_t seed, uint32_t date, int count, int alphanumericPercent) {
   Random random(seed * 1000003u + date);
+  // With a share asked for, each company comes from one of two pools.
+  std::vector<const FixtureCompany*> pools[2];
+  for (const FixtureCompany& company : kCompanies)
+    pools[std::string(company.code).find_first_not_of("0123456789") != std::string::npos].push_back(&company);
   std::vector<Disclosure> rows(static_cast<size_t>(std::max(count, 0)));
   for (size_t i = 0; i < rows.size(); ++i) {
     Disclosure& row = rows[i];
     bool again = i > 0 && random.Below(100) < 15;
-    row.company = again ? rows[random.Below(static_cast<int>(i))].company
-                        : &kCompanies[random.Below(static_cast<int>(kCompanies.size()))];
+    if (again) {
+      row.company = rows[random.Below(static_cast<int>(i))].company;
+    } else if (alphanumericPercent > 0) {
+      const auto& pool = pools[random.Below(100) < alphanumericPercent];
+      row.company = pool[random.Below(static_cast<int>(pool.size()))];
+    } else {
+      row.company = &kCompanies[random.Below(static_cast<int>(kCompanies.size()))];
+    }
     row.time = PickTime(random);
     PickTitle(random, date, row);
   }

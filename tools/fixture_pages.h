@@ -38,8 +38,9 @@ struct Disclosure {
 // `count` disclosures of `date` (yyyymmdd), newest first, deterministic from
 // seed and date. The set always mixes earnings reports, monthly figures,
 // corrections, a corrected row, titles with "&", and one company filing several
-// times (from two rows on).
-std::vector<Disclosure> GenerateDay(uint64_t seed, uint32_t date, int count);
+// times (from two rows on). With `alphanumericPercent`, about that share of
+// the rows goes to the companies with an alphanumeric code ("130A").
+std::vector<Disclosure> GenerateDay(uint64_t seed, uint32_t date, int count, int alphanumericPercent = 0);
 
 // Rows per list page.
 constexpr int kRowsPerListPage = 100;

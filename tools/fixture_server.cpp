@@ -40,7 +40,8 @@ namespace {
 
 const char kUsage[] =
     "usage: velkora-fixture [--port N] [--root DIR] [--time-limit SECONDS]\n"
-    "         [--generate FROM:TO] [--seed N] [--per-day N] [--weekends] [--today YYYYMMDD]\n"
+    "         [--generate FROM:TO] [--seed N] [--per-day N] [--alphanumeric PERCENT] [--weekends]\n"
+    "         [--today YYYYMMDD]\n"
     "         [--empty-day YYYYMMDD]... [--fail-day YYYYMMDD:STATUS]... [--verbose]\n";
 
 // Which days have synthetic disclosure lists, and how they look.
@@ -48,6 +49,7 @@ struct Generation {
   uint32_t from = 0, to = 0;  // inclusive date range; from 0 means none
   uint64_t seed = 1;
   int perDay = 60;
+  int alphanumericPercent = 0;  // rows given to a company with an alphanumeric code besides the usual mix
   bool weekends = false;  // weekends have disclosures too (otherwise none)
   std::set<uint32_t> emptyDays;
 };
@@ -156,7 +158,7 @@ void ServeListPage(const std::string& name, const Generation& generation, httpli
   bool generated = generation.from != 0 && date >= generation.from && date <= generation.to;
   if (!generated) return SetError(res, 404);
   bool empty = generation.emptyDays.count(date) || (!generation.weekends && IsWeekend(date));
-  std::vector<Disclosure> rows = empty ? std::vector<Disclosure>() : GenerateDay(generation.seed, date, generation.perDay);
+  std::vector<Disclosure> rows = empty ? std::vector<Disclosure>() : GenerateDay(generation.seed, date, generation.perDay, generation.alphanumericPercent);
   std::optional<std::string> html = TdnetListPage(date, page, rows);
   if (!html) return SetError(res, 404);
   res.set_content(*html, kHtml);
@@ -401,6 +403,7 @@ bool ParseArguments(int argc, char** argv) {
     else if (flag == "--time-limit") options.timeLimit = std::atoi(value);
     else if (flag == "--seed") generation.seed = std::strtoull(value, nullptr, 10);
     else if (flag == "--per-day") generation.perDay = std::atoi(value);
+    else if (flag == "--alphanumeric") generation.alphanumericPercent = std::atoi(value);
     else if (flag == "--today") { if (!ParseDate(value, options.today)) return false; }
     else if (flag == "--empty-day") { if (!ParseDate(value, date)) return false; generation.emptyDays.insert(date); }
     else if (flag == "--generate") {

@@ -10,6 +10,7 @@
 #include "markup/tree.h"
 #include "pages/output.h"
 #include "pages/page_parser.h"
+#include "pages/rows.h"
 #include "platform/dates.h"
 #include "platform/files.h"
 #include "work/schedule_store.h"
@@ -28,6 +29,12 @@ int FirstIntOf(const MarkupElement& row, const char* id) {
   return text ? text->IntValue() : 0;
 }
 
+// The company of a row: an alphanumeric code, or the number of its ticker cell.
+Code CodeOfRow(const MarkupElement& row) {
+  Code code = RowTicker(row);
+  return code.IsNumeric() ? Code(FirstIntOf(row, "ticker")) : code;
+}
+
 // Calls `found` for each row of the table that announces results or monthly
 // figures: found(kind, code, time, titleCell).
 template <typename Found>
@@ -36,7 +43,7 @@ void ForEachAnnouncement(const MarkupElement& table, Found found) {
     const MarkupElement* title = row->FindCellById("title", false);
     if (!title) continue;
     int kind = ReportKind(*title);
-    if (kind != 0) found(kind, Code(FirstIntOf(*row, "ticker")), FirstIntOf(*row, "time"), *title);
+    if (kind != 0) found(kind, CodeOfRow(*row), FirstIntOf(*row, "time"), *title);
   }
 }
 

@@ -122,15 +122,18 @@ void CompanyStore::Apply(Code code, const QuoteFacts& facts) {
 }
 
 Turn CompanyStore::FetchNextCompany(HttpDownloader& downloader, RunTrace& trace) {
-  // The last slot (10000) stands for no ticker and is never fetched.
+  // The numeric codes first, then the alphanumeric ones in their order. The
+  // last slot (10000) stands for no ticker and is never fetched.
   while (fetchCursor_ < kTickerCount - 1 && (*names_)[static_cast<size_t>(fetchCursor_)] != "*") ++fetchCursor_;
+  Code ticker = fetchCursor_ < kTickerCount - 1 ? Code::AtIndex(static_cast<size_t>(fetchCursor_))
+                                                : NextRequestedAlphanumeric(alnumFetched_);
   // Once the site is no longer asked, the rest stay requested for a later run.
-  if (fetchCursor_ >= kTickerCount - 1 || !quoteSite_.Asking()) {
+  if (ticker.IsNone() || !quoteSite_.Asking()) {
     fetchCursor_ = kTickerCount;
     profileDirty_ = true;
     return Turn::kDone;
   }
-  Code ticker = Code::AtIndex(static_cast<size_t>(fetchCursor_));
+  if (!ticker.IsNumeric()) alnumFetched_ = ticker;
   std::string url = settings_.sites.QuotePage(ticker);
   trace.Log(2, "download company name(%s)\n", ticker.Text().c_str());
   FetchedPage answer = FetchPage(downloader, url);
@@ -144,7 +147,7 @@ Turn CompanyStore::FetchNextCompany(HttpDownloader& downloader, RunTrace& trace)
     quoteSite_.Unusable(url, WhyUnusable(answer), trace);
   }
   namesDirty_ = true;
-  ++fetchCursor_;
+  if (ticker.IsNumeric()) ++fetchCursor_;
   ++fetched_;
   trace.ShowProgress(kProgressCompanyNames, static_cast<int>(fetched_), static_cast<int>(toFetch_));
   return Turn::kMore;

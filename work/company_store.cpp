@@ -12,6 +12,7 @@
 #include "platform/sjis.h"
 #include "settings/markets.h"
 #include "settings/tickers.h"
+#include "work/code_lines.h"
 #include "work/run_settings.h"
 #include "work/run_trace.h"
 
@@ -117,6 +118,9 @@ void CompanyStore::LoadCompanyStore(RunTrace& trace, bool refetchAll) {
       }
       std::memcpy(into, bytes.data(), std::min(bytes.size(), kProfileBytes));
     }
+    std::string companion = settings_.output.File(kAlphanumericProfileFile);
+    alnumProfileOnDisk_ = FileEntry(companion.c_str()).ExistsPath();
+    if (alnumProfileOnDisk_ && ReadAll(companion.c_str(), bytes)) ReadAlphanumericProfile(bytes);
   }
   toFetch_ = 0;
   namesDirty_ = false;
@@ -131,7 +135,12 @@ void CompanyStore::LoadCompanyStore(RunTrace& trace, bool refetchAll) {
       trace.Log(2, "read _coname.txt\n");
       if (ReadAll(path.c_str(), text)) ReadNameFile(path, text);
     }
+    std::string companion = settings_.output.File(kAlphanumericNamesFile);
+    alnumNamesOnDisk_ = FileEntry(companion.c_str()).ExistsPath();
+    if (alnumNamesOnDisk_ && ReadAll(companion.c_str(), text)) ReadAlphanumericNames(companion, text);
     if (refetchAll) {
+      previousAlnum_ = std::make_unique<std::map<Code, Alphanumeric>>(std::move(alnum_));
+      alnum_.clear();
       // Every name is asked for again, as without the files; what they held
       // stays for the names that cannot be had.
       previousNames_ = std::move(names_);
@@ -145,6 +154,11 @@ void CompanyStore::LoadCompanyStore(RunTrace& trace, bool refetchAll) {
       if ((*names_)[i] != "*") continue;
       ++toFetch_;
       requestedAtLoad_.set(i);
+    }
+    for (const auto& [code, entry] : alnum_) {
+      if (entry.name != "*") continue;
+      ++toFetch_;
+      requestedAtLoad_.Add(code);
     }
   }
 }
@@ -179,7 +193,10 @@ void CompanyStore::ReadNameFile(const std::string& path, const std::string& text
 }
 
 uint32_t CompanyStore::PendingNames() const {
-  return names_ ? static_cast<uint32_t>(std::count(names_->begin(), names_->end(), "*")) : 0;
+  if (!names_) return 0;
+  auto pending = std::count(names_->begin(), names_->end(), "*");
+  for (const auto& [code, entry] : alnum_) pending += entry.name == "*";
+  return static_cast<uint32_t>(pending);
 }
 
 void CompanyStore::Answered(Code code) {
@@ -187,26 +204,40 @@ void CompanyStore::Answered(Code code) {
 }
 
 std::string* CompanyStore::NameSlot(Code code) {
+  if (!code.IsNumeric()) return names_ ? &alnum_[code].name : nullptr;
   std::optional<size_t> index = code.Index();
   return names_ && index ? &(*names_)[*index] : nullptr;
 }
 
 uint8_t* CompanyStore::Record(Code code) {
+  if (!code.IsNumeric()) return profile_ ? alnum_[code].record.data() : nullptr;
   std::optional<size_t> index = code.Index();
   return profile_ && index ? &profile_[*index * kRecordBytes] : nullptr;
 }
 
 std::string_view CompanyStore::NameOf(Code code) const {
+  if (!code.IsNumeric()) {
+    auto entry = alnum_.find(code);
+    return names_ && entry != alnum_.end() ? std::string_view(entry->second.name) : std::string_view();
+  }
   std::optional<size_t> index = code.Index();
   return names_ && index ? std::string_view((*names_)[*index]) : std::string_view();
 }
 
 uint8_t CompanyStore::MarketOf(Code code) const {
+  if (!code.IsNumeric()) {
+    auto entry = alnum_.find(code);
+    return profile_ && entry != alnum_.end() ? entry->second.record[0] : 0;
+  }
   std::optional<size_t> index = code.Index();
   return profile_ && index ? profile_[*index * kRecordBytes] : 0;
 }
 
 uint8_t CompanyStore::IndustryOf(Code code) const {
+  if (!code.IsNumeric()) {
+    auto entry = alnum_.find(code);
+    return profile_ && entry != alnum_.end() ? entry->second.record[1] : 0;
+  }
   std::optional<size_t> index = code.Index();
   return profile_ && index ? profile_[*index * kRecordBytes + 1] : 0;
 }
@@ -235,6 +266,7 @@ void CompanyStore::ForgetRequest(Code code) {
 
 void CompanyStore::BeginFetching() {
   fetchCursor_ = 0;
+  alnumFetched_ = Code();
   fetched_ = 0;
   namesDirty_ = true;
 }
@@ -244,6 +276,8 @@ void CompanyStore::Release() {
   profile_.reset();
   previousNames_.reset();
   previousProfile_.reset();
+  alnum_.clear();
+  previousAlnum_.reset();
 }
 
 void CompanyStore::SaveCompanyStore(RunTrace& trace) {
@@ -277,13 +311,96 @@ std::string CompanyStore::ProfileBytes() const {
 void CompanyStore::SaveChanges() {
   // The profile first: should the names not follow (a run killed in between),
   // their requests stay on disk and the next run fetches those pages again.
+  // A store without alphanumeric codes gets no companion file.
   if (profile_ && profileDirty_) {
-    if (WriteOutputFile(kCompanyProfileFile, ProfileBytes())) {
+    std::string alphanumeric = AlphanumericProfileText();
+    bool companion = alnumProfileOnDisk_ || !alphanumeric.empty();
+    if ((!companion || WriteOutputFile(kAlphanumericProfileFile, alphanumeric)) &&
+        WriteOutputFile(kCompanyProfileFile, ProfileBytes())) {
+      alnumProfileOnDisk_ = companion;
       profileDirty_ = false;
       status_.SetCompanyFilesVersion();
     }
   }
   if (names_ && namesDirty_) {
-    if (WriteOutputFile(kCompanyNamesFile, NameFileText())) namesDirty_ = false;
+    std::string alphanumeric = AlphanumericNamesText();
+    bool companion = alnumNamesOnDisk_ || !alphanumeric.empty();
+    if ((!companion || WriteOutputFile(kAlphanumericNamesFile, alphanumeric)) &&
+        WriteOutputFile(kCompanyNamesFile, NameFileText())) {
+      alnumNamesOnDisk_ = companion;
+      namesDirty_ = false;
+    }
   }
+}
+
+void CompanyStore::ReadAlphanumericNames(const std::string& path, const std::string& text) {
+  unsigned bad = 0;
+  for (auto& [code, name] : ReadCodeLines(text, bad)) {
+    if (IsCleanName(name)) {
+      alnum_[code].name = name;
+    } else {
+      alnum_[code].name.assign(1, '*');  // asked for again
+      ++bad;
+    }
+  }
+  if (bad == 0) return;
+  namesDirty_ = true;
+  MessageSeverity = kSeverityWarning;
+  ReportMessage("会社名のファイル<%s>が壊れています (読めない行 %u)。読めない会社名は取得し直します", path.c_str(), bad);
+}
+
+void CompanyStore::ReadAlphanumericProfile(const std::string& text) {
+  unsigned bad = 0;
+  for (auto& [code, fields] : ReadCodeLines(text, bad)) {
+    // "market<TAB>industry<TAB>byte<TAB>byte", decimal; a record that does
+    // not read stays unknown and is looked up again.
+    std::array<uint8_t, 4> record{};
+    const char* cursor = fields.c_str();
+    bool read = true;
+    for (size_t i = 0; i < record.size() && read; ++i) {
+      NumberSlot number;
+      read = ReadNumber(cursor, &number) == kIntegerNumber && number.integer >= 0 && number.integer <= 255 &&
+             *cursor == (i + 1 < record.size() ? '\t' : '\0');
+      record[i] = static_cast<uint8_t>(number.integer);
+      if (*cursor == '\t') ++cursor;
+    }
+    if (read) alnum_[code].record = record;
+  }
+}
+
+std::string CompanyStore::AlphanumericNamesText() const {
+  std::map<Code, std::string> lines;
+  for (const auto& [code, entry] : alnum_) {
+    std::string name = entry.name;
+    if (previousAlnum_ && name == "*")
+      if (auto previous = previousAlnum_->find(code); previous != previousAlnum_->end() && !previous->second.name.empty())
+        name = previous->second.name;
+    if (!name.empty()) lines[code] = name;
+  }
+  return WriteCodeLines(lines);
+}
+
+std::string CompanyStore::AlphanumericProfileText() const {
+  std::map<Code, std::string> lines;
+  for (const auto& [code, entry] : alnum_) {
+    std::array<uint8_t, 4> record = entry.record;
+    if (previousAlnum_ && entry.name == "*")
+      if (auto previous = previousAlnum_->find(code); previous != previousAlnum_->end() && previous->second.record[0] != 0)
+        record = previous->second.record;
+    if (record == std::array<uint8_t, 4>{}) continue;
+    lines[code] = FormatString("%u\t%u\t%u\t%u", record[0], record[1], record[2], record[3]);
+  }
+  return WriteCodeLines(lines);
+}
+
+Code CompanyStore::NextRequestedAlphanumeric(Code after) const {
+  for (auto entry = after.IsNone() ? alnum_.begin() : alnum_.upper_bound(after); entry != alnum_.end(); ++entry)
+    if (entry->second.name == "*") return entry->first;
+  return Code();
+}
+
+std::vector<Code> CompanyStore::AlphanumericCodes() const {
+  std::vector<Code> codes;
+  for (const auto& [code, entry] : alnum_) codes.push_back(code);
+  return codes;
 }

@@ -1,11 +1,14 @@
 // The company store: per ticker, the company's name ("_coname.txt", 9000 lines)
 // and a 4-byte profile record ("_coprof.dat": market code, industry code, two
-// bytes kept as they are). Loaded at the start of a run, filled during it from
+// bytes kept as they are); those of the alphanumeric codes ("285A") in the
+// companion files "_coname_alnum.txt" and "_coprof_alnum.txt" (code_lines.h). Loaded at the start of a run, filled during it from
 // the lists, the quote pages and the report pages, and saved near its end (and
 // after each day, so that a run killed half-way loses nothing it learnt).
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -80,6 +83,9 @@ class CompanyStore : public CompanyLookup {
   uint8_t MarketOf(Code code) const override;
   uint8_t IndustryOf(Code code) const override;
 
+  // The alphanumeric codes the run knows of (from the companion files and
+  // the rows), in order.
+  std::vector<Code> AlphanumericCodes() const;
   // Whether the name table is loaded.
   bool NamesLoaded() const { return names_ != nullptr; }
   // The company's market byte to update, or null when the profile is not
@@ -128,6 +134,19 @@ class CompanyStore : public CompanyLookup {
   void Apply(Code code, const QuoteFacts& facts);
   // A requested name was answered (by a quote or a report page).
   void Answered(Code code);
+  // What the store keeps of an alphanumeric code.
+  struct Alphanumeric {
+    std::string name;                  // as a line of "_coname.txt"
+    std::array<uint8_t, 4> record{};   // as a record of "_coprof.dat"
+  };
+  // The companion files: read into `alnum_` (see LoadCompanyStore), and their
+  // texts as saved.
+  void ReadAlphanumericNames(const std::string& path, const std::string& text);
+  void ReadAlphanumericProfile(const std::string& text);
+  std::string AlphanumericNamesText() const;
+  std::string AlphanumericProfileText() const;
+  // The next alphanumeric code with a requested name after `after`, or Code().
+  Code NextRequestedAlphanumeric(Code after) const;
   // Writes a data file of the output directory whole and atomically; false
   // after reporting a failure.
   bool WriteOutputFile(const char* name, const std::string& contents) const;
@@ -145,6 +164,11 @@ class CompanyStore : public CompanyLookup {
   // In a re-fetch: what the files held before the run.
   std::unique_ptr<std::vector<std::string>> previousNames_;
   std::unique_ptr<uint8_t[]> previousProfile_;
+  std::map<Code, Alphanumeric> alnum_;  // the alphanumeric codes known to the run
+  std::unique_ptr<std::map<Code, Alphanumeric>> previousAlnum_;  // in a re-fetch
+  bool alnumNamesOnDisk_ = false;    // the companion files existed at the start
+  bool alnumProfileOnDisk_ = false;
+  Code alnumFetched_;  // the last alphanumeric code step 11 asked for
   TickerBits requestedAtLoad_;
   bool learntPending_ = false;
   SiteGate quoteSite_{"会社名"};

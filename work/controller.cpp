@@ -140,14 +140,16 @@ bool HoldForListChange(const OutputDir& output, FileLock& lock) {
 }  // namespace
 
 // The application's list changes only with the option (a text too long to
-// store is refused after it parsed).
+// store is refused after it parsed); the letters of its codes are stored upper
+// case.
 bool SavePortfolioList(OptionStore& options, UserLists& lists, const std::string& text) {
   TickerList parsed;
-  if (!ParseTickerListToSave(text.c_str(), parsed)) return false;
+  std::string stored;
+  if (!ParseTickerListToSave(text.c_str(), parsed, &stored)) return false;
   OutputDir output = OutputDirOf(options);
   FileLock lock;
   if (!HoldForListChange(output, lock)) return false;
-  if (!options.SetText(OptionKey::PortList, text)) return false;
+  if (!options.SetText(OptionKey::PortList, stored)) return false;
   lists.portfolio = parsed;
   output.RemoveSubdir("Port");
   return true;
@@ -155,11 +157,12 @@ bool SavePortfolioList(OptionStore& options, UserLists& lists, const std::string
 
 bool SaveIgnoreList(OptionStore& options, UserLists& lists, const std::string& text) {
   TickerList parsed;
-  if (!ParseTickerListToSave(text.c_str(), parsed)) return false;
+  std::string stored;
+  if (!ParseTickerListToSave(text.c_str(), parsed, &stored)) return false;
   OutputDir output = OutputDirOf(options);
   FileLock lock;
   if (!HoldForListChange(output, lock)) return false;
-  if (!options.SetText(OptionKey::IgnoreList, text)) return false;
+  if (!options.SetText(OptionKey::IgnoreList, stored)) return false;
   lists.ignoreList = parsed;
   for (const char* view : {"All", "Port", "Xls", "Indiv"}) output.RemoveSubdir(view);
   options.SetInt(OptionKey::LastUpdateIndiv, static_cast<int>(kNeverDate));

@@ -28,10 +28,8 @@ constexpr std::string_view kTickerCell = "<td id=\"ticker\">";
 template <typename Found>
 bool AnyTickerInRawText(std::string_view text, Found found) {
   for (size_t at = text.find(kTickerCell); at != std::string_view::npos; at = text.find(kTickerCell, at + 1)) {
-    std::string_view digits = text.substr(at + kTickerCell.size(), 4);
-    if (digits.size() == 4 && std::all_of(digits.begin(), digits.end(), IsAsciiDigit) &&
-        found(*Code::FromText(digits)))
-      return true;
+    std::optional<Code> code = Code::FromText(text.substr(at + kTickerCell.size(), 4));
+    if (code && found(*code)) return true;
   }
   return false;
 }
@@ -56,7 +54,10 @@ std::vector<std::unique_ptr<MarkupElement>> RawRowsOf(const OutputDir& output, C
   std::unique_ptr<MarkupDocument> document = ParseRawDay(std::move(text), table);
   if (!document) return rows;
   for (const MarkupElement* row : table->children())
-    if (RowTicker(*row) == code) rows.push_back(row->Clone());
+    if (RowTicker(*row) == code) {
+      rows.push_back(row->Clone());
+      JoinTickerPieces(*rows.back());
+    }
   return rows;
 }
 
@@ -74,13 +75,13 @@ OlderGroups OlderDaysOf(const OutputDir& output, Code code, uint32_t first, uint
 void ScanIndivPages(RunSelections& selections, const OutputDir& output) {
   TickerBits& present = selections.Indiv();
   present.reset();
-  // One directory listing instead of 8999 lookups: "NNNN.html".
+  // One directory listing instead of 8999 lookups: "NNNN.html", "285A.html".
   FileFinder finder;
   if (finder.Start((output.Subdir(kIndivDir) + "*.html").c_str(), FileFinder::kFiles)) {
     for (; !finder.IsFinished(); finder._Next()) {
       const std::string& name = finder.CurrentFindData().name;
-      if (name.size() != 9 || !std::all_of(name.begin(), name.begin() + 4, IsAsciiDigit)) continue;
-      AddTicker(present, *Code::FromText(std::string_view(name).substr(0, 4)));
+      std::optional<Code> code = Code::FromText(std::string_view(name).substr(0, 4));
+      if (name.size() == 9 && code) AddTicker(present, *code);
     }
   }
   selections.KeepPagesAtStart();
@@ -103,7 +104,7 @@ bool AddDayToIndivPages(const OutputDir& output, MarkupElement& table, uint32_t 
     }
     std::reverse(rows.begin(), rows.end());
     // Rows without a company code (read by the text method) have no page.
-    if (!ticker.Index() || (wanted && !wanted(ticker))) continue;
+    if (!ticker.IsCompany() || (wanted && !wanted(ticker))) continue;
     if (!AddDayToCompanyPage(output, ticker, date, std::move(rows), TodayDate(),
                              OlderDaysOf(output, ticker, periodStart, date)))
       written = false;

@@ -31,6 +31,7 @@ void MakeSchedulePage(View view, const char* title, const RunSettings& settings,
   inputs.title = title;
   inputs.settings = &settings.pages;
   inputs.slots = &schedules.Slots();
+  inputs.slotCodes = &schedules.SlotCodes();
   inputs.monthly = &schedules.Monthly();
   inputs.reported = &schedules.ReportedRows();
   inputs.monthlyReported = &schedules.MonthlyReportedRows();

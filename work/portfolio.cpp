@@ -69,16 +69,19 @@ void ScanXlsDirectory(RunSelections& selections, RunTrace& trace, const RunSetti
     return;
   }
   // One directory listing instead of 8999 lookups; the match is the same:
-  // four digits, then ".xls" and anything after it, ASCII case ignored.
+  // a code (four digits, or digits and letters such as "285A"), then ".xls"
+  // and anything after it, ASCII case ignored.
   FileFinder finder;
   if (!finder.Start((directory + "/*.*").c_str(), FileFinder::kFiles)) return;
   for (; !finder.IsFinished(); finder._Next()) {
     const std::string& name = finder.CurrentFindData().name;
-    if (name.size() < 8 || !std::all_of(name.begin(), name.begin() + 4, IsAsciiDigit)) continue;
-    std::string extension = name.substr(4, 4);
+    if (name.size() < 8) continue;
+    std::string code = name.substr(0, 4), extension = name.substr(4, 4);
+    for (char& c : code) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
     LowerCaseInPlace(extension);
-    if (extension != ".xls") continue;
-    AddTicker(*selections.Xls(), *Code::FromText(std::string_view(name).substr(0, 4)));
+    std::optional<Code> ticker = Code::FromText(code);
+    if (extension != ".xls" || !ticker) continue;
+    AddTicker(*selections.Xls(), *ticker);
   }
 }
 

@@ -65,8 +65,10 @@ DayWork WorkOfDay(uint32_t date, uint32_t indivFrom, RunSelections& selections, 
 
 void RemoveIgnoredRows(const RunSelections& selections, MarkupElement& table) {
   std::vector<const MarkupElement*> ignored;
-  for (const MarkupElement* row : table.children())
+  for (MarkupElement* row : table.children()) {
+    JoinTickerPieces(*row);
     if (selections.IgnoredInRun(RowTicker(*row))) ignored.push_back(row);
+  }
   for (const MarkupElement* row : ignored) table.RemoveChild(row);
 }
 
@@ -78,6 +80,12 @@ int FirstIntOf(const MarkupElement& row, const char* id) {
   }
   const MarkupText* text = cell->FirstText();
   return text ? text->IntValue() : 0;
+}
+
+// The company of a row: an alphanumeric code, or the number of its ticker cell.
+Code CodeOfRow(const MarkupElement& row) {
+  Code code = RowTicker(row);
+  return code.IsNumeric() ? Code(FirstIntOf(row, "ticker")) : code;
 }
 
 // The market of a row from its market cell. A professional-market company
@@ -112,7 +120,7 @@ void RowPass(RunSelections& selections, CompanyStore& companies, MarkupElement& 
   bool names = companies.NamesLoaded() && fullNames;
   if (!selections.IndivKnown() && !names) return;
   for (MarkupElement* row : table.children()) {
-    Code ticker(FirstIntOf(*row, "ticker"));
+    Code ticker = CodeOfRow(*row);
     if (!work.Empty() && selections.IndivKnown()) {
       if (work.companyPages == CompanyPageWork::kAll ||
           (work.companyPages == CompanyPageWork::kMissingOnly && selections.PageMissingAtStart(ticker)))

@@ -48,12 +48,35 @@ bool RowCells(const MarkupDocument& document, std::vector<const MarkupElement*>&
   return true;
 }
 
+// The pieces of a cell's text up to the first blank, joined ("285A0", which
+// the parser reads as "285" and "A0"); at most 16 bytes.
+std::string LeadingWord(const MarkupElement& cell) {
+  std::string word;
+  for (const MarkupText* text : cell.texts()) {
+    word.append(text->text());
+    if (word.size() >= 16 || text->spaceAfter() || text->newlineAfter()) break;
+  }
+  return word.substr(0, 16);
+}
+
+// The company of a code cell: the four characters before the "0" of a
+// five-character cell, or as a number a tenth of its first number; nothing
+// (after telling the caller) for a cell that names no company.
+std::optional<Code> CodeOfCell(const ListRowContext& context, const MarkupElement& cell) {
+  std::string word = LeadingWord(cell);
+  if (std::optional<Code> code = CodeFromListCell(word)) return code;
+  const MarkupText* first = cell.FirstText();
+  int number = (first ? first->IntValue() : 0) / 10;
+  if (number >= 1000) return Code(number);
+  if (context.noCode) context.noCode(word);
+  return std::nullopt;
+}
+
 void WriteRowFromTree(const ListRowContext& context, ByteOutput& out, const std::vector<const MarkupElement*>& cells) {
   const MarkupElement* timeCell = cells[0];
-  const MarkupText* code = cells[1]->FirstText();
-  int number = (code ? code->IntValue() : 0) / 10;
-  if (number < 1000) return;
-  Code ticker(number);
+  std::optional<Code> code = CodeOfCell(context, *cells[1]);
+  if (!code) return;
+  Code ticker = *code;
   // A code of 10000..10009 gives ticker 1000: written, but it has no profile record.
   uint8_t* marketByte = context.marketByte ? context.marketByte(ticker) : nullptr;
   const MarkupElement* place = cells[cells.size() - 2];
@@ -101,6 +124,12 @@ void WriteRowFromText(const ListRowContext& context, ByteOutput& out, std::strin
   for (size_t at = copy.find('>'); at != std::string::npos && items < 2; at = copy.find('>', at)) {
     ++at;
     if (at >= copy.size() || copy[at] == '<') continue;
+    if (std::optional<Code> code = CodeFromListCell(std::string_view(copy).substr(at, 5));
+        code && !code->IsNumeric() && (at + 5 == copy.size() || copy[at + 5] == '<')) {
+      ticker = *code;
+      at += 5;
+      continue;
+    }
     if (IsAsciiDigit(copy[at])) {
       const char* cursor = copy.c_str() + at;
       NumberSlot number;

@@ -20,6 +20,9 @@ struct ListRowContext {
   std::function<uint8_t*(Code code)> marketByte;
   // Told of each row that did not parse and went through the text method.
   std::function<void()> readAsText;
+  // Told of each parsed row dropped because its code cell names no company,
+  // with the cell's first word (at most 16 bytes, as the page has it).
+  std::function<void(std::string_view cell)> noCode;
 };
 
 // Finds every row of a Shift_JIS list page that holds a time mark (two digits,
@@ -28,6 +31,8 @@ struct ListRowContext {
 // first). A parsed row gives its time, ticker, whole name, market, link and
 // whole title, the name's and title's pieces joined by one blank where the page
 // had a blank or a line break between them; a row that does not parse is read
-// from its text without blanks; a row whose code is below 10000 is dropped.
+// from its text without blanks. A code cell is five characters, the company's
+// code and a "0" ("72030", "285A0"); a parsed row whose code cell is neither
+// that nor a number of 10000 or more is dropped (and told to `noCode`).
 // Returns how many rows were found, kept or dropped.
 int ExtractListRows(std::string_view pageText, const ListRowContext& context, ByteOutput& out);

@@ -149,9 +149,11 @@ int NumberOf(const MarkupAttribute* attribute) {
 // The monthly entries of the top-level elements of a document.
 void AppendMonthly(const MarkupDocument& document, uint32_t today, std::vector<MonthlyEntry>& list) {
   for (const MarkupElement* element : document.children()) {
-    Code ticker(NumberOf(element->FindAttribute("ticker")));
+    const MarkupAttribute* code = element->FindAttribute("ticker");
+    std::optional<Code> alphanumeric = code ? Code::FromText(code->text()) : std::nullopt;
+    Code ticker = alphanumeric && !alphanumeric->IsNumeric() ? *alphanumeric : Code(NumberOf(code));
     int d = NumberOf(element->FindAttribute("date"));
-    if (!ticker.Index()) continue;
+    if (!ticker.IsCompany()) continue;
     int year = DateYear(today), month = DateMonth(today);
     if (d < DateDay(today) && ++month > 12) month = 1, ++year;  // the day has passed: next month
     uint32_t date = MakeDate(year, month, d);
@@ -184,27 +186,34 @@ std::vector<MonthlyEntry> ReadMonthlyList(const std::string& text, uint32_t toda
 }
 
 Turn ScheduleStore::FetchNextSchedule(CompanyStore& companies, HttpDownloader& downloader, RunTrace& trace) {
-  while (fetchCursor_ < kTickerCount && !request_.test(static_cast<size_t>(fetchCursor_))) ++fetchCursor_;
-  if (fetchCursor_ >= kTickerCount) {
+  // The numeric codes by their bits, then the alphanumeric ones in order.
+  int end = kTickerCount + static_cast<int>(alnumRequests_.size());
+  auto requested = [&](int at) { return at >= kTickerCount || request_.test(static_cast<size_t>(at)); };
+  auto codeAt = [&](int at) {
+    return at < kTickerCount ? Code::AtIndex(static_cast<size_t>(at)) : alnumRequests_[static_cast<size_t>(at - kTickerCount)];
+  };
+  while (fetchCursor_ < end && !requested(fetchCursor_)) ++fetchCursor_;
+  if (fetchCursor_ >= end) {
     downloadsMade_ = failed_ == 0;
     return Turn::kDone;
   }
   if (!reportSite_.Asking()) {
     // The site is not asked again in this run: the rest keep their entries
     // and are asked for at the next due run.
-    for (int rest = fetchCursor_; rest < kTickerCount; ++rest)
-      if (request_.test(static_cast<size_t>(rest))) KeepPrevious(static_cast<size_t>(rest));
-    fetchCursor_ = kTickerCount;
+    for (int rest = fetchCursor_; rest < end; ++rest)
+      if (requested(rest)) KeepPrevious(*SlotOf(codeAt(rest), true));
+    fetchCursor_ = end;
     downloadsMade_ = false;
     return Turn::kDone;
   }
-  Code ticker = Code::AtIndex(static_cast<size_t>(fetchCursor_));
+  Code ticker = codeAt(fetchCursor_);
+  size_t slot = *SlotOf(ticker, true);
   std::string url = settings_.sites.ReportPage(ticker);
   trace.Log(2, "download & check schedule html(%s)\n", ticker.Text().c_str());
   FetchedPage answer = FetchPage(downloader, url);
   // Only a page of the site answered with 200 counts; anything else leaves
   // the entry as it was.
-  ScheduleEntry& entry = slots_[static_cast<size_t>(fetchCursor_)][0];
+  ScheduleEntry& entry = slots_[slot][0];
   ScheduleEntry read = entry;
   ReportOutcome outcome = ReportOutcome::kNotAReportPage;
   if (answer.IsPage())
@@ -217,7 +226,7 @@ Turn ScheduleStore::FetchNextSchedule(CompanyStore& companies, HttpDownloader& d
     companies.TakeNameFromReportPage(ticker, answer.text);
   } else {
     ++failed_;
-    KeepPrevious(static_cast<size_t>(fetchCursor_));
+    KeepPrevious(slot);
     if (outcome == ReportOutcome::kRefused || answer.IsRefusal())
       reportSite_.Refused(url, answer.IsRefusal() ? answer.status : 200, trace);
     else

@@ -1,12 +1,15 @@
 #include "work/schedule_store.h"
 
 #include <algorithm>
+#include <set>
 
+#include "markup/text.h"
 #include "pages/output.h"
 #include "platform/dates.h"
 #include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "settings/markets.h"
+#include "work/code_lines.h"
 #include "work/company_store.h"
 #include "work/run_settings.h"
 #include "work/run_trace.h"
@@ -48,8 +51,8 @@ void ReadTable(const std::string& bytes, std::vector<ScheduleSlot>& slots) {
 std::string WriteTable(const std::vector<ScheduleSlot>& slots) {
   std::string bytes;
   bytes.reserve(kTableBytes);
-  for (const ScheduleSlot& slot : slots) {
-    for (const ScheduleEntry& entry : slot) {
+  for (size_t index = 0; index < kTickerCount && index < slots.size(); ++index) {
+    for (const ScheduleEntry& entry : slots[index]) {
       Put32(bytes, entry.date);
       Put16(bytes, static_cast<uint16_t>(entry.time));
       Put16(bytes, entry.flags);
@@ -69,9 +72,60 @@ bool WeekdayPassed(uint32_t today, uint32_t last, int weekday) {
 
 }  // namespace
 
+std::optional<size_t> ScheduleStore::SlotOf(Code code, bool make) {
+  if (!Loaded()) return std::nullopt;
+  if (code.IsNumeric()) return code.Index();
+  if (auto slot = alnumSlots_.find(code); slot != alnumSlots_.end()) return slot->second;
+  if (!make) return std::nullopt;
+  slots_.emplace_back();
+  slotCodes_.push_back(code);
+  return alnumSlots_[code] = slots_.size() - 1;
+}
+
+Code ScheduleStore::CodeOfSlot(size_t index) const {
+  return index < kTickerCount ? Code::AtIndex(index) : slotCodes_[index - kTickerCount];
+}
+
 ScheduleEntry* ScheduleStore::EntryOf(Code code) {
-  std::optional<size_t> index = code.Index();
-  return index && Loaded() ? &slots_[*index][0] : nullptr;
+  std::optional<size_t> index = SlotOf(code, false);
+  return index ? &slots_[*index][0] : nullptr;
+}
+
+void ScheduleStore::ReadAlphanumericSlots(const std::string& text) {
+  unsigned bad = 0;
+  for (const auto& [code, fields] : ReadCodeLines(text, bad)) {
+    // Five entries "date,time,flags" after a tab each, decimal; a line that
+    // does not read leaves the code without a slot, to be fetched again.
+    ScheduleSlot slot;
+    const char* cursor = fields.c_str();
+    bool read = true;
+    for (size_t i = 0; i < slot.size() && read; ++i) {
+      NumberSlot date, time, flags;
+      read = ReadNumber(cursor, &date) == kIntegerNumber && *cursor++ == ',' &&
+             ReadNumber(cursor, &time) == kIntegerNumber && *cursor++ == ',' &&
+             ReadNumber(cursor, &flags) == kIntegerNumber && *cursor == (i + 1 < slot.size() ? '\t' : '\0') &&
+             date.integer >= 0 && time.integer >= -32768 && time.integer <= 32767 && flags.integer >= 0 &&
+             flags.integer <= 0xFFFF;
+      if (*cursor == '\t') ++cursor;
+      slot[i] = {static_cast<uint32_t>(date.integer), static_cast<int16_t>(time.integer),
+                 static_cast<uint16_t>(flags.integer)};
+    }
+    if (read) slots_[*SlotOf(code, true)] = slot;
+  }
+}
+
+std::string ScheduleStore::AlphanumericSlotsText() const {
+  std::map<Code, std::string> lines;
+  for (size_t index = kTickerCount; index < slots_.size(); ++index) {
+    const ScheduleSlot& slot = slots_[index];
+    if (std::all_of(slot.begin(), slot.end(), [](const ScheduleEntry& e) { return e.date == 0 && e.time == 0 && e.flags == 0; }))
+      continue;
+    std::string fields;
+    for (const ScheduleEntry& entry : slot)
+      fields += FormatString("%s%u,%d,%u", fields.empty() ? "" : "\t", entry.date, entry.time, entry.flags);
+    lines[CodeOfSlot(index)] = fields;
+  }
+  return WriteCodeLines(lines);
 }
 
 void ScheduleStore::LoadMonthlyList(RunTrace& trace) {
@@ -101,7 +155,11 @@ void ScheduleStore::DecideScheduleWork(bool displayOptionsChanged) {
 
 void ScheduleStore::LoadScheduleStore() {
   slots_.assign(kTickerCount, ScheduleSlot{});
+  slotCodes_.clear();
+  alnumSlots_.clear();
   std::string path = settings_.output.File(kScheduleFile);
+  std::string companion = settings_.output.File(kAlphanumericScheduleFile);
+  alnumOnDisk_ = FileEntry(companion.c_str()).ExistsPath();
   if (settings_.schedules.fileVersion != 2 || !FileEntry(path.c_str()).ExistsPath()) return;
   std::string bytes;
   if (!ReadAll(path.c_str(), bytes) || bytes.empty()) {
@@ -109,8 +167,10 @@ void ScheduleStore::LoadScheduleStore() {
     return;
   }
   ReadTable(bytes, slots_);
+  std::string text;
+  if (alnumOnDisk_ && ReadAll(companion.c_str(), text)) ReadAlphanumericSlots(text);
   // What a re-fetch clears comes back for a company whose page cannot be had.
-  if (refetch_ != 0) previousNext_.assign(kTickerCount, ScheduleEntry{});
+  if (refetch_ != 0) previousNext_.assign(slots_.size(), ScheduleEntry{});
   for (size_t i = 0; i < slots_.size(); ++i) {
     ScheduleSlot& slot = slots_[i];
     int status = slot[0].Status();
@@ -142,54 +202,65 @@ bool ScheduleStore::SelectScheduleDownloads(const RunSelections& selections, Com
   request_.reset();
   if (!Loaded()) LoadScheduleStore();
   trace.Log(2, "check schedule need\n");
-  uint32_t today = TodayDate();
-  bool recheckEmpty = settings_.schedules.recheckEmpty;
-  bool recheckVague = settings_.schedules.recheckVague;
-  uint32_t vagueHorizon = AddDays(today, settings_.schedules.recheckVagueDays);
-  for (int number = kFirstTicker; number <= kLastTicker; ++number) {
-    Code ticker(number);
-    if (selections.HasIgnoreList() && selections.Ignored(ticker)) continue;
-    if (!views_.Has(View::kAll) && !(views_.Has(View::kPort) && selections.InPortfolio(ticker)) &&
-        !(views_.Has(View::kXls) && selections.HasXls(ticker)))
-      continue;
-    ScheduleSlot& slot = slots_[*ticker.Index()];
-    ScheduleEntry& entry = slot[0];
-    if (companies.Loaded() && IsEtf(companies.IndustryOf(ticker))) {
-      entry.date = kNoDate;
-      entry.SetQuarter(0);
-      entry.SetStatus(kScheduleNone);
-      dirty_ = true;
-      continue;
-    }
-    // A vacant number's date is the day of its next check, and an ETF has
-    // none: neither is ever an announcement to rotate.
-    int status = entry.Status();
-    bool noCompany = status == kScheduleVacant || status == kScheduleNone;
-    if (!noCompany && entry.date != 0 && entry.date < today && entry.time != 0) {
-      Rotate(slot);  // announced
-      continue;
-    }
-    if (!noCompany && entry.date != 0 && entry.date <= AddDays(today, -31)) {
-      entry.time = 2359;  // long past without a disclosure: taken as announced
-      entry.SetStatus(kScheduleExact);
-      Rotate(slot);
-      continue;
-    }
-    if (noCompany && !recheckEmpty) continue;
-    if (!fetch_) continue;
-    if (entry.date != 0) {
-      if (!entry.Vague() && (entry.date > today || slot[1].date > AddDays(today, -45))) continue;
-      if (entry.Vague() && (!recheckVague || entry.date > vagueHorizon)) continue;
-    }
-    AddTicker(request_, ticker);
-    companies.RequestName(ticker);
-  }
+  for (int number = kFirstTicker; number <= kLastTicker; ++number) ConsiderDownload(Code(number), selections, companies);
+  // The alphanumeric codes the run knows of: stored, met in the rows, or on a list.
+  std::set<Code> alphanumeric(slotCodes_.begin(), slotCodes_.end());
+  for (Code code : companies.AlphanumericCodes()) alphanumeric.insert(code);
+  if (selections.HasPortfolio())
+    for (Code code : selections.PortfolioList().Alphanumeric()) alphanumeric.insert(code);
+  if (selections.Xls()) alphanumeric.insert(selections.Xls()->Alphanumeric().begin(), selections.Xls()->Alphanumeric().end());
+  for (Code code : alphanumeric) ConsiderDownload(code, selections, companies);
+  alnumRequests_.assign(request_.Alphanumeric().begin(), request_.Alphanumeric().end());
   toFetch_ = static_cast<uint32_t>(request_.count());
   fetchCursor_ = 0;
   fetched_ = 0;
   failed_ = 0;
   downloadsMade_ = fetch_ && toFetch_ == 0;
   return toFetch_ > 0;
+}
+
+void ScheduleStore::ConsiderDownload(Code ticker, const RunSelections& selections, CompanyStore& companies) {
+  uint32_t today = TodayDate();
+  bool recheckEmpty = settings_.schedules.recheckEmpty;
+  bool recheckVague = settings_.schedules.recheckVague;
+  uint32_t vagueHorizon = AddDays(today, settings_.schedules.recheckVagueDays);
+  if (selections.HasIgnoreList() && selections.Ignored(ticker)) return;
+  if (!views_.Has(View::kAll) && !(views_.Has(View::kPort) && selections.InPortfolio(ticker)) &&
+      !(views_.Has(View::kXls) && selections.HasXls(ticker)))
+    return;
+  std::optional<size_t> index = SlotOf(ticker, true);
+  if (!index) return;
+  ScheduleSlot& slot = slots_[*index];
+  ScheduleEntry& entry = slot[0];
+  if (companies.Loaded() && IsEtf(companies.IndustryOf(ticker))) {
+    entry.date = kNoDate;
+    entry.SetQuarter(0);
+    entry.SetStatus(kScheduleNone);
+    dirty_ = true;
+    return;
+  }
+  // A vacant number's date is the day of its next check, and an ETF has
+  // none: neither is ever an announcement to rotate.
+  int status = entry.Status();
+  bool noCompany = status == kScheduleVacant || status == kScheduleNone;
+  if (!noCompany && entry.date != 0 && entry.date < today && entry.time != 0) {
+    Rotate(slot);  // announced
+    return;
+  }
+  if (!noCompany && entry.date != 0 && entry.date <= AddDays(today, -31)) {
+    entry.time = 2359;  // long past without a disclosure: taken as announced
+    entry.SetStatus(kScheduleExact);
+    Rotate(slot);
+    return;
+  }
+  if (noCompany && !recheckEmpty) return;
+  if (!fetch_) return;
+  if (entry.date != 0) {
+    if (!entry.Vague() && (entry.date > today || slot[1].date > AddDays(today, -45))) return;
+    if (entry.Vague() && (!recheckVague || entry.date > vagueHorizon)) return;
+  }
+  AddTicker(request_, ticker);
+  companies.RequestName(ticker);
 }
 
 namespace {
@@ -218,7 +289,7 @@ bool HasRowOf(const std::vector<AnnouncedRow>& rows, Code code) {
 void ScheduleStore::RecordAnnouncement(Code code, int time, uint32_t date) {
   if (!Loaded()) LoadScheduleStore();
   ScheduleEntry* entry = EntryOf(code);
-  if (!entry || !AnnouncesNext(slots_[*code.Index()], date)) return;
+  if (!entry || !AnnouncesNext(slots_[*SlotOf(code, false)], date)) return;
   if (entry->time == 0) pagesNeeded_ = true;
   entry->time = static_cast<int16_t>(time);
   if (entry->Vague()) {
@@ -231,7 +302,7 @@ void ScheduleStore::RecordAnnouncement(Code code, int time, uint32_t date) {
 void ScheduleStore::AddAnnouncedRow(int kind, Code code, int time, uint32_t date, const MarkupElement& titleCell) {
   if (kind == 1) {
     ScheduleEntry* entry = EntryOf(code);
-    if (!entry || !AnnouncesNext(slots_[*code.Index()], date) || HasRowOf(reported_, code)) return;
+    if (!entry || !AnnouncesNext(slots_[*SlotOf(code, false)], date) || HasRowOf(reported_, code)) return;
     reported_.push_back({code, titleCell.Clone()});
     return;
   }
@@ -260,6 +331,14 @@ void ScheduleStore::SaveChanges() {
   if (!Loaded() || !dirty_) return;
   FilePath path;
   if (!path.SetPath(settings_.output.File(kScheduleFile).c_str())) return;
+  // A store without alphanumeric codes gets no companion file.
+  std::string alphanumeric = AlphanumericSlotsText();
+  bool companion = alnumOnDisk_ || !alphanumeric.empty();
+  FilePath companionPath;
+  if (companion && (!companionPath.SetPath(settings_.output.File(kAlphanumericScheduleFile).c_str()) ||
+                    !ReplaceFileContents(companionPath, alphanumeric)))
+    return;
+  alnumOnDisk_ = companion;
   if (!ReplaceFileContents(path, WriteTable(slots_))) return;
   dirty_ = false;
   status_.SetScheduleFileVersion();
@@ -270,4 +349,7 @@ void ScheduleStore::Release() {
   monthlyReported_.clear();
   monthly_.clear();
   slots_.clear();
+  slotCodes_.clear();
+  alnumSlots_.clear();
+  alnumRequests_.clear();
 }

@@ -1,10 +1,12 @@
 // The schedule store: per ticker the expected date of the next earnings
 // announcement and the last four ("_schedule.dat", 9000 slots of 5 entries of
-// 8 bytes), the user's monthly list ("_monthly.txt"), what this run decided to
+// 8 bytes; those of the alphanumeric codes in "_schedule_alnum.txt"), the
+// user's monthly list ("_monthly.txt"), what this run decided to
 // download and rebuild, and the announcements seen in the converted days.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -97,7 +99,10 @@ class ScheduleStore {
   bool WorkDue() const { return !views_.Empty() && (fetch_ || pagesNeeded_); }
 
   // What the schedule pages read.
+  // The slots of the numeric codes (9000), then those of the alphanumeric
+  // codes in SlotCodes().
   const std::vector<ScheduleSlot>& Slots() const { return slots_; }
+  const std::vector<Code>& SlotCodes() const { return slotCodes_; }
   const std::vector<MonthlyEntry>& Monthly() const { return monthly_; }
   const std::vector<AnnouncedRow>& ReportedRows() const { return reported_; }
   const std::vector<AnnouncedRow>& MonthlyReportedRows() const { return monthlyReported_; }
@@ -106,7 +111,18 @@ class ScheduleStore {
   void Release();
 
  private:
+  // The slot index of a code: its table index, or the slot of an alphanumeric
+  // code (made when `make`); nothing for a code without one.
+  std::optional<size_t> SlotOf(Code code, bool make);
+  // The code of a slot index.
+  Code CodeOfSlot(size_t index) const;
+  // Reads "_schedule_alnum.txt" into slots of their own.
+  void ReadAlphanumericSlots(const std::string& text);
+  std::string AlphanumericSlotsText() const;
   ScheduleEntry* EntryOf(Code code);
+  // Step 6 for one code: rotates an announced entry, marks an ETF, and
+  // requests the page when the entry is due.
+  void ConsiderDownload(Code ticker, const RunSelections& selections, CompanyStore& companies);
   // A picked ticker whose page could not be had: counted as pending, and in a
   // re-fetch its entry 0 is what the file held.
   void KeepPrevious(size_t index);
@@ -122,7 +138,11 @@ class ScheduleStore {
   bool dirty_ = false;  // changed since the last write
   bool downloadsMade_ = false;  // the due downloads were made, every one of them
   uint32_t failed_ = 0;         // downloads of this run that failed
-  std::vector<ScheduleSlot> slots_;  // 9000 when loaded
+  std::vector<ScheduleSlot> slots_;  // 9000 and the alphanumeric codes' when loaded
+  std::vector<Code> slotCodes_;      // the alphanumeric codes of the slots after the 9000
+  std::map<Code, size_t> alnumSlots_;  // their slot indexes
+  bool alnumOnDisk_ = false;  // "_schedule_alnum.txt" existed at the start
+  std::vector<Code> alnumRequests_;  // the alphanumeric codes to fetch, in order
   std::vector<ScheduleEntry> previousNext_;  // in a re-fetch: entry 0 as the file held it
   TickerBits request_;
   int fetchCursor_ = 0;

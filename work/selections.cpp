@@ -3,7 +3,7 @@
 #include "work/run_settings.h"
 #include "work/run_trace.h"
 
-bool RunSelections::InPortfolio(Code code) const { return code.Number() > 0 && lists_.portfolio.Contains(code); }
+bool RunSelections::InPortfolio(Code code) const { return (!code.IsNumeric() || code.Number() > 0) && lists_.portfolio.Contains(code); }
 
 bool RunSelections::IgnoredInRun(Code code) const {
   return settings_.ignoreListOn && HasIgnoreList() && Ignored(code);

@@ -22,6 +22,7 @@ class RunSelections {
 
   // The application's portfolio (replaced by the web portfolio step).
   TickerList& Portfolio() { return lists_.portfolio; }
+  const TickerList& PortfolioList() const { return lists_.portfolio; }
   // Whether a portfolio is held / contains the ticker.
   bool HasPortfolio() const { return lists_.portfolio.Present(); }
   bool InPortfolio(Code code) const;

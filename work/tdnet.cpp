@@ -81,6 +81,11 @@ int ExtractRows(RawDay& day, CompanyStore& companies, RunTrace& trace, const Run
   context.baseUrl = settings.sites.tdnetBase;
   context.marketByte = [&companies](Code code) { return companies.MarketByte(code); };
   context.readAsText = [&trace] { trace.Log(2, "analyze by manualy\n"); };
+  context.noCode = [&trace](std::string_view cell) {
+    std::string shown;
+    for (char c : cell) shown += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
+    trace.Log(1, "row dropped: no company code in <%s>\n", shown.c_str());
+  };
   RawDayOutput out(day);
   return ExtractListRows(day.pageText, context, out);
 }

@@ -20,11 +20,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   std::string text(reinterpret_cast<const char*>(data), size);
   TickerList list;
-  if (ParseTickerList(text.c_str(), list) && list.Present()) {
-    const uint16_t* codes = list.Data();
-    list.Contains(codes[0]);
+  if (ParseTickerList(text.c_str(), list) && list.Data()) list.Contains(list.Data()[0]);
+  // A saved text (its codes upper case) reads back as the same list.
+  std::string stored;
+  if (ParseTickerListToSave(text.c_str(), list, &stored)) {
+    TickerList again;
+    if (!ParseTickerListToSave(stored.c_str(), again) || again.Alphanumeric() != list.Alphanumeric() ||
+        (again.Data() == nullptr) != (list.Data() == nullptr))
+      std::abort();
   }
-  ParseTickerListToSave(text.c_str(), list);
   std::vector<std::string> keywords = SplitKeywords(text);
   for (const std::string& keyword : keywords)
     if (keyword.find_first_of("\r\n,") != std::string::npos) std::abort();

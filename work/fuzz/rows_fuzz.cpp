@@ -7,7 +7,9 @@
 
 #include "platform/diagnostics.h"
 #include "platform/encoding.h"
+#include "markup/tree.h"
 #include "pages/page_parser.h"
+#include "pages/rows.h"
 #include "work/row_extract.h"
 
 namespace {
@@ -21,11 +23,20 @@ void Extract(std::string_view page) {
     std::optional<size_t> index = code.Index();
     return index ? &markets[*index] : nullptr;
   };
+  context.noCode = [](std::string_view) {};
   StringOutput out;
   ExtractListRows(page, context, out);
   PageParser parser;
   parser.quiet = true;
-  parser.Parse("<table>" + out.text + "</table>");
+  std::unique_ptr<MarkupDocument> document = parser.Parse("<table>" + out.text + "</table>");
+  // The codes read back, and the pieces of an alphanumeric one joined.
+  MarkupElement* table = document ? document->FindChild("table", true) : nullptr;
+  for (size_t i = 0; table && i < table->children().size(); ++i) {
+    MarkupElement& row = *table->children()[i];
+    Code code = RowTicker(row);
+    JoinTickerPieces(row);
+    if (RowTicker(row) != code) __builtin_trap();
+  }
 }
 
 }  // namespace
