@@ -32,7 +32,7 @@ enum MainControl : int {
   kProgressLine = 1, kAboutButton, kSummaryPortBox, kOpenPortButton, kSummaryXlsBox, kOpenXlsButton,
   kSummaryAllBox, kOpenAllButton, kSummaryTargetsFrame, kPeriodGroup, kPeriodFirstEdit, kPeriodDashLabel,
   kPeriodLastEdit, kPeriodFrame, kIgnoreTitlesBox, kEditIgnoreTitlesButton, kKeywordsBox, kEditKeywordsButton,
-  kSummaryRemakeBox, kSummaryFrame, kTickerPagesBox, kTickerRemakeBox, kTickerFrame, kSchedulePagesBox,
+  kSummaryRemakeBox, kAtomFeedBox, kSummaryFrame, kTickerPagesBox, kTickerRemakeBox, kTickerFrame, kSchedulePagesBox,
   kSchedulePortBox, kOpenPortScheduleButton, kScheduleXlsBox, kOpenXlsScheduleButton, kScheduleAllBox,
   kOpenAllScheduleButton, kScheduleTargetsFrame, kCycleGroup, kCycleDaysEdit, kCycleWeekdayEdit, kCycleFrame,
   kRecheckVagueBox, kRecheckVagueDaysEdit, kRecheckUnusedBox, kRecheckUnusedDaysEdit, kMarketHoursBox,
@@ -42,7 +42,7 @@ enum MainControl : int {
   kHideEtfBox, kHideFrame, kLinkYahooBox, kLinkIfisBox, kLinkGmoBox, kGmoServerEdit, kLinkKComBox,
   kLinkSbiBox, kLinksFrame, kMergeSameTimeBox, kHighlightPortfolioBox, kAddMarketBox, kAddIndustryBox,
   kTableFrame, kFullNamesBox, kDetailedMarketBox, kRefetchNamesBox, kNamesFrame, kCommonFrame,
-  kHtmlPathButton, kXlsPathButton, kRunButton, kCancelButton,
+  kHtmlPathButton, kXlsPathButton, kOpenOutputButton, kRunButton, kCancelButton,
 };
 constexpr int kLastControl = kCancelButton;
 
@@ -195,6 +195,8 @@ class MainWindow : public DialogWindow {
   void CommitDaysOrPutBack(const ControlRow& row);
   void CommitWeekday(const ControlRow& row);
   void OpenPage(const ControlRow& row);
+  // Opens the output directory (HtmlDataDir) in the system's file browser.
+  void OpenOutputDirectory(const ControlRow& row);
   void OpenAbout(const ControlRow& row);
   void ChooseHtmlPath(const ControlRow& row);
   void ChooseXlsPath(const ControlRow& row);

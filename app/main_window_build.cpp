@@ -11,7 +11,7 @@
 namespace {
 
 constexpr int kClientWidth = 545;
-constexpr int kClientHeight = 682;
+constexpr int kClientHeight = 702;
 constexpr int kMargin = 5;
 // "開く" ends where the period items end, so the right column clears the left one.
 constexpr int kOpenGap = 235 - 130 - 50;
@@ -153,6 +153,7 @@ void MainWindow::BuildSummaryFrame() {
   Add(kKeywordsBox, layout_.Below(190, 20));
   Add(kEditKeywordsButton, layout_.Right(50, 18, kEditGap));
   Add(kSummaryRemakeBox, layout_.Below(190, 20));
+  Add(kAtomFeedBox, layout_.Below(190, 20));
   Add(kSummaryFrame, layout_.CloseFrame());
 }
 
@@ -258,6 +259,7 @@ void MainWindow::BuildBottomRow() {
   layout_.MoveTo(kMargin, top);
   Add(kHtmlPathButton, layout_.Below(115, 20));
   Add(kXlsPathButton, layout_.Right(115, 20, 5));
+  Add(kOpenOutputButton, layout_.Right(100, 20, 5));
   int run = kClientWidth - kMargin - 80 - 10 - 80;
   Add(kRunButton, RECT{run, top, run + 80, top + 20});
   Add(kCancelButton, RECT{run + 90, top, run + 170, top + 20});
