@@ -71,7 +71,7 @@ for path in sorted(glob.glob(os.path.join(out, "out/Raw/*.html")), reverse=True)
         hh, mm, code, name, market, url, title = m.groups()
         plain = lambda s: re.sub(r"[\x00-\x1f]", " ", html.unescape(s))
         day_rows.append({"date": f"{day[:4]}-{day[4:6]}-{day[6:]}", "time": f"{hh}:{mm}", "code": code,
-                     "tdnet_code": code + "0", "name": plain(name), "place": market, "title": plain(title),
+                     "tdnet_code": code + "0", "name": plain(name), "place": "" if market == "？" else market, "title": plain(title),
                      "pdf_url": html.unescape(url), "document_id": os.path.basename(url)[:-4]})
     rows += sorted(day_rows, key=lambda r: r["time"], reverse=True)
 raw = open(os.path.join(out, "export.csv"), "rb").read()
@@ -87,6 +87,8 @@ hostile = [r for r in records if r["date"] == "2024-03-22"]
 assert hostile[0]["title"] == 'M&A, "合併" と <再編> のお知らせ', hostile[0]["title"]
 assert hostile[1]["title"] == "ＩＦＲＳ決算  短信,第3四半期 修正", hostile[1]["title"]
 PY
+(cd "$out" && v export --from 20240322 --to 20240322 --out relative.csv) && [ -s "$out/relative.csv" ] ||
+  fail "export --out does not take a relative file from the current directory"
 v export --from 20240322 --to 20240322 --format jsonl --view port >"$out/port.jsonl" || fail "export --view port"
 [ "$(wc -l <"$out/port.jsonl")" = 2 ] || fail "export --view port: $(cat "$out/port.jsonl")"
 

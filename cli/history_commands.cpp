@@ -77,7 +77,7 @@ int ParseExportArguments(const std::vector<std::string>& arguments, HistoryArgum
       else return UsageError("--format needs csv or jsonl");
     } else if (name == "--out") {
       if (!hasValue || arguments[i + 1].empty()) return UsageError("--out needs a file");
-      parsed.out = arguments[++i];
+      parsed.out = FromCurrentDirectory(arguments[++i]);
     } else if (name == "--bom") {
       parsed.bom = true;
     } else {
@@ -119,7 +119,8 @@ bool OutputFileWritable(const std::string& path) {
 void ShowExportProgress(size_t done, size_t days, size_t records, uint32_t date) {
   if (days < 40 || (done % 20 != 0 && done != days)) return;
   bool terminal = ErrorIsTerminal();
-  PrintError(FormatString("export: %u (%zu/%zu days, %zu records)%s", date, done, days, records,
+  PrintError(FormatString("export: %u (%u/%u days, %u records)%s", date, static_cast<unsigned>(done),
+                          static_cast<unsigned>(days), static_cast<unsigned>(records),
                           terminal ? (done == days ? "\n" : "\r") : "\n"));
 }
 

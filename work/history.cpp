@@ -34,6 +34,9 @@ class NoProgress : public WorkObserver {
   void ShowProgress(int, int, int) override {}
 };
 
+// The market cell of a row; empty for the mark of an unknown market.
+std::string ListedMarket(const Disclosure& row) { return row.market == MarketName(0) ? std::string() : row.market; }
+
 std::string IsoDate(uint32_t date) {
   return FormatString("%04u-%02u-%02u", date / 10000, date / 100 % 100, date % 100);
 }
@@ -82,7 +85,7 @@ std::vector<std::pair<const char*, std::string>> ExportFields(const HistoryRecor
       {"title", PageTextToUtf8(row.title)},
       {"pdf_url", PageTextToUtf8(row.pdfUrl)},
       {"xbrl_url", std::string()},  // not kept by the raw store
-      {"place", PageTextToUtf8(row.market)},
+      {"place", PageTextToUtf8(ListedMarket(row))},
       {"history", std::string()},   // not kept by the raw store
       {"document_id", DocumentId(row.pdfUrl)},
   };
@@ -223,7 +226,7 @@ std::string DisplayName(const HistoryRecord& record) {
 
 std::string DisplayMarket(const HistoryRecord& record) {
   const char* stored = record.market == 0 ? "" : MarketName(record.market);
-  return *stored ? std::string(stored) : record.row.market;
+  return *stored ? std::string(stored) : ListedMarket(record.row);
 }
 
 std::string SearchLine(const HistoryRecord& record) {
