@@ -60,6 +60,8 @@ uint32_t ReferencedChar(std::string_view name) {
 void AppendUtf8(uint32_t c, std::string& out) {
   if (c < 0x20 || c == 0x7F) {
     out += ' ';
+  } else if (c == 0xFFFE || c == 0xFFFF) {
+    out += '?';  // no character: no XML document may hold them
   } else if (c < 0x80) {
     out += static_cast<char>(c);
   } else if (c < 0x800) {
@@ -100,6 +102,7 @@ void SplitReferences(std::string_view text, Piece piece, Reference reference) {
 }  // namespace
 
 std::string DocumentId(std::string_view pdfUrl) {
+  pdfUrl = pdfUrl.substr(0, pdfUrl.find_first_of("?#"));
   size_t slash = pdfUrl.find_last_of('/');
   std::string_view name = slash == std::string_view::npos ? pdfUrl : pdfUrl.substr(slash + 1);
   if (name.size() != 22 || !name.ends_with(".pdf")) return std::string();

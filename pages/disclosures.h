@@ -24,7 +24,8 @@ struct Disclosure {
 };
 
 // The document id of a disclosure: the file name of its PDF without ".pdf"
-// when that is 18 digits ("140120240327500120"); empty otherwise.
+// (before any query) when that is 18 digits ("140120240327500120"); empty
+// otherwise.
 std::string DocumentId(std::string_view pdfUrl);
 
 // The rows of one day file's text added to `rows`, newest first: the latest

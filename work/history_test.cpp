@@ -116,10 +116,26 @@ TEST_F(HistoryTest, ViewKeepsItsCompaniesWithoutIgnoredOnes) {
   EXPECT_EQ(Read({}).size(), 3u);  // without a view nothing is ignored
 }
 
+TEST_F(HistoryTest, ADayThatDoesNotParseIsReportedAndTheOthersRead) {
+  WriteTestFile(dir_ / "out/Raw/20240325.html", "\x81\x00<html><body><p>no table");
+  History history(settings_, {});
+  std::vector<HistoryRecord> records;
+  std::vector<uint32_t> days = history.Days();
+  ASSERT_EQ(days.size(), 4u);
+  EXPECT_FALSE(history.ReadDay(20240325, records));
+  for (uint32_t date : days) {
+    if (date != 20240325) {
+      EXPECT_TRUE(history.ReadDay(date, records));
+    }
+  }
+  EXPECT_EQ(records.size(), 3u);
+}
+
 TEST(PageText, DecodesReferencesAndBlanksControls) {
   EXPECT_EQ(PageTextToUtf8("a&amp;b&lt;&#x41;&#66;&bogus;&"), "a&b<AB&bogus;&");
   EXPECT_EQ(PageTextToUtf8("x&#10;y\tz"), "x y z");
   EXPECT_EQ(PageTextToUtf8("&#128512;"), "\xF0\x9F\x98\x80");
+  EXPECT_EQ(PageTextToUtf8("&#xFFFF;&#xD800;"), "?&#xD800;");  // never a character XML cannot hold
   EXPECT_EQ(DocumentId("https://x/inbs/140120240327500120.pdf"), "140120240327500120");
   EXPECT_EQ(DocumentId("https://x/inbs/1401.pdf"), "");
   EXPECT_EQ(DocumentId(""), "");
