@@ -32,7 +32,7 @@ enum MainControl : int {
   kProgressLine = 1, kAboutButton, kSummaryPortBox, kOpenPortButton, kSummaryXlsBox, kOpenXlsButton,
   kSummaryAllBox, kOpenAllButton, kSummaryTargetsFrame, kPeriodGroup, kPeriodFirstEdit, kPeriodDashLabel,
   kPeriodLastEdit, kPeriodFrame, kIgnoreTitlesBox, kEditIgnoreTitlesButton, kKeywordsBox, kEditKeywordsButton,
-  kSummaryRemakeBox, kAtomFeedBox, kSummaryFrame, kTickerPagesBox, kTickerRemakeBox, kTickerFrame, kSchedulePagesBox,
+  kSummaryRemakeBox, kSummaryFrame, kTickerPagesBox, kTickerRemakeBox, kTickerFrame, kSchedulePagesBox,
   kSchedulePortBox, kOpenPortScheduleButton, kScheduleXlsBox, kOpenXlsScheduleButton, kScheduleAllBox,
   kOpenAllScheduleButton, kScheduleTargetsFrame, kCycleGroup, kCycleDaysEdit, kCycleWeekdayEdit, kCycleFrame,
   kRecheckVagueBox, kRecheckVagueDaysEdit, kRecheckUnusedBox, kRecheckUnusedDaysEdit, kMarketHoursBox,
@@ -42,9 +42,12 @@ enum MainControl : int {
   kHideEtfBox, kHideFrame, kLinkYahooBox, kLinkIfisBox, kLinkGmoBox, kGmoServerEdit, kLinkKComBox,
   kLinkSbiBox, kLinksFrame, kMergeSameTimeBox, kHighlightPortfolioBox, kAddMarketBox, kAddIndustryBox,
   kTableFrame, kFullNamesBox, kDetailedMarketBox, kRefetchNamesBox, kNamesFrame, kCommonFrame,
-  kHtmlPathButton, kXlsPathButton, kOpenOutputButton, kRunButton, kCancelButton,
+  kHtmlPathButton, kXlsPathButton, kRunButton, kCancelButton,
+  // Added later: numbered after the others and made last, so that the numbers
+  // stay the order of creation (and of Tab).
+  kAtomFeedBox, kOpenOutputButton,
 };
-constexpr int kLastControl = kCancelButton;
+constexpr int kLastControl = kOpenOutputButton;
 
 // The option a control does not have.
 constexpr OptionKey kNoOption = OptionKey::Count;

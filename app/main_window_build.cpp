@@ -153,7 +153,6 @@ void MainWindow::BuildSummaryFrame() {
   Add(kKeywordsBox, layout_.Below(190, 20));
   Add(kEditKeywordsButton, layout_.Right(50, 18, kEditGap));
   Add(kSummaryRemakeBox, layout_.Below(190, 20));
-  Add(kAtomFeedBox, layout_.Below(190, 20));
   Add(kSummaryFrame, layout_.CloseFrame());
 }
 
@@ -259,8 +258,13 @@ void MainWindow::BuildBottomRow() {
   layout_.MoveTo(kMargin, top);
   Add(kHtmlPathButton, layout_.Below(115, 20));
   Add(kXlsPathButton, layout_.Right(115, 20, 5));
-  Add(kOpenOutputButton, layout_.Right(100, 20, 5));
+  RECT openOutput = layout_.Right(100, 20, 5);
   int run = kClientWidth - kMargin - 80 - 10 - 80;
   Add(kRunButton, RECT{run, top, run + 80, top + 20});
   Add(kCancelButton, RECT{run + 90, top, run + 170, top + 20});
+  // Made last, outside every frame: a control made after a frame that holds
+  // it would lie under the frame.
+  RECT common = Control(kCommonFrame)->LogicalBounds();
+  Add(kAtomFeedBox, RECT{common.left + 4, common.bottom + 6, common.left + 4 + 234, common.bottom + 26});
+  Add(kOpenOutputButton, openOutput);
 }

@@ -53,7 +53,6 @@ std::span<const ControlRow> MainWindow::Table() {
       {kEditKeywordsButton, Kind::kButton, "編集", kNoOption, {.group = kEditButtonRules, .on = kKeywordsBox},
        &M::EditKeywords},
       {kSummaryRemakeBox, Kind::kCheck, "過去分をマージせずに再構築する", K::CollectRemake},
-      {kAtomFeedBox, Kind::kCheck, "Atom フィードも作る", K::EnableAtomFeed},
       {kSummaryFrame, Kind::kFrame, "まとめ html"},
       {kTickerPagesBox, Kind::kCheck, "銘柄別 html", K::EnableHtmlTicker, {}, nullptr, kTickerRules},
       {kTickerRemakeBox, Kind::kCheck, "過去分をマージせずに再構築する", K::TickerRemake,
@@ -156,9 +155,10 @@ std::span<const ControlRow> MainWindow::Table() {
       {kCommonFrame, Kind::kFrame, "共通オプション"},
       {kHtmlPathButton, Kind::kButton, "html保存パスの指定", kNoOption, {}, &M::ChooseHtmlPath},
       {kXlsPathButton, Kind::kButton, "xlsチェックパスの指定", kNoOption, {}, &M::ChooseXlsPath},
-      {kOpenOutputButton, Kind::kButton, "出力先を開く", kNoOption, {}, &M::OpenOutputDirectory},
       {kRunButton, Kind::kDefaultButton, "実行", kNoOption, {}, &M::PressRun},
       {kCancelButton, Kind::kButton, "キャンセル", kNoOption, {.group = kCancelRules, .never = true}, &M::PressCancel},
+      {kAtomFeedBox, Kind::kCheck, "まとめ html の Atom フィードを作る", K::EnableAtomFeed},
+      {kOpenOutputButton, Kind::kButton, "出力先を開く", kNoOption, {}, &M::OpenOutputDirectory},
   };
   return kRows;
 }
