@@ -141,6 +141,11 @@ refuse export --format xml
 refuse export --format jsonl --bom
 refuse export --out "$home/no/such/dir/x.csv"
 refuse export --out "$home/out"
+mkdir -p "$out/empty-home"
+empty=$out/empty-home
+if [ -n "$emulator" ]; then empty=$(winepath -w "$empty" 2>/dev/null) || fail "winepath"; fi
+$emulator "$velkora" --home "$empty" search x >/dev/null 2>"$out/refused.txt"
+[ $? = 2 ] && [ -s "$out/refused.txt" ] || fail "search without an output directory is not refused"
 snapshot | cmp -s - "$out/before.txt" || fail "a refused command changed the output directory"
 [ ! -e "$out/no" ] || fail "a refused export created a directory"
 exit 0
