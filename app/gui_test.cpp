@@ -78,14 +78,14 @@ TEST_F(GuiTest, LayoutKeepsTheAnchorsAndStaysInside) {
   RECT client{};
   GetClientRect(Main().Handle(), &client);
   EXPECT_EQ(client.right, ScaleToDpi(545, Main().Dpi()));
-  EXPECT_EQ(client.bottom, ScaleToDpi(682, Main().Dpi()));
+  EXPECT_EQ(client.bottom, ScaleToDpi(702, Main().Dpi()));
   for (int number = 1; number <= kLastControl; ++number) {
     if (!Main().Control(number)) continue;
     RECT r = Main().Control(number)->Bounds();
     EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom) << number;
   }
   // The anchors, in the layout's own pixels (96 DPI).
-  client = RECT{0, 0, 545, 682};
+  client = RECT{0, 0, 545, 702};
   auto bounds = [&](int number) { return Main().Control(number)->LogicalBounds(); };
   EXPECT_EQ(bounds(52).left, bounds(8).right + 35);
   EXPECT_EQ(bounds(52).top, bounds(1).bottom + 24);
@@ -93,6 +93,9 @@ TEST_F(GuiTest, LayoutKeepsTheAnchorsAndStaysInside) {
   EXPECT_EQ(bounds(81).left, bounds(80).right + 10);
   EXPECT_LT(bounds(44).bottom, bounds(78).top);  // the left column ends above the bottom row
   EXPECT_LT(bounds(77).bottom, bounds(80).top);
+  // The feeds' box sits between the common options and the bottom row.
+  EXPECT_LT(bounds(77).bottom, bounds(kAtomFeedBox).top);
+  EXPECT_LT(bounds(kAtomFeedBox).bottom, bounds(80).top);
   EXPECT_GE(bounds(20).left, 0);
   EXPECT_LT(bounds(20).right, bounds(52).left);  // the columns do not overlap
 }

@@ -205,6 +205,18 @@ void MainWindow::OpenPage(const ControlRow& row) {
   launcher.Run();
 }
 
+void MainWindow::OpenOutputDirectory(const ControlRow&) {
+  OutputDir output = OutputDirOf(Options());
+  FilePath directory;
+  if (!output.Exists() || !directory.SetPath(output.File("").c_str())) {
+    ReportError("html保存パスの<%s>は存在しません", output.Text().c_str());
+    return;
+  }
+  ProcessLauncher launcher;
+  launcher.document = directory.Text();
+  launcher.Run();
+}
+
 template <class D, class... Args>
 void MainWindow::OpenDialog(Args&&... args) {
   std::erase_if(dialogs_, [](const std::unique_ptr<Window>& dialog) { return !dialog->Exists(); });

@@ -43,8 +43,11 @@ enum MainControl : int {
   kLinkSbiBox, kLinksFrame, kMergeSameTimeBox, kHighlightPortfolioBox, kAddMarketBox, kAddIndustryBox,
   kTableFrame, kFullNamesBox, kDetailedMarketBox, kRefetchNamesBox, kNamesFrame, kCommonFrame,
   kHtmlPathButton, kXlsPathButton, kRunButton, kCancelButton,
+  // Added later: numbered after the others and made last, so that the numbers
+  // stay the order of creation (and of Tab).
+  kAtomFeedBox, kOpenOutputButton,
 };
-constexpr int kLastControl = kCancelButton;
+constexpr int kLastControl = kOpenOutputButton;
 
 // The option a control does not have.
 constexpr OptionKey kNoOption = OptionKey::Count;
@@ -195,6 +198,8 @@ class MainWindow : public DialogWindow {
   void CommitDaysOrPutBack(const ControlRow& row);
   void CommitWeekday(const ControlRow& row);
   void OpenPage(const ControlRow& row);
+  // Opens the output directory (HtmlDataDir) in the system's file browser.
+  void OpenOutputDirectory(const ControlRow& row);
   void OpenAbout(const ControlRow& row);
   void ChooseHtmlPath(const ControlRow& row);
   void ChooseXlsPath(const ControlRow& row);

@@ -11,7 +11,7 @@
 namespace {
 
 constexpr int kClientWidth = 545;
-constexpr int kClientHeight = 682;
+constexpr int kClientHeight = 702;
 constexpr int kMargin = 5;
 // "開く" ends where the period items end, so the right column clears the left one.
 constexpr int kOpenGap = 235 - 130 - 50;
@@ -258,7 +258,13 @@ void MainWindow::BuildBottomRow() {
   layout_.MoveTo(kMargin, top);
   Add(kHtmlPathButton, layout_.Below(115, 20));
   Add(kXlsPathButton, layout_.Right(115, 20, 5));
+  RECT openOutput = layout_.Right(100, 20, 5);
   int run = kClientWidth - kMargin - 80 - 10 - 80;
   Add(kRunButton, RECT{run, top, run + 80, top + 20});
   Add(kCancelButton, RECT{run + 90, top, run + 170, top + 20});
+  // Made last, outside every frame: a control made after a frame that holds
+  // it would lie under the frame.
+  RECT common = Control(kCommonFrame)->LogicalBounds();
+  Add(kAtomFeedBox, RECT{common.left + 4, common.bottom + 6, common.left + 4 + 234, common.bottom + 26});
+  Add(kOpenOutputButton, openOutput);
 }

@@ -17,7 +17,7 @@ constexpr OptionKey kSavedOptions[] = {
     K::EnableKeyHighlightList, K::IgnoreGR, K::IgnoreAim, K::IgnoreForeign, K::IgnoreREIT, K::IgnoreETF,
     K::InPortHighlight, K::HtmlRowMergeTime, K::HtmlInsertMarket, K::HtmlInsertIndustry, K::HtmlInsertYahoo,
     K::HtmlInsertIfis, K::HtmlInsertGMO, K::HtmlInsertKCom, K::HtmlInsertSBI, K::UseFullConame,
-    K::UseDetailMarket, K::CollectRemake, K::TickerRemake, K::WebPortPreWordEnable, K::WebPortEnable,
+    K::UseDetailMarket, K::CollectRemake, K::EnableAtomFeed, K::TickerRemake, K::WebPortPreWordEnable, K::WebPortEnable,
 };
 
 }  // namespace
@@ -157,6 +157,8 @@ std::span<const ControlRow> MainWindow::Table() {
       {kXlsPathButton, Kind::kButton, "xlsチェックパスの指定", kNoOption, {}, &M::ChooseXlsPath},
       {kRunButton, Kind::kDefaultButton, "実行", kNoOption, {}, &M::PressRun},
       {kCancelButton, Kind::kButton, "キャンセル", kNoOption, {.group = kCancelRules, .never = true}, &M::PressCancel},
+      {kAtomFeedBox, Kind::kCheck, "まとめ html の Atom フィードを作る", K::EnableAtomFeed},
+      {kOpenOutputButton, Kind::kButton, "出力先を開く", kNoOption, {}, &M::OpenOutputDirectory},
   };
   return kRows;
 }

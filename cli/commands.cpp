@@ -20,6 +20,9 @@ const char kUsage[] =
     "  velkora [--home DIR] get KEY...\n"
     "  velkora [--home DIR] set KEY VALUE\n"
     "  velkora [--home DIR] options\n"
+    "  velkora [--home DIR] search [--from YYYYMMDD] [--to YYYYMMDD] [--code C]... [--view all|port|xls] WORD...\n"
+    "  velkora [--home DIR] export [--from YYYYMMDD] [--to YYYYMMDD] [--code C]... [--view all|port|xls]\n"
+    "                              [--format csv|jsonl] [--bom] [--out FILE]\n"
     "  velkora demo [--out DIR] [--log-level 0|1|2]\n"
     "  velkora --help | --version\n"
     "\n"
@@ -39,6 +42,8 @@ const Command kCommands[] = {
     {"set", CommandSet, true},
     {"options", CommandOptions, true},
     {"demo", CommandDemo, false},
+    {"search", CommandSearch, true},
+    {"export", CommandExport, true},
 };
 
 // Messages are printed as "ERROR: text" / "WARNING: text", UTF-8, never waiting.

@@ -24,6 +24,8 @@ int CommandGet(const std::vector<std::string>& arguments);
 int CommandSet(const std::vector<std::string>& arguments);
 int CommandOptions(const std::vector<std::string>& arguments);
 int CommandDemo(const std::vector<std::string>& arguments);
+int CommandSearch(const std::vector<std::string>& arguments);
+int CommandExport(const std::vector<std::string>& arguments);
 
 // Counts the errors shown while it lives (they decide the exit status), passing
 // every message on to the sink that was installed before.

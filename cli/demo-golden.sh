@@ -34,7 +34,7 @@ list() {
   (cd "$out" && find VelkoraOption.ini DebugLog.txt html xls -type f ! -name _run.lock | LC_ALL=C sort) |
     while read -r file; do
       case $file in
-        *.html | *.txt | *.ini | *.css)
+        *.html | *.txt | *.ini | *.css | *.atom)
           hash=$(LC_ALL=C sed -e "s#$pattern#@HOME@#g" -e 's#127\.0\.0\.1:[0-9]*#127.0.0.1:@PORT@#g' \
             "$out/$file" | sha256sum) ;;
         *) hash=$(sha256sum <"$out/$file") ;;

@@ -155,6 +155,18 @@ void LinkSiteIcon(MarkupDocument& page) {
   iconHref->SetKind(TokenKind::Word);
 }
 
+void LinkAtomFeed(MarkupDocument& page, const char* href, const char* title) {
+  MarkupElement* head = page.FindChild("head", true);
+  if (!head) return;
+  while (MarkupElement* old = HeadLink(*head, "alternate")) head->RemoveChild(old);
+  if (!href) return;
+  MarkupElement* link = head->AddChild("link");
+  link->AddAttribute("rel", "alternate");
+  link->AddAttribute("type", "application/atom+xml");
+  link->AddAttribute("href", href);
+  if (title) link->AddAttribute("title", title);
+}
+
 void WriteSiteIconIfMissing(const OutputDir& output) {
   FilePath path;
   if (!path.SetPath(output.File(kSiteIconFile).c_str())) return;

@@ -29,6 +29,10 @@ std::unique_ptr<MarkupDocument> BuildPageFrame(const char* title, const char* st
 // version, which linked an address on the web) at kSiteIconFile, the same way
 // up as its style sheet reference. A page without either link is left alone.
 void LinkSiteIcon(MarkupDocument& page);
+// Makes a page's head link its Atom feed `href` (a link rel="alternate" of
+// type "application/atom+xml" titled `title`), or, with a null `href`, link
+// none.
+void LinkAtomFeed(MarkupDocument& page, const char* href, const char* title);
 
 // The same frame as fixed text for the raw day files: thirteen CR LF lines up to
 // the opening table and an empty line, style sheet "../_default.css".

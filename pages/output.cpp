@@ -46,6 +46,8 @@ std::string OutputDir::DayFile(std::string_view subdir, uint32_t date) const {
 
 std::string OutputDir::SummaryPage(View view) const { return directory_ + "/" + ViewName(view) + ".html"; }
 
+std::string OutputDir::AtomFeed(View view) const { return directory_ + "/" + ViewName(view) + ".atom"; }
+
 std::string OutputDir::SchedulePage(View view) const { return File(std::string(ViewName(view)) + "Sche.html"); }
 
 std::string OutputDir::CompanyPage(Code code) const { return Subdir(kIndivDir) + code.Text() + ".html"; }

@@ -57,6 +57,8 @@ class OutputDir {
   std::string DayFile(View view, uint32_t date) const { return DayFile(ViewName(view), date); }
   // A view's summary page, "%s/%s.html" ("All.html", ...).
   std::string SummaryPage(View view) const;
+  // A view's Atom feed beside its summary page, "%s/%s.atom" ("All.atom", ...).
+  std::string AtomFeed(View view) const;
   // A view's schedule page, File("AllSche.html") (or "PortSche.html", ...).
   std::string SchedulePage(View view) const;
   // A company's page, "%s/Indiv/NNNN.html".

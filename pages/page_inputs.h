@@ -36,6 +36,7 @@ struct PageSettings {
   bool ignoreGR = true, ignoreAim = true, ignoreForeign = false, ignoreREIT = false, ignoreETF = true;
   bool inMarketTime = true;  // StScheInMarketHighlight: estimates in trading hours marked
   uint32_t periodStart = 0;  // PeriodSt: the first day the summary pages show
+  bool atomFeed = true;      // EnableAtomFeed: each summary page has an Atom feed beside it
 };
 
 // The company store's lookups.

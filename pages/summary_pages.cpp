@@ -1,5 +1,7 @@
 #include "pages/summary_pages.h"
 
+#include "pages/atom_feed.h"
+
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -19,20 +21,6 @@
 namespace {
 
 constexpr uint32_t kBeforeAnyDay = 101;  // the oldest kept day of a page without days
-
-// Whether a title is hidden by an ignore-title entry: "*word" hides titles
-// that contain the word, any other entry only the title that is exactly it.
-bool TitleIgnored(std::string_view title, const std::vector<std::string>* entries) {
-  if (!entries) return false;
-  for (const std::string& entry : *entries) {
-    if (!entry.empty() && entry[0] == '*') {
-      if (title.find(std::string_view(entry).substr(1)) != std::string_view::npos) return true;
-    } else if (title == entry) {
-      return true;
-    }
-  }
-  return false;
-}
 
 // Wraps every occurrence of `keyword` in the title in a mark element. Matches
 // start on a character boundary and never inside a tag or an entity that an
@@ -167,10 +155,7 @@ bool SummaryPage::Decorate(MarkupElement& row, MarkupElement* lower) {
   if (market == 0 && marketCell) market = MarketCodeOfName(CellText(*marketCell));
   uint8_t industry = companies.Loaded() ? companies.IndustryOf(ticker) : 0;
   MarkupText* title = TitleText(row);
-  if ((opt_.ignoreGR && IsGreenSheet(market)) || (opt_.ignoreAim && IsProMarket(market)) ||
-      (opt_.ignoreForeign && IsForeign(market)) || (opt_.ignoreREIT && IsReit(industry)) ||
-      (opt_.ignoreETF && IsEtf(industry)) ||
-      TitleIgnored(title ? title->text() : std::string_view(), in_.selections.ignoreTitles))
+  if (SummaryRowHidden(opt_, in_.selections, market, industry, title ? title->text() : std::string_view()))
     return false;
   if (title && in_.selections.keywords) {
     std::string marked(title->text());
@@ -293,5 +278,32 @@ bool BuildSummaryPage(const SummaryInputs& inputs) {
     if (page->Holds(date)) continue;  // already on the page
     if (FileEntry(inputs.output.DayFile(inputs.view, date).c_str()).ExistsPath()) AddDayFile(inputs, date, *page);
   }
-  return SavePage(path.c_str(), *page->Finish());
+  std::unique_ptr<MarkupDocument> finished = page->Finish();
+  std::string feed = std::string(ViewName(inputs.view)) + ".atom";
+  LinkAtomFeed(*finished, inputs.settings->atomFeed ? feed.c_str() : nullptr, inputs.title);
+  if (!SavePage(path.c_str(), *finished)) return false;
+  if (inputs.settings->atomFeed) return BuildAtomFeed(inputs);
+  // A feed left from when the option was on would go stale.
+  FileEntry old(inputs.output.AtomFeed(inputs.view).c_str());
+  if (old.ExistsPath()) old.Delete();
+  return true;
+}
+
+bool TitleIgnored(std::string_view title, const std::vector<std::string>* entries) {
+  if (!entries) return false;
+  for (const std::string& entry : *entries) {
+    if (!entry.empty() && entry[0] == '*') {
+      if (title.find(std::string_view(entry).substr(1)) != std::string_view::npos) return true;
+    } else if (title == entry) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool SummaryRowHidden(const PageSettings& settings, const PageSelections& selections, uint8_t market,
+                      uint8_t industry, std::string_view title) {
+  return (settings.ignoreGR && IsGreenSheet(market)) || (settings.ignoreAim && IsProMarket(market)) ||
+         (settings.ignoreForeign && IsForeign(market)) || (settings.ignoreREIT && IsReit(industry)) ||
+         (settings.ignoreETF && IsEtf(industry)) || TitleIgnored(title, selections.ignoreTitles);
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "pages/output.h"
@@ -88,3 +89,12 @@ class SummaryPage {
 // set aside ("All.html.broken-<today>", reported) and made anew. Returns false
 // when the page was not written (a failed write is reported).
 bool BuildSummaryPage(const SummaryInputs& inputs);
+
+// Whether a title is hidden by an ignore-title entry: "*word" hides titles
+// that contain the word, any other entry only the title that is exactly it.
+bool TitleIgnored(std::string_view title, const std::vector<std::string>* entries);
+// Whether the summary pages leave a row out: its market or industry is one the
+// options hide (IgnoreGR, IgnoreAim, IgnoreForeign, IgnoreREIT, IgnoreETF), or
+// its title (page text) is ignored.
+bool SummaryRowHidden(const PageSettings& settings, const PageSelections& selections, uint8_t market,
+                      uint8_t industry, std::string_view title);

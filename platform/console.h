@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The program's arguments (without the program name) as Shift_JIS, converted from
@@ -14,6 +15,13 @@ bool CommandLineArguments(int argc, char** argv, std::vector<std::string>& argum
 // Writes Shift_JIS text to standard output or standard error as UTF-8.
 void PrintOut(const std::string& sjis);
 void PrintError(const std::string& sjis);
+
+// Writes bytes (UTF-8 data: search results, an export) to standard output
+// as they are, without line-end translation; false when the write failed (a
+// closed pipe, a full disk).
+bool WriteOutBytes(std::string_view bytes);
+// Flushes standard output; false when that failed.
+bool FlushOut();
 
 // Whether standard error is a terminal (progress then updates one line).
 bool ErrorIsTerminal();

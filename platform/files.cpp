@@ -98,6 +98,10 @@ bool SetHomeDirectory(const std::string& directory) {
 
 bool IsAbsolutePath(const char* text) { return files_os::IsAbsolute(text); }
 
+std::string FromCurrentDirectory(const std::string& text) {
+  return files_os::IsAbsolute(text.c_str()) ? text : files_os::CurrentDirectory() + text;
+}
+
 // ---- FilePath ----
 
 bool FilePath::SetNormalised(const char* text, size_t length) {

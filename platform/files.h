@@ -32,6 +32,9 @@ const std::string& HomeDirectory();
 // --home). A relative text is taken relative to the current directory. Returns
 // false when the directory does not exist.
 bool SetHomeDirectory(const std::string& directory);
+// A path the user typed on the command line as an absolute text: a relative
+// one is taken from the current directory (not the home directory).
+std::string FromCurrentDirectory(const std::string& text);
 
 // Local calendar time.
 struct LocalTime {

@@ -46,6 +46,7 @@ constexpr std::array<OptionInfo, static_cast<size_t>(K::Count)> kOptions = {{
     Row(K::EnableHtmlXls, "EnableHtmlXls", kOption, T::Flag, "0"),
     Row(K::EnableHtmlAll, "EnableHtmlAll", kOption, T::Flag, "1"),
     Row(K::EnableHtmlTicker, "EnableHtmlTicker", kOption, T::Flag, "0"),
+    Row(K::EnableAtomFeed, "EnableAtomFeed", kOption, T::Flag, "1"),
     Row(K::EnableStSche, "EnableStSche", kOption, T::Flag, "0"),
     Row(K::EnableStSchePort, "EnableStSchePort", kOption, T::Flag, "0"),
     Row(K::EnableStScheXls, "EnableStScheXls", kOption, T::Flag, "0"),

@@ -21,7 +21,7 @@ enum class OptionKey : int {
   // Section "Option"
   HtmlDataDir, XlsCheckDir, PortList, IgnoreList, KeyHighlightList,
   PeriodType, PeriodSt, PeriodEd,
-  EnableHtmlPort, EnableHtmlXls, EnableHtmlAll, EnableHtmlTicker,
+  EnableHtmlPort, EnableHtmlXls, EnableHtmlAll, EnableHtmlTicker, EnableAtomFeed,
   EnableStSche, EnableStSchePort, EnableStScheXls, EnableStScheAll,
   EnableIgnoreList, EnableIgnoreTitleList, EnableKeyHighlightList,
   StScheCycle, StScheDaySpan, StScheDayOfWeek,

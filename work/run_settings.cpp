@@ -72,6 +72,7 @@ PageSettings ReadPageSettings(const OptionStore& options, const SiteAddresses& s
   pages.fullName = on(OptionKey::UseFullConame);
   pages.mergeTime = on(OptionKey::HtmlRowMergeTime);
   pages.remake = on(OptionKey::CollectRemake);
+  pages.atomFeed = on(OptionKey::EnableAtomFeed);
   pages.ignoreGR = on(OptionKey::IgnoreGR);
   pages.ignoreAim = on(OptionKey::IgnoreAim);
   pages.ignoreForeign = on(OptionKey::IgnoreForeign);

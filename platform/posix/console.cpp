@@ -40,3 +40,7 @@ void InstallInterruptHandler() {
 }
 
 bool InterruptRequested() { return interrupted != 0; }
+
+bool WriteOutBytes(std::string_view bytes) { return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size(); }
+
+bool FlushOut() { return std::fflush(stdout) == 0; }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
@@ -50,3 +51,13 @@ bool ErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 void InstallInterruptHandler() { SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
 
 bool InterruptRequested() { return InterlockedCompareExchange(&interrupted, 0, 0) != 0; }
+
+bool WriteOutBytes(std::string_view bytes) {
+  // Standard output is opened in text mode, which would write "\r\r\n" for
+  // the CRLF of a CSV record.
+  static const bool binary = _setmode(_fileno(stdout), _O_BINARY) != -1;
+  (void)binary;
+  return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+}
+
+bool FlushOut() { return std::fflush(stdout) == 0; }
