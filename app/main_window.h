@@ -125,6 +125,8 @@ class MainWindow : public DialogWindow {
 
   // The progress line: the text of the code (see ProgressText), grey for -1.
   void ShowProgress(int code, int a, int b);
+  // The run's summary line on the progress line, in the idle look.
+  void ShowSummary(const std::string& text);
   // Every control but "キャンセル" disabled.
   void EnterRunning();
   // Every control enabled, then the period display and every enabling rule.

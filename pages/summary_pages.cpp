@@ -7,6 +7,7 @@
 
 #include "markup/safe_text.h"
 #include "markup/tree.h"
+#include "pages/archive.h"
 #include "pages/cells.h"
 #include "pages/frame.h"
 #include "pages/page_parser.h"
@@ -290,5 +291,11 @@ bool BuildSummaryPage(const SummaryInputs& inputs) {
     if (page->Holds(date)) continue;  // already on the page
     if (FileEntry(inputs.output.DayFile(inputs.view, date).c_str()).ExistsPath()) AddDayFile(inputs, date, *page);
   }
-  return SavePage(path.c_str(), *page->Finish());
+  std::unique_ptr<MarkupDocument> document = page->Finish();
+  // Rows kept from earlier runs change over to an archived copy too.
+  MarkupElement* table = document->FindChild("table", true);
+  if (table && inputs.settings->ArchiveLinks(inputs.view))
+    LinkTitlesToArchive(*table, inputs.output, "",
+                        [&](Code code) { return inputs.selections.InView(inputs.view, code); });
+  return SavePage(path.c_str(), *document);
 }
