@@ -78,14 +78,14 @@ TEST_F(GuiTest, LayoutKeepsTheAnchorsAndStaysInside) {
   RECT client{};
   GetClientRect(Main().Handle(), &client);
   EXPECT_EQ(client.right, ScaleToDpi(545, Main().Dpi()));
-  EXPECT_EQ(client.bottom, ScaleToDpi(682, Main().Dpi()));
+  EXPECT_EQ(client.bottom, ScaleToDpi(716, Main().Dpi()));
   for (int number = 1; number <= kLastControl; ++number) {
     if (!Main().Control(number)) continue;
     RECT r = Main().Control(number)->Bounds();
     EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom) << number;
   }
   // The anchors, in the layout's own pixels (96 DPI).
-  client = RECT{0, 0, 545, 682};
+  client = RECT{0, 0, 545, 716};
   auto bounds = [&](int number) { return Main().Control(number)->LogicalBounds(); };
   EXPECT_EQ(bounds(52).left, bounds(8).right + 35);
   EXPECT_EQ(bounds(52).top, bounds(1).bottom + 24);
@@ -93,6 +93,8 @@ TEST_F(GuiTest, LayoutKeepsTheAnchorsAndStaysInside) {
   EXPECT_EQ(bounds(81).left, bounds(80).right + 10);
   EXPECT_LT(bounds(44).bottom, bounds(78).top);  // the left column ends above the bottom row
   EXPECT_LT(bounds(77).bottom, bounds(80).top);
+  EXPECT_LT(bounds(kPortfolioFrame).bottom, bounds(kArchiveFrame).top);
+  EXPECT_LT(bounds(kArchiveFrame).bottom, bounds(77).top);
   EXPECT_GE(bounds(20).left, 0);
   EXPECT_LT(bounds(20).right, bounds(52).left);  // the columns do not overlap
 }
@@ -103,6 +105,7 @@ TEST_F(GuiTest, FreshOptionFileGivesTheDefaultStates) {
   EXPECT_FALSE(Checked(5));
   EXPECT_TRUE(Checked(7));
   EXPECT_TRUE(Checked(Main().RadioItem(kPeriodGroup, 2)));
+  EXPECT_TRUE(Checked(Main().RadioItem(kArchiveGroup, 1))) << "the portfolio's documents are kept";
   uint32_t today = TodayDate();
   EXPECT_EQ(Text(11), Wide(AddDays(today, -7)));
   EXPECT_EQ(Text(13), Wide(today));
@@ -316,6 +319,7 @@ TEST_F(GuiTest, ClosingDuringARunCancelsSavesAndEnds) {
   Preset(K::TdnetBaseUrl, FixtureUrl() + "/fail/slow/300/inbs/");
   StartApp();
   Click(3);
+  Click(Main().RadioItem(kArchiveGroup, 2));
   Click(80);
   ASSERT_TRUE(Controller().Running());
   EXPECT_TRUE(RunLoopUntil([&] { return Text(1).find(L"の開示をダウンロード") != std::wstring::npos; }, 60));
@@ -325,6 +329,7 @@ TEST_F(GuiTest, ClosingDuringARunCancelsSavesAndEnds) {
   EXPECT_EQ(Window::TopLevelCount(), 0);
   EXPECT_EQ(app_->Run(), 0) << "the loop ends at once without windows";
   EXPECT_TRUE(Options().Flag(K::EnableHtmlPort));
+  EXPECT_EQ(Options().Int(K::ArchivePdf), 2);
   EXPECT_FALSE(FileEntry((output + "/Raw/*.part").c_str()).ExistsPath());
 }
 

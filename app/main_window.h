@@ -43,8 +43,10 @@ enum MainControl : int {
   kLinkSbiBox, kLinksFrame, kMergeSameTimeBox, kHighlightPortfolioBox, kAddMarketBox, kAddIndustryBox,
   kTableFrame, kFullNamesBox, kDetailedMarketBox, kRefetchNamesBox, kNamesFrame, kCommonFrame,
   kHtmlPathButton, kXlsPathButton, kRunButton, kCancelButton,
+  // Added later, placed below the portfolio's frame (numbers kept for the others).
+  kArchiveGroup, kArchiveFrame,
 };
-constexpr int kLastControl = kCancelButton;
+constexpr int kLastControl = kArchiveFrame;
 
 // The option a control does not have.
 constexpr OptionKey kNoOption = OptionKey::Count;
@@ -162,6 +164,9 @@ class MainWindow : public DialogWindow {
   void BuildScheduleFrame();
   void BuildCycleFrame();
   void BuildPortfolioFrame();
+  // The document archive's choice (ArchivePdf), in the place kept for it
+  // below the portfolio's frame.
+  void BuildArchiveFrame();
   void BuildCommonFrame();
   void BuildBottomRow();
   // Creates the control of a row at `rect` (a label with `labelStyle`) and wires
@@ -222,5 +227,8 @@ class MainWindow : public DialogWindow {
   std::array<RadioGroup*, kLastControl + 1> radios_{};
   RadioGroup period_;
   RadioGroup cycle_;
+  RadioGroup archive_;
+  std::vector<RECT> archiveItems_;
+  RECT archiveFrame_{};
   std::vector<std::unique_ptr<Window>> dialogs_;
 };

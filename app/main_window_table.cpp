@@ -17,7 +17,7 @@ constexpr OptionKey kSavedOptions[] = {
     K::EnableKeyHighlightList, K::IgnoreGR, K::IgnoreAim, K::IgnoreForeign, K::IgnoreREIT, K::IgnoreETF,
     K::InPortHighlight, K::HtmlRowMergeTime, K::HtmlInsertMarket, K::HtmlInsertIndustry, K::HtmlInsertYahoo,
     K::HtmlInsertIfis, K::HtmlInsertGMO, K::HtmlInsertKCom, K::HtmlInsertSBI, K::UseFullConame,
-    K::UseDetailMarket, K::CollectRemake, K::TickerRemake, K::WebPortPreWordEnable, K::WebPortEnable,
+    K::UseDetailMarket, K::CollectRemake, K::TickerRemake, K::WebPortPreWordEnable, K::WebPortEnable, K::ArchivePdf,
 };
 
 }  // namespace
@@ -157,6 +157,10 @@ std::span<const ControlRow> MainWindow::Table() {
       {kXlsPathButton, Kind::kButton, "xlsチェックパスの指定", kNoOption, {}, &M::ChooseXlsPath},
       {kRunButton, Kind::kDefaultButton, "実行", kNoOption, {}, &M::PressRun},
       {kCancelButton, Kind::kButton, "キャンセル", kNoOption, {.group = kCancelRules, .never = true}, &M::PressCancel},
+      // Whose documents a run keeps in the archive: none, the portfolio's, and
+      // the spreadsheet companies' too.
+      {kArchiveGroup, Kind::kRadio, "しない\nポートフォリオ\n＋xls確認", K::ArchivePdf},
+      {kArchiveFrame, Kind::kFrame, "資料(PDF)の保存"},
   };
   return kRows;
 }

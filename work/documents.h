@@ -52,9 +52,6 @@ class DocumentArchive {
   std::string SummaryText() const;
   // What the archive holds: its documents and their bytes.
   void Holdings(unsigned& files, uint64_t& bytes) const;
-  int Kept() const { return kept_; }
-  int Gone() const { return gone_; }
-  int Failed() const { return failed_; }
 
  private:
   struct Document {
