@@ -178,6 +178,27 @@ TEST_F(ArchiveTest, LinksKeepWorkingAfterTheServiceDroppedTheDays) {
   EXPECT_NE(ReadTestFile(Output("Docs/_gone.txt")).find("\n202502"), std::string::npos);
 }
 
+// A copy that cannot be written (here the archive's directory cannot be made,
+// as on a full disk) is reported, links nothing and ends the step; the next run
+// completes the archive.
+TEST_F(ArchiveTest, AFailedWriteLinksNothingAndTheNextRunCompletesTheArchive) {
+  WriteTestFile(Output("Docs"), "a file where the directory goes");
+  MessageRecorder messages;
+  std::string log = home_->Run(20241205, 20241206);
+  EXPECT_FALSE(messages.messages.empty());
+  size_t asked = 0;
+  for (size_t at = log.find("download document("); at != std::string::npos; at = log.find("download document(", at + 1))
+    ++asked;
+  Expected expected = PortfolioDocuments(Output(), base_, {20241205, 20241206}, PortfolioCodes());
+  EXPECT_LT(asked, expected.kept.size() + expected.gone.size() + expected.retried.size())
+      << "the step ends at the first copy that cannot be written";
+  EXPECT_EQ(ReadTestFile(Output("Port.html")).find("\"Docs/"), std::string::npos);
+  fs::remove(Output("Docs"));
+  home_->Run(20241205, 20241206);
+  EXPECT_EQ(ArchivedFiles(Output()), expected.kept);
+  EXPECT_NE(ReadTestFile(Output("Port.html")).find("\"Docs/"), std::string::npos);
+}
+
 // A document is read as bytes, whole up to the cap; a larger one is not kept.
 TEST(FetchBytes, KeepsBytesUpToTheCapAndRefusesALargerBody) {
   if (FixtureUrl().empty()) GTEST_SKIP() << "needs the fixture server (tools/with-fixture)";
