@@ -313,6 +313,27 @@ TEST_F(GuiTest, CompleteRunEndsWithTheControlsUsable) {
   EXPECT_TRUE(messages_->messages.empty()) << messages_->Texts().front();
 }
 
+// A run that keeps the portfolio's documents ends with its summary line on the
+// progress line, and the company's page links a copy.
+TEST_F(GuiTest, ARunKeepingDocumentsShowsItsSummary) {
+  if (FixtureUrl().empty()) GTEST_SKIP() << "needs the fixture server";
+  std::string output = MakeOutput();
+  Preset(K::TdnetBaseUrl, FixtureUrl() + "/inbs/");
+  Preset(K::PeriodType, "3");
+  Preset(K::PeriodSt, "20240325");
+  Preset(K::PeriodEd, "20240327");
+  Preset(K::PortList, "7203, 6758, 8306, 9984, 1301");
+  Preset(K::EnableHtmlPort, "1");
+  StartApp();
+  Click(80);
+  ASSERT_TRUE(Controller().Running());
+  ASSERT_TRUE(RunLoopUntil([&] { return !Controller().Running(); }, 300));
+  EXPECT_EQ(Text(1).rfind(L"資料: 保存 ", 0), 0u) << Text(1);
+  EXPECT_NE(Text(1).find(L"(Docs: "), std::wstring::npos) << Text(1);
+  EXPECT_NE(ReadTestFile(output + "/Port.html").find("\"Docs/"), std::string::npos);
+  EXPECT_TRUE(messages_->messages.empty()) << messages_->Texts().front();
+}
+
 TEST_F(GuiTest, ClosingDuringARunCancelsSavesAndEnds) {
   if (FixtureUrl().empty()) GTEST_SKIP() << "needs the fixture server";
   std::string output = MakeOutput();
