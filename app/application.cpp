@@ -89,6 +89,10 @@ void VelkoraApp::ShowProgress(int code, int a, int b) {
   if (main_ && main_->Exists()) main_->ShowProgress(code, a, b);
 }
 
+void VelkoraApp::RunSummary(const std::string& text) {
+  if (main_ && main_->Exists()) main_->ShowSummary(text);
+}
+
 void VelkoraApp::RunStarted() {
   if (main_ && main_->Exists()) main_->EnterRunning();
 }

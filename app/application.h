@@ -37,6 +37,7 @@ class VelkoraApp : public UiApplication, public WorkObserver {
 
   // The main window's side of a run.
   void ShowProgress(int code, int a, int b) override;
+  void RunSummary(const std::string& text) override;
   void RunStarted() override;
   void RunFinished() override;
 

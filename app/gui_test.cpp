@@ -78,14 +78,14 @@ TEST_F(GuiTest, LayoutKeepsTheAnchorsAndStaysInside) {
   RECT client{};
   GetClientRect(Main().Handle(), &client);
   EXPECT_EQ(client.right, ScaleToDpi(545, Main().Dpi()));
-  EXPECT_EQ(client.bottom, ScaleToDpi(702, Main().Dpi()));
+  EXPECT_EQ(client.bottom, ScaleToDpi(736, Main().Dpi()));
   for (int number = 1; number <= kLastControl; ++number) {
     if (!Main().Control(number)) continue;
     RECT r = Main().Control(number)->Bounds();
     EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom) << number;
   }
   // The anchors, in the layout's own pixels (96 DPI).
-  client = RECT{0, 0, 545, 702};
+  client = RECT{0, 0, 545, 736};
   auto bounds = [&](int number) { return Main().Control(number)->LogicalBounds(); };
   EXPECT_EQ(bounds(52).left, bounds(8).right + 35);
   EXPECT_EQ(bounds(52).top, bounds(1).bottom + 24);
@@ -96,6 +96,8 @@ TEST_F(GuiTest, LayoutKeepsTheAnchorsAndStaysInside) {
   // The feeds' box sits between the common options and the bottom row.
   EXPECT_LT(bounds(77).bottom, bounds(kAtomFeedBox).top);
   EXPECT_LT(bounds(kAtomFeedBox).bottom, bounds(80).top);
+  EXPECT_LT(bounds(kPortfolioFrame).bottom, bounds(kArchiveFrame).top);
+  EXPECT_LT(bounds(kArchiveFrame).bottom, bounds(77).top);
   EXPECT_GE(bounds(20).left, 0);
   EXPECT_LT(bounds(20).right, bounds(52).left);  // the columns do not overlap
 }
@@ -106,6 +108,7 @@ TEST_F(GuiTest, FreshOptionFileGivesTheDefaultStates) {
   EXPECT_FALSE(Checked(5));
   EXPECT_TRUE(Checked(7));
   EXPECT_TRUE(Checked(Main().RadioItem(kPeriodGroup, 2)));
+  EXPECT_TRUE(Checked(Main().RadioItem(kArchiveGroup, 1))) << "the portfolio's documents are kept";
   uint32_t today = TodayDate();
   EXPECT_EQ(Text(11), Wide(AddDays(today, -7)));
   EXPECT_EQ(Text(13), Wide(today));
@@ -313,12 +316,34 @@ TEST_F(GuiTest, CompleteRunEndsWithTheControlsUsable) {
   EXPECT_TRUE(messages_->messages.empty()) << messages_->Texts().front();
 }
 
+// A run that keeps the portfolio's documents ends with its summary line on the
+// progress line, and the company's page links a copy.
+TEST_F(GuiTest, ARunKeepingDocumentsShowsItsSummary) {
+  if (FixtureUrl().empty()) GTEST_SKIP() << "needs the fixture server";
+  std::string output = MakeOutput();
+  Preset(K::TdnetBaseUrl, FixtureUrl() + "/inbs/");
+  Preset(K::PeriodType, "3");
+  Preset(K::PeriodSt, "20240325");
+  Preset(K::PeriodEd, "20240327");
+  Preset(K::PortList, "7203, 6758, 8306, 9984, 1301");
+  Preset(K::EnableHtmlPort, "1");
+  StartApp();
+  Click(80);
+  ASSERT_TRUE(Controller().Running());
+  ASSERT_TRUE(RunLoopUntil([&] { return !Controller().Running(); }, 300));
+  EXPECT_EQ(Text(1).rfind(L"資料: 保存 ", 0), 0u) << Text(1);
+  EXPECT_NE(Text(1).find(L"(Docs: "), std::wstring::npos) << Text(1);
+  EXPECT_NE(ReadTestFile(output + "/Port.html").find("\"Docs/"), std::string::npos);
+  EXPECT_TRUE(messages_->messages.empty()) << messages_->Texts().front();
+}
+
 TEST_F(GuiTest, ClosingDuringARunCancelsSavesAndEnds) {
   if (FixtureUrl().empty()) GTEST_SKIP() << "needs the fixture server";
   std::string output = MakeOutput();
   Preset(K::TdnetBaseUrl, FixtureUrl() + "/fail/slow/300/inbs/");
   StartApp();
   Click(3);
+  Click(Main().RadioItem(kArchiveGroup, 2));
   Click(80);
   ASSERT_TRUE(Controller().Running());
   EXPECT_TRUE(RunLoopUntil([&] { return Text(1).find(L"の開示をダウンロード") != std::wstring::npos; }, 60));
@@ -328,6 +353,7 @@ TEST_F(GuiTest, ClosingDuringARunCancelsSavesAndEnds) {
   EXPECT_EQ(Window::TopLevelCount(), 0);
   EXPECT_EQ(app_->Run(), 0) << "the loop ends at once without windows";
   EXPECT_TRUE(Options().Flag(K::EnableHtmlPort));
+  EXPECT_EQ(Options().Int(K::ArchivePdf), 2);
   EXPECT_FALSE(FileEntry((output + "/Raw/*.part").c_str()).ExistsPath());
 }
 

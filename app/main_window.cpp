@@ -88,6 +88,14 @@ void MainWindow::ShowProgress(int code, int a, int b) {
   line->Redraw();
 }
 
+void MainWindow::ShowSummary(const std::string& text) {
+  auto* line = static_cast<Label*>(Control(kProgressLine));
+  if (!line || !line->Exists()) return;
+  line->SetText(text);
+  line->SetColour(kIdleGrey);
+  line->Redraw();
+}
+
 void MainWindow::EnterRunning() {
   for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
     EnableWindow(child, FALSE);

@@ -44,10 +44,11 @@ enum MainControl : int {
   kTableFrame, kFullNamesBox, kDetailedMarketBox, kRefetchNamesBox, kNamesFrame, kCommonFrame,
   kHtmlPathButton, kXlsPathButton, kRunButton, kCancelButton,
   // Added later: numbered after the others and made last, so that the numbers
-  // stay the order of creation (and of Tab).
-  kAtomFeedBox, kOpenOutputButton,
+  // stay the order of creation (and of Tab). The archive's choice sits below
+  // the portfolio's frame.
+  kAtomFeedBox, kOpenOutputButton, kArchiveGroup, kArchiveFrame,
 };
-constexpr int kLastControl = kOpenOutputButton;
+constexpr int kLastControl = kArchiveFrame;
 
 // The option a control does not have.
 constexpr OptionKey kNoOption = OptionKey::Count;
@@ -128,6 +129,8 @@ class MainWindow : public DialogWindow {
 
   // The progress line: the text of the code (see ProgressText), grey for -1.
   void ShowProgress(int code, int a, int b);
+  // The run's summary line on the progress line, in the idle look.
+  void ShowSummary(const std::string& text);
   // Every control but "キャンセル" disabled.
   void EnterRunning();
   // Every control enabled, then the period display and every enabling rule.
@@ -163,6 +166,9 @@ class MainWindow : public DialogWindow {
   void BuildScheduleFrame();
   void BuildCycleFrame();
   void BuildPortfolioFrame();
+  // The document archive's choice (ArchivePdf), in the place kept for it
+  // below the portfolio's frame.
+  void BuildArchiveFrame();
   void BuildCommonFrame();
   void BuildBottomRow();
   // Creates the control of a row at `rect` (a label with `labelStyle`) and wires
@@ -225,5 +231,8 @@ class MainWindow : public DialogWindow {
   std::array<RadioGroup*, kLastControl + 1> radios_{};
   RadioGroup period_;
   RadioGroup cycle_;
+  RadioGroup archive_;
+  std::vector<RECT> archiveItems_;
+  RECT archiveFrame_{};
   std::vector<std::unique_ptr<Window>> dialogs_;
 };

@@ -11,7 +11,7 @@
 namespace {
 
 constexpr int kClientWidth = 545;
-constexpr int kClientHeight = 702;
+constexpr int kClientHeight = 736;
 constexpr int kMargin = 5;
 // "開く" ends where the period items end, so the right column clears the left one.
 constexpr int kOpenGap = 235 - 130 - 50;
@@ -126,6 +126,7 @@ bool MainWindow::OnCreate() {
   BuildPortfolioFrame();
   BuildCommonFrame();
   BuildBottomRow();
+  BuildArchiveFrame();
   if (!built_) return false;
   FillPeriod(true);
   ShowProgress(-1, -1, -1);
@@ -223,6 +224,18 @@ void MainWindow::BuildPortfolioFrame() {
   Add(kPreWordEdit, layout_.Right(150, 18, 0));
   Add(kWebFrame, layout_.CloseFrame());
   Add(kPortfolioFrame, layout_.CloseFrame());
+  // The archive's choice below, made last (its rows close the table): kept
+  // clear of every frame, which would cover a control made after it.
+  layout_.OpenFrame(true);
+  archiveItems_ = {layout_.Below(54, 15)};
+  archiveItems_.push_back(layout_.Right(104, 15, 4));
+  archiveItems_.push_back(layout_.Right(74, 15, 4));
+  archiveFrame_ = layout_.CloseFrame();
+}
+
+void MainWindow::BuildArchiveFrame() {
+  AddRadio(archive_, kArchiveGroup, archiveItems_);
+  Add(kArchiveFrame, archiveFrame_);
 }
 
 void MainWindow::BuildCommonFrame() {

@@ -18,6 +18,7 @@ constexpr OptionKey kSavedOptions[] = {
     K::InPortHighlight, K::HtmlRowMergeTime, K::HtmlInsertMarket, K::HtmlInsertIndustry, K::HtmlInsertYahoo,
     K::HtmlInsertIfis, K::HtmlInsertGMO, K::HtmlInsertKCom, K::HtmlInsertSBI, K::UseFullConame,
     K::UseDetailMarket, K::CollectRemake, K::EnableAtomFeed, K::TickerRemake, K::WebPortPreWordEnable, K::WebPortEnable,
+    K::ArchivePdf,
 };
 
 }  // namespace
@@ -159,6 +160,10 @@ std::span<const ControlRow> MainWindow::Table() {
       {kCancelButton, Kind::kButton, "キャンセル", kNoOption, {.group = kCancelRules, .never = true}, &M::PressCancel},
       {kAtomFeedBox, Kind::kCheck, "まとめ html の Atom フィードを作る", K::EnableAtomFeed},
       {kOpenOutputButton, Kind::kButton, "出力先を開く", kNoOption, {}, &M::OpenOutputDirectory},
+      // Whose documents a run keeps in the archive: none, the portfolio's, and
+      // the spreadsheet companies' too.
+      {kArchiveGroup, Kind::kRadio, "しない\nポートフォリオ\n＋xls確認", K::ArchivePdf},
+      {kArchiveFrame, Kind::kFrame, "資料(PDF)の保存"},
   };
   return kRows;
 }

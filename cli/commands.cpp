@@ -78,6 +78,13 @@ void ProgressLine::ShowProgress(int code, int a, int b) {
   PrintError(terminal_ ? "\r" + text + "\x1b[K" : text + "\n");
 }
 
+void ProgressLine::RunSummary(const std::string& text) {
+  if (terminal_ && shown_) PrintError("\n");
+  shown_ = false;
+  last_.clear();
+  PrintError(text + "\n");
+}
+
 int UsageError(const std::string& message) {
   PrintError("velkora: " + message + " (see velkora --help)\n");
   return kExitUsage;

@@ -48,6 +48,8 @@ class ProgressLine : public WorkObserver {
   ProgressLine();
   ~ProgressLine() override;
   void ShowProgress(int code, int a, int b) override;
+  // The run's summary on a line of its own.
+  void RunSummary(const std::string& text) override;
 
  private:
   bool terminal_;

@@ -2,6 +2,7 @@
 
 #include "markup/text.h"
 #include "markup/tree.h"
+#include "pages/archive.h"
 #include "pages/frame.h"
 #include "pages/output.h"
 #include "pages/page_parser.h"
@@ -109,7 +110,7 @@ void PutDayOnTop(MarkupElement& table, uint32_t date, std::vector<std::unique_pt
 
 bool AddDayToCompanyPage(const OutputDir& output, Code code, uint32_t date,
                          std::vector<std::unique_ptr<MarkupElement>> rows, uint32_t today,
-                         const OlderGroups& older) {
+                         const OlderGroups& older, bool linkArchive) {
   if (rows.empty()) return true;
   std::string path = output.CompanyPage(code);
   MarkupElement* table = nullptr;
@@ -117,5 +118,20 @@ bool AddDayToCompanyPage(const OutputDir& output, Code code, uint32_t date,
   std::unique_ptr<MarkupDocument> page = OpenPage(code, path, today, table, setAside);
   if (setAside && older) older(*table);
   PutDayOnTop(*table, date, std::move(rows));
+  if (linkArchive) LinkTitlesToArchive(*table, output, "../");
+  return SavePage(path.c_str(), *page);
+}
+
+bool LinkCompanyPageToArchive(const OutputDir& output, Code code) {
+  std::string path = output.CompanyPage(code), text;
+  if (!FileEntry(path.c_str()).ExistsPath()) return true;
+  if (!ReadAll(path.c_str(), text)) return false;
+  PageParser parser;
+  parser.quiet = true;  // an unreadable page is set aside when its next day is added
+  std::unique_ptr<MarkupDocument> page = parser.ParseHandedOver(std::move(text));
+  MarkupElement* table = page ? page->FindChild("table", true) : nullptr;
+  if (!table) return false;
+  if (LinkTitlesToArchive(*table, output, "../") == 0) return true;
+  LinkSiteIcon(*page);
   return SavePage(path.c_str(), *page);
 }

@@ -25,10 +25,16 @@ using OlderGroups = std::function<void(MarkupElement& table)>;
 // Velkora"; then PutDayOnTop, and the page is written whole. A page that
 // cannot be read or parsed is set aside as "NNNN.html.broken-<today>"
 // (reported once) and the page starts anew: `older`, when given, then puts
-// back the groups of the earlier days. Returns whether the page was written.
+// back the groups of the earlier days. With `linkArchive` (a company whose
+// documents are archived), every title of the page links to its archived copy
+// where one exists. Returns whether the page was written.
 bool AddDayToCompanyPage(const OutputDir& output, Code code, uint32_t date,
                          std::vector<std::unique_ptr<MarkupElement>> rows, uint32_t today,
-                         const OlderGroups& older = {});
+                         const OlderGroups& older = {}, bool linkArchive = false);
+// Points every title of the company's page at its archived copy where one
+// exists, and writes the page when a link changed. False when the page exists
+// but could not be read or written.
+bool LinkCompanyPageToArchive(const OutputDir& output, Code code);
 
 // A company page's table with the day `date` on top: the groups of this day
 // and of later days are removed from its top (a day added again replaces its

@@ -37,6 +37,14 @@ struct PageSettings {
   bool inMarketTime = true;  // StScheInMarketHighlight: estimates in trading hours marked
   uint32_t periodStart = 0;  // PeriodSt: the first day the summary pages show
   bool atomFeed = true;      // EnableAtomFeed: each summary page has an Atom feed beside it
+  // ArchivePdf: whose documents are kept in the archive, and so linked there
+  // (0 none, 1 the portfolio's, 2 the portfolio's and the spreadsheet companies').
+  int archive = 0;
+  // Whether the titles of a view's summary page link to the archive: Port.html
+  // from choice 1, Xls.html from choice 2, All.html never.
+  bool ArchiveLinks(View view) const {
+    return (view == View::kPort && archive >= 1) || (view == View::kXls && archive >= 2);
+  }
 };
 
 // The company store's lookups.

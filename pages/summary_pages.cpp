@@ -9,6 +9,7 @@
 
 #include "markup/safe_text.h"
 #include "markup/tree.h"
+#include "pages/archive.h"
 #include "pages/cells.h"
 #include "pages/frame.h"
 #include "pages/page_parser.h"
@@ -279,6 +280,11 @@ bool BuildSummaryPage(const SummaryInputs& inputs) {
     if (FileEntry(inputs.output.DayFile(inputs.view, date).c_str()).ExistsPath()) AddDayFile(inputs, date, *page);
   }
   std::unique_ptr<MarkupDocument> finished = page->Finish();
+  // Rows kept from earlier runs change over to an archived copy too.
+  MarkupElement* table = finished->FindChild("table", true);
+  if (table && inputs.settings->ArchiveLinks(inputs.view))
+    LinkTitlesToArchive(*table, inputs.output, "",
+                        [&](Code code) { return inputs.selections.InView(inputs.view, code); });
   std::string feed = std::string(ViewName(inputs.view)) + ".atom";
   LinkAtomFeed(*finished, inputs.settings->atomFeed ? feed.c_str() : nullptr, inputs.title);
   if (!SavePage(path.c_str(), *finished)) return false;

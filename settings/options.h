@@ -31,7 +31,7 @@ enum class OptionKey : int {
   InPortHighlight, HtmlRowMergeTime, HtmlInsertMarket, HtmlInsertIndustry,
   HtmlInsertYahoo, HtmlInsertIfis, HtmlInsertGMO, HtmlInsertKCom, HtmlInsertSBI,
   UseFullConame, UseDetailMarket, GMOServer,
-  WebPortEnable, WebPortUrl, WebPortPreWordEnable, WebPortPreWord, DebugLogLevel,
+  WebPortEnable, WebPortUrl, WebPortPreWordEnable, WebPortPreWord, DebugLogLevel, ArchivePdf,
   // Section "Status"
   LastDownload, LastStSche, LastStScheHtml, LastUpdateIndiv,
   LastIgnoreGR, LastIgnoreAim, LastIgnoreForeign, LastIgnoreREIT, LastIgnoreETF,

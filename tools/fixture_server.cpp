@@ -10,7 +10,8 @@
 // (the rest served with that status, as a server whose error page carries text
 // of its own), "/fail/pad/BYTES/" (the page
 // with BYTES of markup before its content), "/fail/cut|slow|trickle|big/...",
-// and "/name/KIND/" (the company name of a quote or report page replaced by a
+// "/docfaults/" and "/docsgone/" (documents that fail, or all gone), and
+// "/name/KIND/" (the company name of a quote or report page replaced by a
 // hostile one: markup, line breaks, a NUL byte, an over-long name). "/agent"
 // answers the user agent of the request. It prints "port N" as its first
 // line, and stops by itself after --time-limit seconds.
@@ -33,6 +34,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tools/fixture_pages.h"
 
@@ -52,6 +54,8 @@ struct Generation {
   int alphanumericPercent = 0;  // rows given to a company with an alphanumeric code besides the usual mix
   bool weekends = false;  // weekends have disclosures too (otherwise none)
   std::set<uint32_t> emptyDays;
+  bool documentFaults = false;  // some documents fail ("/docfaults/")
+  bool documentsGone = false;   // every document answers 404 ("/docsgone/")
 };
 
 struct Options {
@@ -146,9 +150,64 @@ std::string Query(const httplib::Request& req) {
 void Dispatch(const std::string& path, const Generation& generation, const httplib::Request& req,
               httplib::Response& res);
 
+// A small, well-formed PDF of one page that names the document.
+std::string DocumentPdf(const std::string& id) {
+  std::string text = "BT /F1 18 Tf 72 720 Td (Velkora fixture document " + id + ") Tj ET";
+  std::vector<std::string> objects = {
+      "<< /Type /Catalog /Pages 2 0 R >>",
+      "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R /Resources << /Font << /F1 5 0 R >> >> >>",
+      "<< /Length " + std::to_string(text.size()) + " >>\nstream\n" + text + "\nendstream",
+      "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"};
+  std::string pdf = "%PDF-1.4\n";
+  std::vector<size_t> offsets;
+  for (size_t i = 0; i < objects.size(); ++i) {
+    offsets.push_back(pdf.size());
+    pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+  }
+  size_t xref = pdf.size();
+  pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+  char entry[32];
+  for (size_t offset : offsets) {
+    std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
+    pdf += entry;
+  }
+  pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+         std::to_string(xref) + "\n%%EOF\n";
+  return pdf;
+}
+
+// "/inbs/NNNNYYYYMMDDSSSSSS.pdf" (and ".zip", an XBRL archive): a file of the
+// root, or a document of any day. With document faults, the serial number
+// picks some failures: 404 and 403 (a document the service removed), a page
+// of HTML answered with 200, and a slow answer.
+void ServeDocument(const std::string& name, const Generation& generation, httplib::Response& res) {
+  if (ServeFile("inbs/" + name, res)) return;
+  unsigned prefix = 0, date = 0, serial = 0;
+  char kind[4] = {};
+  if (name.size() != 22 || std::sscanf(name.c_str(), "%4u%8u%6u.%3s", &prefix, &date, &serial, kind) != 4)
+    return SetError(res, 404);
+  if (generation.documentsGone) return SetError(res, 404);
+  if (generation.documentFaults) {
+    if (serial % 20 == 3) return SetError(res, 404);
+    if (serial % 20 == 7) return SetError(res, 403);
+    if (serial % 20 == 11) return SetError(res, 200);
+    // One slow document a month.
+    if (serial % 20 == 2 && date % 100 == 5) std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  }
+  std::string id = name.substr(0, 18);
+  if (std::string(kind) == "zip") {
+    // An empty ZIP archive: its end-of-directory record alone.
+    return res.set_content(std::string("PK\x05\x06", 4) + std::string(18, '\0'), "application/zip");
+  }
+  if (std::string(kind) != "pdf") return SetError(res, 404);
+  res.set_content(DocumentPdf(id), "application/pdf");
+}
+
 // "/inbs/I_list_PPP_YYYYMMDD.html": a failing day, a file of the root, a
 // synthetic day, or 404 (a day without a list).
 void ServeListPage(const std::string& name, const Generation& generation, httplib::Response& res) {
+  if (name.ends_with(".pdf") || name.ends_with(".zip")) return ServeDocument(name, generation, res);
   int page = 0;
   unsigned date = 0;
   if (std::sscanf(name.c_str(), "I_list_%3d_%8u.html", &page, &date) != 2) return SetError(res, 404);
@@ -320,6 +379,11 @@ void Dispatch(const std::string& path, const Generation& generation, const httpl
   if (head == "size") return res.set_content(Pattern(static_cast<size_t>(Number(rest))), kHtml);
   if (head == "fail") return ServeFailure(rest, generation, req, res);
   if (head == "gen") return ServeGenerated(rest, generation, req, res);
+  if (head == "docfaults" || head == "docsgone") {
+    Generation changed = generation;
+    (head == "docfaults" ? changed.documentFaults : changed.documentsGone) = true;
+    return Dispatch(rest, changed, req, res);
+  }
   if (head == "redirect") return res.set_redirect("/" + rest + (req.params.empty() ? "" : "?" + Query(req)));
   if (head == "name") return ServeHostileName(rest, generation, req, res);
   if (head == "inbs") return ServeListPage(rest, generation, res);

@@ -26,6 +26,7 @@ std::string ProgressText(int code, int a, int b) {
     case kProgressXlsSchedulePage: return "XlsSche.html をまとめ中";
     case kProgressAllSchedulePage: return "AllSche.html をまとめ中";
     case kProgressWebPortfolio: return "ポートフォリオを取得中";
+    case kProgressDocuments: return FormatString("資料を保存中 (%d/%d)", a, b);
     default: break;
   }
   if (code < 0) return "----";

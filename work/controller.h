@@ -30,9 +30,10 @@ enum ProgressCode : int {
   kProgressXlsSchedulePage = -9,
   kProgressAllSchedulePage = -10,
   kProgressWebPortfolio = -11,
+  kProgressDocuments = -12,
 };
 
-// The Shift_JIS text of the progress line for a code: -1 "----", -2 to -11 the
+// The Shift_JIS text of the progress line for a code: -1 "----", -2 to -12 the
 // named stages, a date with a >= 0 a download (a = page), a date with a < 0 a
 // conversion.
 std::string ProgressText(int code, int a, int b);
@@ -45,6 +46,9 @@ class WorkObserver {
   virtual void ShowProgress(int code, int a, int b) = 0;
   virtual void RunStarted() {}
   virtual void RunFinished() {}
+  // The run's summary line, once at its end (what the document archive kept
+  // and holds), after the progress line went back to "----".
+  virtual void RunSummary(const std::string& text) { (void)text; }
 };
 
 // The application's side of runs: holds at most one running task, which borrows

@@ -11,13 +11,13 @@ namespace {
 constexpr int kPieceBytes = 204800;
 
 // Reads the open response whole into `body`.
-FetchFailure ReadBody(HttpDownloader& downloader, std::string& body) {
+FetchFailure ReadBody(HttpDownloader& downloader, std::string& body, size_t maxBytes) {
   std::unique_ptr<char[]> piece(new char[kPieceBytes]);
   while (true) {
     bool read = downloader.Read(piece.get(), kPieceBytes);
     body.append(piece.get(), static_cast<size_t>(downloader.Total()));
     if (!read) return FetchFailure::kCutShort;
-    if (body.size() > kMaxPageBytes) return FetchFailure::kTooLarge;
+    if (body.size() > maxBytes) return FetchFailure::kTooLarge;
     if (downloader.Total() < kPieceBytes) return FetchFailure::kNone;
   }
 }
@@ -34,16 +34,21 @@ const char* FailureText(FetchFailure failure) {
   return "";
 }
 
-FetchedPage FetchPage(HttpDownloader& downloader, const std::string& url) {
+FetchedPage FetchBytes(HttpDownloader& downloader, const std::string& url, size_t maxBytes) {
   FetchedPage page;
   if (!downloader.OpenUrl(url.c_str())) {
     page.failure = FetchFailure::kNoAnswer;
     return page;
   }
   page.status = downloader.Status();
-  std::string body;
-  page.failure = ReadBody(downloader, body);
+  page.failure = ReadBody(downloader, page.text, maxBytes);
   downloader.CloseUrl();
-  if (page.Arrived()) page.text = DownloadedPageToShiftJis(body);
+  if (!page.Arrived()) page.text.clear();
+  return page;
+}
+
+FetchedPage FetchPage(HttpDownloader& downloader, const std::string& url) {
+  FetchedPage page = FetchBytes(downloader, url, kMaxPageBytes);
+  if (page.Arrived()) page.text = DownloadedPageToShiftJis(page.text);
   return page;
 }

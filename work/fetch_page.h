@@ -27,6 +27,9 @@ struct FetchedPage {
   bool IsRefusal() const { return Arrived() && (status == 403 || status == 429 || status == 503); }
 };
 
+// A document (a PDF) is kept up to this size; a larger one is not.
+constexpr size_t kMaxDocumentBytes = 50u << 20;
+
 // The failure's reason as a message gives it: "応答がありません" (no answer),
 // "受信が途中で切れました" (cut short), "ページが大きすぎます" (too large); "" for none.
 const char* FailureText(FetchFailure failure);
@@ -35,3 +38,6 @@ const char* FailureText(FetchFailure failure);
 // broken transfer is reported by the downloader; a page over kMaxPageBytes is
 // not kept. The request is closed either way.
 FetchedPage FetchPage(HttpDownloader& downloader, const std::string& url);
+// The same for a file kept as it arrives: the body's bytes unconverted, up to
+// `maxBytes` (a larger body fails as kTooLarge and nothing of it is kept).
+FetchedPage FetchBytes(HttpDownloader& downloader, const std::string& url, size_t maxBytes);

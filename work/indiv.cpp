@@ -92,7 +92,7 @@ bool RawDayNamesPageMissingAtStart(std::string_view rawText, const RunSelections
 }
 
 bool AddDayToIndivPages(const OutputDir& output, MarkupElement& table, uint32_t date, uint32_t periodStart,
-                        const std::function<bool(Code)>& wanted) {
+                        const std::function<bool(Code)>& wanted, const std::function<bool(Code)>& archived) {
   bool written = true;
   // Company by company, from the day's last row: each company's rows leave the
   // table in raw order and make one group on its page.
@@ -106,7 +106,7 @@ bool AddDayToIndivPages(const OutputDir& output, MarkupElement& table, uint32_t 
     // Rows without a company code (read by the text method) have no page.
     if (!ticker.IsCompany() || (wanted && !wanted(ticker))) continue;
     if (!AddDayToCompanyPage(output, ticker, date, std::move(rows), TodayDate(),
-                             OlderDaysOf(output, ticker, periodStart, date)))
+                             OlderDaysOf(output, ticker, periodStart, date), archived && archived(ticker)))
       written = false;
   }
   return written;

@@ -165,13 +165,14 @@ bool SaveViews(uint32_t date, MarkupDocument& document, MarkupElement& table, co
     trace.Log(2, "conv raw to xls\n");
     SaveSelectedView(output, View::kXls, date, table, selections);
   }
+  auto archived = [&](Code code) { return selections.ArchivesDocuments(code); };
   if (work.companyPages == CompanyPageWork::kAll) {
     trace.Log(2, "conv raw to invid\n");
-    return AddDayToIndivPages(output, table, date, settings.periodStart);
+    return AddDayToIndivPages(output, table, date, settings.periodStart, {}, archived);
   }
   if (work.companyPages == CompanyPageWork::kMissingOnly) {
     return AddDayToIndivPages(output, table, date, settings.periodStart,
-                              [&](Code code) { return selections.PageMissingAtStart(code); });
+                              [&](Code code) { return selections.PageMissingAtStart(code); }, archived);
   }
   return true;
 }

@@ -80,6 +80,7 @@ PageSettings ReadPageSettings(const OptionStore& options, const SiteAddresses& s
   pages.ignoreETF = on(OptionKey::IgnoreETF);
   pages.inMarketTime = on(OptionKey::StScheInMarketHighlight);
   pages.periodStart = options.Date(OptionKey::PeriodSt);
+  pages.archive = options.Int(OptionKey::ArchivePdf);
   return pages;
 }
 
@@ -107,7 +108,7 @@ ScheduleSettings ReadScheduleSettings(const OptionStore& options) {
 }  // namespace
 
 bool RunSettings::PortfolioUsed() const {
-  if (htmlPort || schedules.views.Has(View::kPort)) return true;
+  if (pages.archive >= 1 || htmlPort || schedules.views.Has(View::kPort)) return true;
   bool others = htmlAll || htmlXls || schedules.views.Has(View::kAll) || schedules.views.Has(View::kXls);
   return pages.cells.inPortHighlight && others;
 }

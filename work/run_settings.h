@@ -77,8 +77,9 @@ struct RunSettings {
   // Whether a page of the run shows the portfolio: Port.html and its views,
   // PortSche.html, or the portfolio's marks on the other pages.
   bool PortfolioUsed() const;
-  // Whether the spreadsheet directory is looked at (EnableHtmlXls or EnableStScheXls).
-  bool ScansXls() const { return htmlXls || schedules.xlsBox; }
+  // Whether the spreadsheet directory is looked at
+  // (EnableHtmlXls, EnableStScheXls or ArchivePdf 2).
+  bool ScansXls() const { return htmlXls || schedules.xlsBox || pages.archive >= 2; }
 };
 
 // The settings of a run from the current option file (Options()).

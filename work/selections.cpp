@@ -5,6 +5,11 @@
 
 bool RunSelections::InPortfolio(Code code) const { return (!code.IsNumeric() || code.Number() > 0) && lists_.portfolio.Contains(code); }
 
+bool RunSelections::ArchivesDocuments(Code code) const {
+  int archive = settings_.pages.archive;
+  return (archive >= 1 && InPortfolio(code)) || (archive >= 2 && HasXls(code));
+}
+
 bool RunSelections::IgnoredInRun(Code code) const {
   return settings_.ignoreListOn && HasIgnoreList() && Ignored(code);
 }

@@ -29,6 +29,9 @@ class RunSelections {
   // Whether an ignore list is held / contains the code.
   bool HasIgnoreList() const { return lists_.ignoreList.Present(); }
   bool Ignored(Code code) const { return lists_.ignoreList.Contains(code); }
+  // Whether the archive keeps the company's documents (ArchivePdf: 1 the
+  // portfolio's, 2 the spreadsheet companies' too).
+  bool ArchivesDocuments(Code code) const;
   // Whether the ignore list is in use (EnableIgnoreList) and names the code.
   bool IgnoredInRun(Code code) const;
 

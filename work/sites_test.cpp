@@ -92,6 +92,9 @@ class SitesTest : public PipelineTest {
   // pages, the portfolio's schedule page, every link cell.
   void Configure() {
     auto on = [](OptionKey key) { Options().SetFlag(key, true); };
+    // The requests counted here are the finance sites'; the document archive
+    // has tests of its own.
+    Options().SetInt(OptionKey::ArchivePdf, 0);
     for (OptionKey key : {OptionKey::UseFullConame, OptionKey::EnableHtmlPort, OptionKey::EnableHtmlXls,
                           OptionKey::EnableStSche, OptionKey::EnableStSchePort, OptionKey::HtmlInsertMarket,
                           OptionKey::HtmlInsertIndustry, OptionKey::HtmlInsertYahoo, OptionKey::HtmlInsertIfis,

@@ -46,6 +46,10 @@ enum WorkStep : int {
   kStepXlsSchedulePage = 17,
   kStepAllSchedulePage = 18,
   kStepFinish = 19,
+  // The document archive, after the days (and the schedules) and before the
+  // conversion, so that the day's rows link to the copies at once.
+  kStepSelectDocuments = 20,
+  kStepFetchDocument = 21,
 };
 
 // Days the list service keeps; older days are not requested.
@@ -120,9 +124,12 @@ void ScanIndivPages(RunSelections& selections, const OutputDir& output);
 // Moves every row of the day's table to its company's page (only the
 // companies `wanted` accepts, when given; the other rows leave the table too).
 // A page set aside as unreadable is made again with the company's raw days
-// from `periodStart` on. False when a page could not be written.
+// from `periodStart` on. The pages of the companies `archived` accepts (the
+// document archive's) link their titles to the archived copies. False when a
+// page could not be written.
 bool AddDayToIndivPages(const OutputDir& output, MarkupElement& table, uint32_t date, uint32_t periodStart,
-                        const std::function<bool(Code)>& wanted = {});
+                        const std::function<bool(Code)>& wanted = {},
+                        const std::function<bool(Code)>& archived = {});
 // Whether the text of a raw day names a company whose page was missing at the
 // start of the run (read without parsing).
 bool RawDayNamesPageMissingAtStart(std::string_view rawText, const RunSelections& selections);

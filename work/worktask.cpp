@@ -27,6 +27,7 @@ WorkTask::WorkTask(uint32_t firstDay, uint32_t lastDay, uint8_t scheduleRefetch,
       companies_(settings_, status_),
       selections_(lists, settings_),
       schedules_(scheduleRefetch, settings_, status_),
+      documents_(settings_),
       refetchCompanies_(refetchCompanies) {}
 
 void WorkTask::RunStep() {
@@ -56,6 +57,8 @@ void WorkTask::RunStep() {
       {kStepXlsSchedulePage, &WorkTask::MakePage},
       {kStepAllSchedulePage, &WorkTask::MakePage},
       {kStepFinish, &WorkTask::Finish},
+      {kStepSelectDocuments, &WorkTask::SelectDocuments},
+      {kStepFetchDocument, &WorkTask::FetchDocument},
   };
   static_assert([] {
     for (size_t i = 0; i < std::size(kSteps); ++i)
@@ -106,19 +109,36 @@ Next WorkTask::ExtractPage() { return ExtractListPage(cursor_, rawDay_, companie
 Next WorkTask::EndOfDay() {
   if (cursor_.NextDownloadDay()) return Then(kStepDownloadPage);
   schedules_.DecideScheduleWork(settings_.displayOptionsChanged);
-  if (!schedules_.WorkDue()) return GoTo(kStepBeginConversion);
+  if (!schedules_.WorkDue()) return AfterDownloads();
   trace_.ShowProgress(kProgressScheduleCheck);
   return GoTo(kStepSelectSchedules);
 }
 
 Next WorkTask::SelectSchedules() {
   bool any = schedules_.SelectScheduleDownloads(selections_, companies_, trace_);
-  return GoTo(any ? kStepFetchSchedule : kStepBeginConversion);
+  return any ? GoTo(kStepFetchSchedule) : AfterDownloads();
 }
 
 Next WorkTask::FetchSchedule() {
-  if (schedules_.FetchNextSchedule(companies_, downloader_, trace_) == Turn::kDone) return GoTo(kStepBeginConversion);
+  if (schedules_.FetchNextSchedule(companies_, downloader_, trace_) == Turn::kDone) return AfterDownloads();
   return Then(kStepFetchSchedule);
+}
+
+Next WorkTask::AfterDownloads() {
+  if (!documents_.On(selections_)) return GoTo(kStepBeginConversion);
+  return GoTo(kStepSelectDocuments);
+}
+
+Next WorkTask::SelectDocuments() {
+  if (!documents_.Select(selections_, cursor_.endDate, trace_)) return GoTo(kStepBeginConversion);
+  trace_.ShowProgress(kProgressDocuments, 0, static_cast<int>(documents_.Wanted()));
+  return GoTo(kStepFetchDocument);
+}
+
+Next WorkTask::FetchDocument() {
+  if (documents_.FetchNext(downloader_, trace_) == Turn::kMore) return Then(kStepFetchDocument);
+  documents_.LinkCompanyPages();
+  return GoTo(kStepBeginConversion);
 }
 
 Next WorkTask::BeginConversion() { return ::BeginConversion(cursor_, status_, settings_); }
@@ -214,10 +234,16 @@ Next WorkTask::Finish() {
     trace_.Log(1, "pending names(%u) schedules(%u)\n", names, dates);
     ReportError("取得できなかった会社名 %u 件と決算スケジュール %u 件は、次回の実行で取得します", names, dates);
   }
+  bool archived = documents_.On(selections_) && settings_.output.Exists();
   schedules_.Release();
   selections_.Release();
   companies_.Release();
   trace_.ShowProgress(kProgressIdle);
+  if (archived) {
+    std::string summary = documents_.SummaryText();
+    trace_.Log(1, "%s\n", summary.c_str());
+    trace_.Observer().RunSummary(summary);
+  }
   trace_.Log(1, "----- finish -----\n");
   return Then(kStepFinished);
 }

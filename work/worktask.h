@@ -12,6 +12,7 @@
 #include "platform/http.h"
 #include "work/company_store.h"
 #include "work/controller.h"
+#include "work/documents.h"
 #include "work/raw_day.h"
 #include "work/run_cursor.h"
 #include "work/run_settings.h"
@@ -51,6 +52,10 @@ class WorkTask {
   Next ExtractPage();
   Next EndOfDay();
   Next SelectSchedules();
+  // The document archive when it is on, else the conversion.
+  Next AfterDownloads();
+  Next SelectDocuments();
+  Next FetchDocument();
   Next FetchSchedule();
   Next BeginConversion();
   Next ConvertDay();
@@ -75,6 +80,7 @@ class WorkTask {
   CompanyStore companies_;
   RunSelections selections_;
   ScheduleStore schedules_;
+  DocumentArchive documents_;
   HttpDownloader downloader_;
   int workStep_ = kStepPrepare;
   bool refetchCompanies_ = false;

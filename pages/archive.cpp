@@ -1,0 +1,59 @@
+#include "pages/archive.h"
+
+#include <algorithm>
+
+#include "markup/tree.h"
+#include "pages/output.h"
+#include "pages/rows.h"
+#include "platform/diagnostics.h"
+#include "platform/files.h"
+#include "platform/sjis.h"
+
+namespace {
+
+constexpr std::string_view kPdf = ".pdf";
+
+bool IsIdCharacter(char c) { return IsAsciiDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// Points the links of one title cell at the archive; how many changed.
+int LinkCell(MarkupElement& cell, uint32_t date, const OutputDir& output, std::string_view up) {
+  int changed = 0;
+  for (MarkupElement* link : cell.children()) {
+    if (link->name() != "a") continue;
+    MarkupAttribute* href = link->FindAttribute("href");
+    if (!href) continue;
+    std::string id = DocumentIdOfLink(href->text());
+    if (id.empty()) continue;
+    std::string name = ArchivedDocumentName(date, id);
+    if (!FileEntry(output.File(name).c_str()).ExistsPath()) continue;
+    href->SetText(std::string(up) + name);
+    ++changed;
+  }
+  return changed;
+}
+
+}  // namespace
+
+std::string DocumentIdOfLink(std::string_view href) {
+  if (!(href.starts_with("http://") || href.starts_with("https://")) || !href.ends_with(kPdf)) return "";
+  std::string_view path = href.substr(0, href.size() - kPdf.size());
+  std::string_view id = path.substr(path.rfind('/') + 1);
+  if (id.empty() || id.size() > kMaxDocumentId || !std::all_of(id.begin(), id.end(), IsIdCharacter)) return "";
+  return std::string(id);
+}
+
+std::string ArchivedDocumentName(uint32_t date, std::string_view id) {
+  return FormatString("%s/%08u/", kDocsDir, date) + std::string(id) + std::string(kPdf);
+}
+
+int LinkTitlesToArchive(MarkupElement& table, const OutputDir& output, std::string_view up,
+                        const std::function<bool(Code)>& followed) {
+  int changed = 0;
+  uint32_t date = 0;
+  for (MarkupElement* row : table.children()) {
+    if (uint32_t rowDate = RowDate(*row)) date = rowDate;
+    if (date == 0 || (followed && !followed(RowTicker(*row)))) continue;
+    if (MarkupElement* title = row->FindCellById("title", false)) changed += LinkCell(*title, date, output, up);
+  }
+  return changed;
+}
