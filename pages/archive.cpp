@@ -50,9 +50,13 @@ int LinkTitlesToArchive(MarkupElement& table, const OutputDir& output, std::stri
                         const std::function<bool(Code)>& followed) {
   int changed = 0;
   uint32_t date = 0;
+  Code code;
   for (MarkupElement* row : table.children()) {
     if (uint32_t rowDate = RowDate(*row)) date = rowDate;
-    if (date == 0 || (followed && !followed(RowTicker(*row)))) continue;
+    // A row without a code cell goes on the company of the row above it,
+    // whose code cell spans both (the rows of one time merged).
+    if (row->FindCellById("ticker", false)) code = RowTicker(*row);
+    if (date == 0 || (followed && !followed(code))) continue;
     if (MarkupElement* title = row->FindCellById("title", false)) changed += LinkCell(*title, date, output, up);
   }
   return changed;

@@ -38,6 +38,8 @@ TEST(LinkTitlesToArchive, LinksArchivedDocumentsOfFollowedCompaniesByTheirRowsDa
   WriteTestFile(dir.Path() + "out/Docs/20240329/A1.pdf", "%PDF-1.4");
   WriteTestFile(dir.Path() + "out/Docs/20240328/B2.pdf", "%PDF-1.4");
   WriteTestFile(dir.Path() + "out/Docs/20240329/C3.pdf", "%PDF-1.4");
+  WriteTestFile(dir.Path() + "out/Docs/20240328/E5.pdf", "%PDF-1.4");
+  WriteTestFile(dir.Path() + "out/Docs/20240328/F6.pdf", "%PDF-1.4");
   std::string link = std::string("<td id=\"title\"><a href=\"") + kBase;
   std::string text = "<table>"
                      "<tr><td id=\"date\">2024/03/29</td><td id=\"ticker\">7203</td>" + link + "A1.pdf\">a</a></td></tr>"
@@ -45,6 +47,11 @@ TEST(LinkTitlesToArchive, LinksArchivedDocumentsOfFollowedCompaniesByTheirRowsDa
                      "<tr><td id=\"ticker\">1301</td>" + link + "C3.pdf\">c</a></td></tr>"
                      "<tr><td id=\"date\">2024/03/28</td><td id=\"ticker\">7203</td>" + link + "B2.pdf\">b</a></td></tr>"
                      "<tr><td id=\"ticker\">7203</td>" + link + "D4.pdf\">d</a></td></tr>"
+                     // Rows of one time merged: the code cell spans the rows.
+                     "<tr><td id=\"ticker\" rowspan=\"2\">7203</td>" + link + "E5.pdf\">e</a></td></tr>"
+                     "<tr>" + link + "F6.pdf\">f</a></td></tr>"
+                     "<tr><td id=\"ticker\" rowspan=\"2\">1301</td>" + link + "E5.pdf\">e</a></td></tr>"
+                     "<tr>" + link + "F6.pdf\">f</a></td></tr>"
                      "</table>";
   PageParser parser;
   std::unique_ptr<MarkupDocument> page = parser.Parse(text);
@@ -52,7 +59,7 @@ TEST(LinkTitlesToArchive, LinksArchivedDocumentsOfFollowedCompaniesByTheirRowsDa
   MarkupElement* table = page->FindChild("table", true);
   ASSERT_NE(table, nullptr);
   int changed = LinkTitlesToArchive(*table, output, "", [](Code code) { return code == Code(7203); });
-  EXPECT_EQ(changed, 2);
+  EXPECT_EQ(changed, 4);
   auto href = [&](size_t row) {
     return std::string(table->children()[row]->FindCellById("title", false)->children()[0]->FindAttribute("href")->text());
   };
@@ -61,8 +68,11 @@ TEST(LinkTitlesToArchive, LinksArchivedDocumentsOfFollowedCompaniesByTheirRowsDa
   EXPECT_EQ(href(2), std::string(kBase) + "C3.pdf");  // a company not followed
   EXPECT_EQ(href(3), "Docs/20240328/B2.pdf");
   EXPECT_EQ(href(4), std::string(kBase) + "D4.pdf");  // not archived
+  EXPECT_EQ(href(5), "Docs/20240328/E5.pdf");
+  EXPECT_EQ(href(6), "Docs/20240328/F6.pdf");  // under the spanning code cell of 7203
+  EXPECT_EQ(href(8), std::string(kBase) + "F6.pdf");  // under the spanning code cell of 1301
   // A company page: every row, one directory up; links already local stay.
-  EXPECT_EQ(LinkTitlesToArchive(*table, output, "../"), 1);
+  EXPECT_EQ(LinkTitlesToArchive(*table, output, "../"), 3);
   EXPECT_EQ(href(2), "../Docs/20240329/C3.pdf");
   EXPECT_EQ(href(0), "Docs/20240329/A1.pdf");
 }

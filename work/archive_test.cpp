@@ -78,7 +78,7 @@ class ArchiveTest : public ::testing::Test {
     if (FixtureUrl().empty()) GTEST_SKIP() << "needs the fixture server (tools/with-fixture)";
     // Days that no other test serves from the server's root.
     SetEnvironment("VELKORA_TODAY", "20241210");
-    base_ = FixtureUrl() + "/gen/7/40/docfaults/inbs/";
+    base_ = FixtureUrl() + "/gen/7/60/docfaults/inbs/";
     home_ = std::make_unique<PipelineHome>(base_);
     Options().SetText(OptionKey::PortList, kPortfolio);
     Options().SetInt(OptionKey::EnableHtmlPort, 1);

@@ -36,7 +36,7 @@ bool EnsureDirectory(const std::string& path) {
 }  // namespace
 
 bool DocumentArchive::On(const RunSelections& selections) const {
-  if (settings_.pages.archive >= 2 && selections.Xls() && selections.Xls()->any()) return true;
+  if (settings_.pages.archive >= 2 && selections.Xls() && selections.Xls()->count() != 0) return true;
   return settings_.pages.archive >= 1 && selections.HasPortfolio();
 }
 
