@@ -53,6 +53,10 @@ grep -qv '	\(1301\|7203\)	' "$out/s5.txt" && fail "search --view port shows othe
 v search --from 20240325 --to 20240327 --code 1301 | cut -f1,2 >"$out/order.txt"
 [ -s "$out/order.txt" ] || fail "search --code 1301 found nothing"
 sort -r "$out/order.txt" | cmp -s - "$out/order.txt" || fail "search is not newest first"
+# An alphanumeric code, named in either case; the export gives it as TDnet writes it too.
+v search --from 20240325 --to 20240327 --code 285a >"$out/s6.txt" || fail "search --code 285a found nothing"
+grep -qv '	285A	' "$out/s6.txt" && fail "search --code 285a shows other companies"
+v export --from 20240325 --to 20240327 | grep -q ',285A,285A0,' || fail "export lacks the rows of 285A"
 
 # export: CSV (with the byte-order mark) and JSON Lines, read back and checked
 # field by field against the raw day files.
