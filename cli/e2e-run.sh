@@ -63,6 +63,7 @@ if [ -z "$emulator" ]; then
   cp "$out/out/Port/20240325.html" "$out/port-before.html"
   mv "$out/out/Raw/20240327.html" "$out/raw-20240327.html"
   v set TdnetBaseUrl "$VELKORA_FIXTURE_URL/fail/slow/500/inbs/" || fail "set TdnetBaseUrl"
+  touch "$out/stamp-set"
   "$velkora" --home "$home" run --from 20240325 --to 20240327 2>"$out/run-set.txt" &
   pid=$!
   sleep 0.5
@@ -71,7 +72,8 @@ if [ -z "$emulator" ]; then
   wait "$pid" || fail "the run beneath a set failed: $(cat "$out/run-set.txt")"
   cmp -s "$out/out/Port/20240325.html" "$out/port-before.html" || fail "a set during a run changed its Port views"
   [ -s "$out/out/Raw/20240327.html" ] && [ -s "$out/out/Port/20240327.html" ] || fail "the run beneath a set made no day"
-  grep -q 'fail/slow/500/inbs/' "$out/out/Port.html" || fail "the run took Port.html for off from an edit made during it"
+  # (Its rows link the archive's copies, kept by the first run, rather than the new address.)
+  [ "$out/out/Port.html" -nt "$out/stamp-set" ] || fail "the run took Port.html for off from an edit made during it"
   v set PortList "1301, 7203" && v set EnableHtmlPort 1 || fail "set PortList"
   # The day as the first run stored it, for another build's comparison.
   mv "$out/raw-20240327.html" "$out/out/Raw/20240327.html"
