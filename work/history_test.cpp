@@ -118,6 +118,22 @@ TEST_F(HistoryTest, ExportsQuotedCsvAndJsonLines) {
   EXPECT_EQ(json.find('\n'), json.size() - 1);
 }
 
+// A hand-edited raw day's XBRL cell that is no http(s) address is not an
+// address: exports and feeds never carry it.
+TEST_F(HistoryTest, XbrlCellsOfOtherSchemesAreNoAddress) {
+  WriteTestFile(dir_ / "out/Raw/20240329.html",
+                RawDay(WithXbrl(RawRow("1000", "7203", "トヨタ", "東", "a", "140120240329500002"), "javascript:alert(1)") +
+                       WithXbrl(RawRow("0900", "7203", "トヨタ", "東", "b", "140120240329500001"), "HTTPS//x.zip")));
+  HistoryQuery day;
+  day.from = day.to = 20240329;
+  std::vector<HistoryRecord> records = Read(day);
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].row.xbrlUrl, "");
+  EXPECT_EQ(records[1].row.xbrlUrl, "");
+  day.from = day.to = 20240327;
+  EXPECT_EQ(Read(day).at(1).row.xbrlUrl, "https://tdnet.example/inbs/081220240327500003.zip?a=1&amp;b=2");
+}
+
 TEST_F(HistoryTest, ViewKeepsItsCompaniesWithoutIgnoredOnes) {
   settings_.portList = "7203";
   HistoryQuery port;
