@@ -168,7 +168,7 @@ TEST_F(DpiTest, WindowsFontsAndDialogsFollowTheScreensDpi) {
   RECT client{};
   GetClientRect(Main().Handle(), &client);
   EXPECT_EQ(client.right, ScaleToDpi(545, dpi));
-  EXPECT_EQ(client.bottom, ScaleToDpi(736, dpi));
+  EXPECT_EQ(client.bottom, ScaleToDpi(756, dpi));
   EXPECT_EQ(FontHeight(Item(3)), ScaleToDpi(12, dpi));
   RECT run = Main().Control(80)->Bounds();
   EXPECT_EQ(Width(run), ScaleToDpi(80, dpi));
@@ -203,7 +203,7 @@ TEST_F(DpiTest, MovingToAScreenOfAnotherDpiScalesTheWindowAgain) {
   RECT client{};
   GetClientRect(Main().Handle(), &client);
   EXPECT_EQ(client.right, ScaleToDpi(545, other));
-  EXPECT_EQ(client.bottom, ScaleToDpi(736, other));
+  EXPECT_EQ(client.bottom, ScaleToDpi(756, other));
   EXPECT_EQ(FontHeight(Item(3)), ScaleToDpi(12, other));
   RECT open = Main().Control(8)->Bounds(), portfolio = Main().Control(52)->Bounds();
   EXPECT_EQ(portfolio.left, ScaleToDpi(Main().Control(8)->LogicalBounds().right + 35, other));

@@ -78,14 +78,14 @@ TEST_F(GuiTest, LayoutKeepsTheAnchorsAndStaysInside) {
   RECT client{};
   GetClientRect(Main().Handle(), &client);
   EXPECT_EQ(client.right, ScaleToDpi(545, Main().Dpi()));
-  EXPECT_EQ(client.bottom, ScaleToDpi(736, Main().Dpi()));
+  EXPECT_EQ(client.bottom, ScaleToDpi(756, Main().Dpi()));
   for (int number = 1; number <= kLastControl; ++number) {
     if (!Main().Control(number)) continue;
     RECT r = Main().Control(number)->Bounds();
     EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom) << number;
   }
   // The anchors, in the layout's own pixels (96 DPI).
-  client = RECT{0, 0, 545, 736};
+  client = RECT{0, 0, 545, 756};
   auto bounds = [&](int number) { return Main().Control(number)->LogicalBounds(); };
   EXPECT_EQ(bounds(52).left, bounds(8).right + 35);
   EXPECT_EQ(bounds(52).top, bounds(1).bottom + 24);
@@ -98,6 +98,8 @@ TEST_F(GuiTest, LayoutKeepsTheAnchorsAndStaysInside) {
   EXPECT_LT(bounds(kAtomFeedBox).bottom, bounds(80).top);
   EXPECT_LT(bounds(kPortfolioFrame).bottom, bounds(kArchiveFrame).top);
   EXPECT_LT(bounds(kArchiveFrame).bottom, bounds(77).top);
+  EXPECT_LT(bounds(kArchiveXbrlBox).bottom, bounds(kArchiveFrame).bottom);
+  EXPECT_GT(bounds(kArchiveXbrlBox).top, bounds(kPortfolioFrame).bottom);
   EXPECT_GE(bounds(20).left, 0);
   EXPECT_LT(bounds(20).right, bounds(52).left);  // the columns do not overlap
 }
@@ -109,6 +111,7 @@ TEST_F(GuiTest, FreshOptionFileGivesTheDefaultStates) {
   EXPECT_TRUE(Checked(7));
   EXPECT_TRUE(Checked(Main().RadioItem(kPeriodGroup, 2)));
   EXPECT_TRUE(Checked(Main().RadioItem(kArchiveGroup, 1))) << "the portfolio's documents are kept";
+  EXPECT_FALSE(Checked(kArchiveXbrlBox)) << "XBRL archives are not kept by default";
   uint32_t today = TodayDate();
   EXPECT_EQ(Text(11), Wide(AddDays(today, -7)));
   EXPECT_EQ(Text(13), Wide(today));
@@ -344,6 +347,7 @@ TEST_F(GuiTest, ClosingDuringARunCancelsSavesAndEnds) {
   StartApp();
   Click(3);
   Click(Main().RadioItem(kArchiveGroup, 2));
+  Click(kArchiveXbrlBox);
   Click(80);
   ASSERT_TRUE(Controller().Running());
   EXPECT_TRUE(RunLoopUntil([&] { return Text(1).find(L"の開示をダウンロード") != std::wstring::npos; }, 60));
@@ -354,6 +358,7 @@ TEST_F(GuiTest, ClosingDuringARunCancelsSavesAndEnds) {
   EXPECT_EQ(app_->Run(), 0) << "the loop ends at once without windows";
   EXPECT_TRUE(Options().Flag(K::EnableHtmlPort));
   EXPECT_EQ(Options().Int(K::ArchivePdf), 2);
+  EXPECT_TRUE(Options().Flag(K::ArchiveXbrl));
   EXPECT_FALSE(FileEntry((output + "/Raw/*.part").c_str()).ExistsPath());
 }
 

@@ -46,7 +46,7 @@ enum MainControl : int {
   // Added later: numbered after the others and made last, so that the numbers
   // stay the order of creation (and of Tab). The archive's choice sits below
   // the portfolio's frame.
-  kAtomFeedBox, kOpenOutputButton, kArchiveGroup, kArchiveFrame,
+  kAtomFeedBox, kOpenOutputButton, kArchiveGroup, kArchiveXbrlBox, kArchiveFrame,
 };
 constexpr int kLastControl = kArchiveFrame;
 
@@ -166,8 +166,8 @@ class MainWindow : public DialogWindow {
   void BuildScheduleFrame();
   void BuildCycleFrame();
   void BuildPortfolioFrame();
-  // The document archive's choice (ArchivePdf), in the place kept for it
-  // below the portfolio's frame.
+  // The document archive's choice (ArchivePdf) and its XBRL box (ArchiveXbrl),
+  // in the place kept for them below the portfolio's frame.
   void BuildArchiveFrame();
   void BuildCommonFrame();
   void BuildBottomRow();
@@ -233,6 +233,7 @@ class MainWindow : public DialogWindow {
   RadioGroup cycle_;
   RadioGroup archive_;
   std::vector<RECT> archiveItems_;
+  RECT archiveXbrlBox_{};
   RECT archiveFrame_{};
   std::vector<std::unique_ptr<Window>> dialogs_;
 };

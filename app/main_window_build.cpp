@@ -11,7 +11,7 @@
 namespace {
 
 constexpr int kClientWidth = 545;
-constexpr int kClientHeight = 736;
+constexpr int kClientHeight = 756;
 constexpr int kMargin = 5;
 // "開く" ends where the period items end, so the right column clears the left one.
 constexpr int kOpenGap = 235 - 130 - 50;
@@ -230,11 +230,13 @@ void MainWindow::BuildPortfolioFrame() {
   archiveItems_ = {layout_.Below(54, 15)};
   archiveItems_.push_back(layout_.Right(104, 15, 4));
   archiveItems_.push_back(layout_.Right(74, 15, 4));
+  archiveXbrlBox_ = layout_.Below(160, 15);
   archiveFrame_ = layout_.CloseFrame();
 }
 
 void MainWindow::BuildArchiveFrame() {
   AddRadio(archive_, kArchiveGroup, archiveItems_);
+  Add(kArchiveXbrlBox, archiveXbrlBox_);
   Add(kArchiveFrame, archiveFrame_);
 }
 

@@ -18,7 +18,7 @@ constexpr OptionKey kSavedOptions[] = {
     K::InPortHighlight, K::HtmlRowMergeTime, K::HtmlInsertMarket, K::HtmlInsertIndustry, K::HtmlInsertYahoo,
     K::HtmlInsertIfis, K::HtmlInsertGMO, K::HtmlInsertKCom, K::HtmlInsertSBI, K::UseFullConame,
     K::UseDetailMarket, K::CollectRemake, K::EnableAtomFeed, K::TickerRemake, K::WebPortPreWordEnable, K::WebPortEnable,
-    K::ArchivePdf,
+    K::ArchivePdf, K::ArchiveXbrl,
 };
 
 }  // namespace
@@ -163,6 +163,7 @@ std::span<const ControlRow> MainWindow::Table() {
       // Whose documents a run keeps in the archive: none, the portfolio's, and
       // the spreadsheet companies' too.
       {kArchiveGroup, Kind::kRadio, "しない\nポートフォリオ\n＋xls確認", K::ArchivePdf},
+      {kArchiveXbrlBox, Kind::kCheck, "XBRL も保存する", K::ArchiveXbrl},
       {kArchiveFrame, Kind::kFrame, "資料(PDF)の保存"},
   };
   return kRows;

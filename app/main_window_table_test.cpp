@@ -76,7 +76,7 @@ TEST(MainWindowTable, SavingCoversEveryStoredBoxOnce) {
     if (choice && row.key != kNoOption) stored.insert(row.key);
   }
   EXPECT_EQ(saved, stored);
-  EXPECT_EQ(saved.size(), 37u);  // 35 check boxes, the cycle and the archive choice
+  EXPECT_EQ(saved.size(), 38u);  // 36 check boxes, the cycle and the archive choice
   EXPECT_EQ(MainWindow::SavedOptions().front(), OptionKey::EnableHtmlPort);
-  EXPECT_EQ(MainWindow::SavedOptions().back(), OptionKey::ArchivePdf);
+  EXPECT_EQ(MainWindow::SavedOptions().back(), OptionKey::ArchiveXbrl);
 }

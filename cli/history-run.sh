@@ -29,7 +29,8 @@ row() {
 {
   printf '<?xml version="1.0" encoding="Shift_JIS"?>\n<html xmlns="http://www.w3.org/1999/xhtml"><head><title>r</title></head><body>\n<table>\n'
   row 1800 7203 'トヨタ' 140120240322500003 'M&amp;A, &quot;合併&quot; と &lt;再編&gt; のお知らせ'
-  row 1700 1301 '極洋' 140120240322500002 'ＩＦＲＳ決算&#13;&#10;短信,第3四半期&#10;修正'
+  row 1700 1301 '極洋' 140120240322500002 'ＩＦＲＳ決算&#13;&#10;短信,第3四半期&#10;修正' |
+    sed 's|</td></tr>$|</td><td id="xbrl"><a href="https://www.release.tdnet.info/inbs/081220240322500002.zip?a=1\&amp;b=2">XBRL</a></td></tr>|'
   row 1600 9984 'ソフトＢ' 140120240322500001 "自己株式の取得 'A'"
   printf '</table>\n</body></html>\n'
 } | iconv -f UTF-8 -t CP932 >"$out/out/Raw/20240322.html" || fail "cannot write the hostile day"
@@ -71,12 +72,14 @@ for path in sorted(glob.glob(os.path.join(out, "out/Raw/*.html")), reverse=True)
     text = open(path, encoding="cp932").read()
     day_rows = []
     for m in re.finditer(r'<tr><td id="time">(\d\d)(\d\d)</td><td id="ticker">(\w+)</td><td id="coname">(.*?)</td>'
-                         r'<td id="market">(.*?)</td><td id="title"><a href="(.*?)"[^>]*>(.*?)</a></td></tr>', text, re.S):
-        hh, mm, code, name, market, url, title = m.groups()
+                         r'<td id="market">(.*?)</td><td id="title"><a href="(.*?)"[^>]*>(.*?)</a></td>'
+                         r'(?:<td id="xbrl"><a href="(.*?)">XBRL</a></td>)?</tr>', text, re.S):
+        hh, mm, code, name, market, url, title, xbrl = m.groups()
         plain = lambda s: re.sub(r"[\x00-\x1f]", " ", html.unescape(s))
         day_rows.append({"date": f"{day[:4]}-{day[4:6]}-{day[6:]}", "time": f"{hh}:{mm}", "code": code,
                      "tdnet_code": code + "0", "name": plain(name), "place": "" if market == "？" else market, "title": plain(title),
-                     "pdf_url": html.unescape(url), "document_id": os.path.basename(url)[:-4]})
+                     "pdf_url": html.unescape(url), "xbrl_url": html.unescape(xbrl or ""),
+                     "document_id": os.path.basename(url)[:-4]})
     rows += sorted(day_rows, key=lambda r: r["time"], reverse=True)
 raw = open(os.path.join(out, "export.csv"), "rb").read()
 assert raw.startswith(b"\xef\xbb\xbf"), "no byte-order mark"
@@ -90,6 +93,10 @@ for want, got, obj in zip(rows, records, lines):
 hostile = [r for r in records if r["date"] == "2024-03-22"]
 assert hostile[0]["title"] == 'M&A, "合併" と <再編> のお知らせ', hostile[0]["title"]
 assert hostile[1]["title"] == "ＩＦＲＳ決算  短信,第3四半期 修正", hostile[1]["title"]
+assert hostile[1]["xbrl_url"] == "https://www.release.tdnet.info/inbs/081220240322500002.zip?a=1&b=2", hostile[1]
+assert hostile[0]["xbrl_url"] == "", hostile[0]
+fetched = [r for r in records if r["date"] != "2024-03-22"]
+assert any(r["xbrl_url"].endswith(".zip") for r in fetched) and any(not r["xbrl_url"] for r in fetched), "no XBRL mix"
 PY
 (cd "$out" && v export --from 20240322 --to 20240322 --out relative.csv) && [ -s "$out/relative.csv" ] ||
   fail "export --out does not take a relative file from the current directory"
@@ -102,9 +109,15 @@ for view in All Port; do
   xmllint --noout "$feed" || fail "$feed is not well-formed"
   grep -q "<link rel=\"alternate\" type=\"application/atom+xml\" href=\"$view.atom\"" "$out/out/$view.html" ||
     fail "$view.html does not link its feed"
-  $py - "$feed" <<'PY' || fail "$feed does not read as a feed"
-import sys, feedparser
+  $py - "$feed" "$out" "$view" <<'PY' || fail "$feed does not read as a feed"
+import glob, html, os, re, sys, feedparser
 feed = feedparser.parse(sys.argv[1])
+# The XBRL addresses of the raw days, by document id.
+xbrl = {}
+for path in glob.glob(os.path.join(sys.argv[2], "out/Raw/*.html")):
+    text = open(path, encoding="cp932").read()
+    for m in re.finditer(r'/(\d{18})\.pdf"[^>]*>.*?</a></td><td id="xbrl"><a href="(.*?)">', text):
+        xbrl[m.group(1)] = html.unescape(m.group(2))
 assert not feed.bozo, feed.get("bozo_exception")
 assert feed.feed.title and feed.feed.id and feed.feed.updated and feed.feed.author
 assert 0 < len(feed.entries) <= 200, len(feed.entries)
@@ -112,8 +125,16 @@ ids = [e.id for e in feed.entries]
 assert len(set(ids)) == len(ids), "ids repeat"
 times = [e.updated for e in feed.entries]
 assert times == sorted(times, reverse=True), "not newest first"
+enclosed = 0
 for e in feed.entries:
     assert e.updated.endswith("+09:00") and e.link.endswith(".pdf") and e.id.startswith("tag:velkora,2026:tdnet/"), e
+    enclosures = [l for l in e.links if l.rel == "enclosure"]
+    want = xbrl.get(e.id.rsplit("/", 1)[1])
+    assert [l.href for l in enclosures] == ([want] if want else []), (e.id, enclosures, want)
+    assert all(l.type == "application/zip" for l in enclosures), enclosures
+    enclosed += len(enclosures)
+# All's newest 200 hold financial reports (with XBRL) and other disclosures.
+assert sys.argv[3] != "All" or 0 < enclosed < len(feed.entries), enclosed
 PY
 done
 $py - "$out/out/All.atom" <<'PY' || fail "All.atom lacks the newest 200"

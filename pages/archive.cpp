@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr std::string_view kPdf = ".pdf";
-
 bool IsIdCharacter(char c) { return IsAsciiDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // Points the links of one title cell at the archive; how many changed.
@@ -34,16 +32,16 @@ int LinkCell(MarkupElement& cell, uint32_t date, const OutputDir& output, std::s
 
 }  // namespace
 
-std::string DocumentIdOfLink(std::string_view href) {
-  if (!(href.starts_with("http://") || href.starts_with("https://")) || !href.ends_with(kPdf)) return "";
-  std::string_view path = href.substr(0, href.size() - kPdf.size());
+std::string DocumentIdOfLink(std::string_view href, std::string_view extension) {
+  if (!(href.starts_with("http://") || href.starts_with("https://")) || !href.ends_with(extension)) return "";
+  std::string_view path = href.substr(0, href.size() - extension.size());
   std::string_view id = path.substr(path.rfind('/') + 1);
   if (id.empty() || id.size() > kMaxDocumentId || !std::all_of(id.begin(), id.end(), IsIdCharacter)) return "";
   return std::string(id);
 }
 
-std::string ArchivedDocumentName(uint32_t date, std::string_view id) {
-  return FormatString("%s/%08u/", kDocsDir, date) + std::string(id) + std::string(kPdf);
+std::string ArchivedDocumentName(uint32_t date, std::string_view id, std::string_view extension) {
+  return FormatString("%s/%08u/", kDocsDir, date) + std::string(id) + std::string(extension);
 }
 
 int LinkTitlesToArchive(MarkupElement& table, const OutputDir& output, std::string_view up,

@@ -1,5 +1,7 @@
 #include "pages/atom_feed.h"
 
+#include <map>
+
 #include "markup/safe_text.h"
 #include "platform/diagnostics.h"
 #include "platform/encoding.h"
@@ -62,6 +64,8 @@ std::string EntryXml(const FeedEntry& entry) {
   xml += "<updated>" + FeedTime(row.date, row.time) + "</updated>\n";
   if (!row.pdfUrl.empty())
     xml += "<link rel=\"alternate\" href=\"" + FeedText(row.pdfUrl) + "\"/>\n";
+  if (!row.xbrlUrl.empty())
+    xml += "<link rel=\"enclosure\" type=\"application/zip\" href=\"" + FeedText(row.xbrlUrl) + "\"/>\n";
   xml += "<summary>" + FeedText(row.market) + " " + name + code + " " + FeedText(row.title) + "</summary>\n";
   return xml + "</entry>\n";
 }
@@ -70,6 +74,25 @@ std::string EntryXml(const FeedEntry& entry) {
 std::string ShownName(const SummaryInputs& in, const Disclosure& row) {
   std::string_view stored = in.companies->NameOf(row.code);
   return in.settings->fullName && stored.size() >= 2 ? SafeMarkupText(stored) : row.name;
+}
+
+// The XBRL addresses of a day's rows, which only the raw day keeps: looked up
+// by the row's document id.
+void AddXbrlUrls(const OutputDir& output, uint32_t date, std::vector<Disclosure>& rows) {
+  std::map<std::string, std::string> byDocument;
+  for (const Disclosure& row : rows)
+    if (std::string id = DocumentId(row.pdfUrl); !id.empty()) byDocument[id];
+  std::string path = output.DayFile(kRawDir, date), text;
+  std::vector<Disclosure> raw;
+  if (byDocument.empty() || !FileEntry(path.c_str()).ExistsPath() || !ReadAll(path.c_str(), text) ||
+      !ParseDayDisclosures(std::move(text), date, raw))
+    return;
+  for (const Disclosure& row : raw) {
+    auto found = byDocument.find(DocumentId(row.pdfUrl));
+    if (found != byDocument.end() && found->second.empty()) found->second = row.xbrlUrl;
+  }
+  for (Disclosure& row : rows)
+    if (auto found = byDocument.find(DocumentId(row.pdfUrl)); found != byDocument.end()) row.xbrlUrl = found->second;
 }
 
 }  // namespace
@@ -96,6 +119,7 @@ std::vector<FeedEntry> FeedEntries(const SummaryInputs& in) {
     rows.clear();
     if (!ReadAll(in.output.DayFile(in.view, date).c_str(), text) || !ParseDayDisclosures(std::move(text), date, rows))
       continue;
+    AddXbrlUrls(in.output, date, rows);
     for (Disclosure& row : rows) {
       uint8_t market = in.companies->Loaded() ? in.companies->MarketOf(row.code) : 0;
       if (market == 0) market = MarketCodeOfName(row.market);

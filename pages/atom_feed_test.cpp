@@ -32,6 +32,16 @@ TEST(AtomFeed, EscapesTextAndKeepsIdsStable) {
   EXPECT_NE(feed.find("<updated>2024-03-26T23:59:00+09:00</updated>"), std::string::npos);
   EXPECT_NE(feed.find("<id>tag:velkora,2026:row/20240326-2500-7203-"), std::string::npos);
   EXPECT_EQ(feed, AtomFeedText(View::kPort, "ポートフォリオ", entries, 20240328));
+  EXPECT_EQ(feed.find("enclosure"), std::string::npos) << "no entry has an XBRL archive";
+
+  // An XBRL archive is the entry's enclosure, its address escaped.
+  entries[0].row.xbrlUrl = "https://x/inbs/081220240327500120.zip?a=1&amp;b=\"2\"";
+  std::string enclosed = AtomFeedText(View::kPort, "ポートフォリオ", entries, 20240328);
+  EXPECT_NE(enclosed.find("<link rel=\"enclosure\" type=\"application/zip\" "
+                          "href=\"https://x/inbs/081220240327500120.zip?a=1&amp;b=&quot;2&quot;\"/>\n<summary>"),
+            std::string::npos)
+      << enclosed;
+  EXPECT_EQ(enclosed.find("enclosure"), enclosed.rfind("enclosure"));
 
   std::string empty = AtomFeedText(View::kAll, "全て", {}, 20240328);
   EXPECT_NE(empty.find("<updated>2024-03-28T00:00:00+09:00</updated>"), std::string::npos);

@@ -36,6 +36,7 @@ bool ReadRow(const MarkupElement& row, uint32_t date, Disclosure& out) {
     out.title = CellText(link ? *link : *title);
     if (const MarkupAttribute* href = link ? link->FindAttribute("href") : nullptr) out.pdfUrl = href->text();
   }
+  out.xbrlUrl = RowXbrlUrl(row);
   return true;
 }
 

@@ -21,6 +21,7 @@ struct Disclosure {
   std::string market;  // the market cell as the list gave it ("東", ...)
   std::string title;
   std::string pdfUrl;  // the title's link; empty when it has none
+  std::string xbrlUrl;  // the XBRL archive's link (raw days only); empty when none
 };
 
 // The document id of a disclosure: the file name of its PDF without ".pdf"

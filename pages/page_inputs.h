@@ -40,6 +40,8 @@ struct PageSettings {
   // ArchivePdf: whose documents are kept in the archive, and so linked there
   // (0 none, 1 the portfolio's, 2 the portfolio's and the spreadsheet companies').
   int archive = 0;
+  // ArchiveXbrl: the same companies' XBRL archives are kept as well.
+  bool archiveXbrl = false;
   // Whether the titles of a view's summary page link to the archive: Port.html
   // from choice 1, Xls.html from choice 2, All.html never.
   bool ArchiveLinks(View view) const {

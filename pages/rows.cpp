@@ -51,6 +51,19 @@ Code RowTicker(const MarkupElement& row) {
   return cell ? CellCode(*cell) : Code();
 }
 
+std::string RowXbrlUrl(const MarkupElement& row) {
+  const MarkupElement* cell = row.FindCellById("xbrl", false);
+  const MarkupElement* link = cell ? cell->FindChild("a", false) : nullptr;
+  const MarkupAttribute* href = link ? link->FindAttribute("href") : nullptr;
+  std::string_view url = href ? href->text() : std::string_view();
+  return url.starts_with("http://") || url.starts_with("https://") ? std::string(url) : std::string();
+}
+
+void RemoveXbrlCells(MarkupElement& table) {
+  for (MarkupElement* row : table.children())
+    while (const MarkupElement* cell = row->FindCellById("xbrl", false)) row->RemoveChild(cell);
+}
+
 void JoinTickerPieces(MarkupElement& row) {
   MarkupElement* cell = row.FindCellById("ticker", false);
   if (!cell) return;

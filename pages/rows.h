@@ -16,6 +16,13 @@ class MarkupElement;
 Code CellCode(const MarkupElement& cell);
 // The company of a row: the code in its "ticker" cell; Code() when there is none.
 Code RowTicker(const MarkupElement& row);
+// The XBRL archive address of a raw row: the link of its "xbrl" cell as the
+// file holds it (attribute text) when it is an http(s) address; "" otherwise
+// (no such cell, or a hand-edited file's other link).
+std::string RowXbrlUrl(const MarkupElement& row);
+// Removes the "xbrl" cell of every row of a raw day's table: the views and the
+// pages built from the raw store do not show it.
+void RemoveXbrlCells(MarkupElement& table);
 // Makes the pieces of an alphanumeric code in a row's ticker cell one text
 // ("285A", which the writer would otherwise write as "285 A").
 void JoinTickerPieces(MarkupElement& row);

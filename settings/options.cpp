@@ -87,6 +87,7 @@ constexpr std::array<OptionInfo, static_cast<size_t>(K::Count)> kOptions = {{
     Row(K::WebPortPreWord, "WebPortPreWord", kOption, T::EscapedText, ">"),
     Ranged(K::DebugLogLevel, "DebugLogLevel", "0", 0, 2),
     Ranged(K::ArchivePdf, "ArchivePdf", "1", 0, 2),
+    Row(K::ArchiveXbrl, "ArchiveXbrl", kOption, T::Flag, "0"),
     Row(K::LastDownload, "LastDownload", kStatus, T::TextDate, ""),
     Row(K::LastStSche, "LastStSche", kStatus, T::TextDate, ""),
     Row(K::LastStScheHtml, "LastStScheHtml", kStatus, T::TextDate, ""),

@@ -31,7 +31,7 @@ enum class OptionKey : int {
   InPortHighlight, HtmlRowMergeTime, HtmlInsertMarket, HtmlInsertIndustry,
   HtmlInsertYahoo, HtmlInsertIfis, HtmlInsertGMO, HtmlInsertKCom, HtmlInsertSBI,
   UseFullConame, UseDetailMarket, GMOServer,
-  WebPortEnable, WebPortUrl, WebPortPreWordEnable, WebPortPreWord, DebugLogLevel, ArchivePdf,
+  WebPortEnable, WebPortUrl, WebPortPreWordEnable, WebPortPreWord, DebugLogLevel, ArchivePdf, ArchiveXbrl,
   // Section "Status"
   LastDownload, LastStSche, LastStScheHtml, LastUpdateIndiv,
   LastIgnoreGR, LastIgnoreAim, LastIgnoreForeign, LastIgnoreREIT, LastIgnoreETF,

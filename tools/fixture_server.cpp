@@ -150,6 +150,62 @@ std::string Query(const httplib::Request& req) {
 void Dispatch(const std::string& path, const Generation& generation, const httplib::Request& req,
               httplib::Response& res);
 
+// Little-endian fields of a ZIP record.
+void PutLittle(std::string& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
+}
+
+uint32_t Crc32(const std::string& data) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char c : data) {
+    crc ^= c;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+  }
+  return ~crc;
+}
+
+// A small, well-formed XBRL archive: a ZIP of one stored file that names the
+// document.
+std::string DocumentZip(const std::string& id) {
+  const std::string name = "XBRLData/Summary/" + id + ".txt";
+  const std::string data = "XBRL " + id + "\n";
+  uint32_t crc = Crc32(data);
+  // The fields that the local header and the directory entry share.
+  auto common = [&](std::string& out) {
+    PutLittle(out, 20, 2);  // version needed
+    PutLittle(out, 0, 2);   // flags
+    PutLittle(out, 0, 2);   // stored
+    PutLittle(out, 0, 4);   // time and date
+    PutLittle(out, crc, 4);
+    PutLittle(out, static_cast<uint32_t>(data.size()), 4);
+    PutLittle(out, static_cast<uint32_t>(data.size()), 4);
+    PutLittle(out, static_cast<uint32_t>(name.size()), 2);
+    PutLittle(out, 0, 2);  // extra field
+  };
+  std::string zip = std::string("PK\x03\x04", 4);
+  common(zip);
+  zip += name + data;
+  uint32_t directory = static_cast<uint32_t>(zip.size());
+  zip += std::string("PK\x01\x02", 4);
+  PutLittle(zip, 20, 2);  // made by
+  common(zip);
+  PutLittle(zip, 0, 2);   // comment
+  PutLittle(zip, 0, 2);   // disk
+  PutLittle(zip, 0, 2);   // internal attributes
+  PutLittle(zip, 0, 4);   // external attributes
+  PutLittle(zip, 0, 4);   // local header offset
+  zip += name;
+  uint32_t directorySize = static_cast<uint32_t>(zip.size()) - directory;
+  zip += std::string("PK\x05\x06", 4);
+  PutLittle(zip, 0, 4);  // disks
+  PutLittle(zip, 1, 2);
+  PutLittle(zip, 1, 2);
+  PutLittle(zip, directorySize, 4);
+  PutLittle(zip, directory, 4);
+  PutLittle(zip, 0, 2);  // comment
+  return zip;
+}
+
 // A small, well-formed PDF of one page that names the document.
 std::string DocumentPdf(const std::string& id) {
   std::string text = "BT /F1 18 Tf 72 720 Td (Velkora fixture document " + id + ") Tj ET";
@@ -197,8 +253,7 @@ void ServeDocument(const std::string& name, const Generation& generation, httpli
   }
   std::string id = name.substr(0, 18);
   if (std::string(kind) == "zip") {
-    // An empty ZIP archive: its end-of-directory record alone.
-    return res.set_content(std::string("PK\x05\x06", 4) + std::string(18, '\0'), "application/zip");
+    return res.set_content(DocumentZip(id), "application/zip");
   }
   if (std::string(kind) != "pdf") return SetError(res, 404);
   res.set_content(DocumentPdf(id), "application/pdf");

@@ -19,12 +19,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Every "Docs/<day>/<id>.pdf" under the output directory.
-std::set<std::string> ArchivedFiles(const std::string& output) {
+// Every "Docs/<day>/<id>.pdf" (or `extension`) under the output directory.
+std::set<std::string> ArchivedFiles(const std::string& output, const std::string& extension = ".pdf") {
   std::set<std::string> files;
   if (!fs::is_directory(output + "Docs")) return files;
   for (const auto& entry : fs::recursive_directory_iterator(output + "Docs"))
-    if (entry.is_regular_file() && entry.path().extension() == ".pdf")
+    if (entry.is_regular_file() && entry.path().extension() == extension)
       files.insert(fs::relative(entry.path(), output).generic_string());
   return files;
 }
@@ -38,22 +38,24 @@ std::vector<std::string> Links(const std::string& page) {
   return links;
 }
 
-// The portfolio's documents of the raw days: "Docs/<day>/<id>.pdf" by serial
-// number's fault class.
+// The portfolio's documents of the raw days: "Docs/<day>/<id>.pdf" (or the
+// XBRL archives' "Docs/<day>/<id>.zip") by serial number's fault class.
 struct Expected {
   std::set<std::string> kept, gone, retried;
 };
 
 Expected PortfolioDocuments(const std::string& output, const std::string& base, std::vector<uint32_t> days,
-                            const std::set<std::string>& portfolio) {
+                            const std::set<std::string>& portfolio, bool xbrl = false) {
   Expected expected;
-  std::regex row("<td id=\"ticker\">(\\w{4})</td>.*?<a href=\"" + base + "(\\d{4}(\\d{8})\\d{6})\\.pdf\"");
+  std::string link = xbrl ? "<td id=\"xbrl\"><a href=\"" : "<a href=\"";
+  std::regex row("<td id=\"ticker\">(\\w{4})</td>.*?" + link + base + "(\\d{4}(\\d{8})\\d{6})\\." +
+                 (xbrl ? "zip" : "pdf") + "\"");
   for (uint32_t day : days) {
     std::string raw = ReadTestFile(output + FormatString("Raw/%u.html", day));
     for (auto it = std::sregex_iterator(raw.begin(), raw.end(), row); it != std::sregex_iterator(); ++it) {
       if (!portfolio.count((*it)[1])) continue;
       std::string id = (*it)[2];
-      std::string name = FormatString("Docs/%u/", day) + id + ".pdf";
+      std::string name = FormatString("Docs/%u/", day) + id + (xbrl ? ".zip" : ".pdf");
       int serial = std::stoi(id.substr(12));
       int fault = serial % 20;
       (fault == 3 || fault == 7 ? expected.gone : fault == 11 ? expected.retried : expected.kept).insert(name);
@@ -102,8 +104,10 @@ TEST_F(ArchiveTest, KeepsThePortfoliosDocumentsLinksThemAndAsksNothingTwice) {
   ASSERT_FALSE(expected.kept.empty());
   ASSERT_FALSE(expected.gone.empty());
   ASSERT_FALSE(expected.retried.empty());
-  // Exactly the portfolio's documents that the service gave as PDFs.
+  // Exactly the portfolio's documents that the service gave as PDFs; no XBRL
+  // archive without ArchiveXbrl.
   EXPECT_EQ(ArchivedFiles(Output()), expected.kept);
+  EXPECT_TRUE(ArchivedFiles(Output(), ".zip").empty());
   for (const std::string& name : expected.kept)
     EXPECT_EQ(ReadTestFile(Output(name)).rfind("%PDF-", 0), 0u) << name;
   std::string gone = ReadTestFile(Output("Docs/_gone.txt"));
@@ -152,6 +156,46 @@ TEST_F(ArchiveTest, KeepsThePortfoliosDocumentsLinksThemAndAsksNothingTwice) {
     ++asked;
   EXPECT_EQ(asked, expected.retried.size());
   EXPECT_EQ(ArchivedFiles(Output()), expected.kept);
+}
+
+// With ArchiveXbrl the same companies' XBRL archives are kept beside their
+// PDFs: only real ZIP archives, 403 and 404 recorded as gone, the others asked
+// again by the next run, and nothing asked twice.
+TEST_F(ArchiveTest, KeepsTheXbrlArchivesOfTheSameCompaniesWithArchiveXbrl) {
+  Options().SetFlag(OptionKey::ArchiveXbrl, true);
+  MessageRecorder messages;
+  std::string log = home_->Run(20241205, 20241206);
+  std::vector<uint32_t> days = {20241205, 20241206};
+  Expected pdfs = PortfolioDocuments(Output(), base_, days, PortfolioCodes());
+  Expected zips = PortfolioDocuments(Output(), base_, days, PortfolioCodes(), true);
+  ASSERT_FALSE(zips.kept.empty());
+  ASSERT_FALSE(zips.gone.empty() && zips.retried.empty());
+  EXPECT_LT(zips.kept.size(), pdfs.kept.size()) << "only some disclosures have XBRL";
+  EXPECT_EQ(ArchivedFiles(Output()), pdfs.kept);
+  EXPECT_EQ(ArchivedFiles(Output(), ".zip"), zips.kept);
+  for (const std::string& name : zips.kept)
+    EXPECT_EQ(ReadTestFile(Output(name)).rfind(std::string("PK\x03\x04", 4), 0), 0u) << name;
+  std::string gone = ReadTestFile(Output("Docs/_gone.txt"));
+  for (const std::string& name : zips.gone)
+    EXPECT_NE(gone.find(name.substr(5, 8) + " " + name.substr(14, 18) + ".zip\n"), std::string::npos) << name;
+  size_t all = pdfs.kept.size() + pdfs.gone.size() + pdfs.retried.size() + zips.kept.size() + zips.gone.size() +
+               zips.retried.size();
+  EXPECT_NE(log.find(FormatString("資料: 保存 %zu 件、公開終了 %zu 件、次回に再試行 %zu 件 (Docs: %zu 件、",
+                                  pdfs.kept.size() + zips.kept.size(), pdfs.gone.size() + zips.gone.size(),
+                                  pdfs.retried.size() + zips.retried.size(), pdfs.kept.size() + zips.kept.size())),
+            std::string::npos);
+  EXPECT_NE(std::find(home_->observer.texts.begin(), home_->observer.texts.end(),
+                      FormatString("資料を保存中 (%zu/%zu)", all, all)),
+            home_->observer.texts.end());
+  // Pages link the PDFs only.
+  EXPECT_EQ(ReadTestFile(Output("Port.html")).find(".zip"), std::string::npos);
+
+  log = home_->Run(20241205, 20241206);
+  size_t asked = 0;
+  for (size_t at = log.find("download document("); at != std::string::npos; at = log.find("download document(", at + 1))
+    ++asked;
+  EXPECT_EQ(asked, pdfs.retried.size() + zips.retried.size());
+  EXPECT_EQ(ArchivedFiles(Output(), ".zip"), zips.kept);
 }
 
 // Weeks later the service has dropped those days: their copies and links stay,

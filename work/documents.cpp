@@ -21,6 +21,7 @@
 namespace {
 
 constexpr std::string_view kPdfMark = "%PDF-";
+constexpr std::string_view kZipMark{"PK\x03\x04", 4};
 
 std::string SizeText(uint64_t bytes) {
   if (bytes < 1024 * 1024) return FormatString("%.1f KB", static_cast<double>(bytes) / 1024);
@@ -41,7 +42,13 @@ bool DocumentArchive::On(const RunSelections& selections) const {
 }
 
 std::string DocumentArchive::Key(const Document& document) const {
-  return FormatString("%08u ", document.date) + document.id;
+  std::string key = FormatString("%08u ", document.date) + document.id;
+  // An XBRL archive's line names its kind; a PDF's stays as it always was.
+  return document.extension == kZipExtension ? key + kZipExtension : key;
+}
+
+bool DocumentArchive::OfKind(const Document& document, std::string_view body) {
+  return body.starts_with(document.extension == kZipExtension ? kZipMark : kPdfMark);
 }
 
 void DocumentArchive::LoadGone() {
@@ -93,21 +100,27 @@ void DocumentArchive::SelectDay(uint32_t date, const RunSelections& selections) 
     const MarkupElement* title = row->FindCellById("title", false);
     const MarkupElement* link = title ? title->FindChild("a", false) : nullptr;
     const MarkupAttribute* href = link ? link->FindAttribute("href") : nullptr;
-    std::string id = href ? DocumentIdOfLink(href->text()) : "";
-    if (id.empty()) continue;
-    Document document{date, id, code};
-    if (goneKeys_.count(Key(document))) continue;
-    if (FileEntry(output.File(ArchivedDocumentName(date, id)).c_str()).ExistsPath()) continue;
-    bool listed = false;  // a document named twice in a day is fetched once
-    for (const Document& other : wanted_) listed = listed || (other.date == date && other.id == id);
-    if (!listed) wanted_.push_back(std::move(document));
+    if (std::string id = href ? DocumentIdOfLink(href->text()) : ""; !id.empty())
+      Want({date, id, code, kPdfExtension});
+    if (!settings_.pages.archiveXbrl) continue;
+    if (std::string id = DocumentIdOfLink(RowXbrlUrl(*row), kZipExtension); !id.empty())
+      Want({date, id, code, kZipExtension});
   }
+}
+
+void DocumentArchive::Want(Document document) {
+  if (goneKeys_.count(Key(document))) return;
+  std::string name = ArchivedDocumentName(document.date, document.id, document.extension);
+  if (FileEntry(settings_.output.File(name).c_str()).ExistsPath()) return;
+  for (const Document& other : wanted_)  // a document named twice in a day is fetched once
+    if (other.date == document.date && other.id == document.id && other.extension == document.extension) return;
+  wanted_.push_back(std::move(document));
 }
 
 Turn DocumentArchive::FetchNext(HttpDownloader& downloader, RunTrace& trace) {
   if (next_ >= wanted_.size() || !gate_.Asking()) return Turn::kDone;
   const Document& document = wanted_[next_++];
-  std::string url = settings_.sites.tdnetBase + document.id + ".pdf";
+  std::string url = settings_.sites.tdnetBase + document.id + std::string(document.extension);
   trace.Log(2, "download document(%u, %s)\n", document.date, document.id.c_str());
   FetchedPage answer = FetchBytes(downloader, url, kMaxDocumentBytes);
   bool stop = false;
@@ -127,7 +140,7 @@ Turn DocumentArchive::FetchNext(HttpDownloader& downloader, RunTrace& trace) {
   } else if (answer.IsRefusal()) {
     ++failed_;
     gate_.Refused(url, answer.status, trace);
-  } else if (answer.IsPage() && std::string_view(answer.text).starts_with(kPdfMark)) {
+  } else if (answer.IsPage() && OfKind(document, answer.text)) {
     gate_.Counted();
     if (Keep(document, answer.text)) {
       ++kept_;
@@ -138,7 +151,8 @@ Turn DocumentArchive::FetchNext(HttpDownloader& downloader, RunTrace& trace) {
     }
   } else {
     ++failed_;
-    gate_.Unusable(url, answer.IsPage() ? std::string("not a PDF") : WhyUnusable(answer), trace);
+    const char* notOfKind = document.extension == kZipExtension ? "not a ZIP archive" : "not a PDF";
+    gate_.Unusable(url, answer.IsPage() ? std::string(notOfKind) : WhyUnusable(answer), trace);
   }
   trace.ShowProgress(kProgressDocuments, static_cast<int>(next_), static_cast<int>(wanted_.size()));
   if (stop || !gate_.Asking()) {
@@ -155,7 +169,8 @@ bool DocumentArchive::Keep(const Document& document, const std::string& bytes) {
     return false;
   // Written under a temporary name and renamed: a copy on disk is always whole,
   // so a page never links half a document.
-  return ReplaceFileContents(FilePath(output.File(ArchivedDocumentName(document.date, document.id)).c_str()), bytes);
+  std::string name = ArchivedDocumentName(document.date, document.id, document.extension);
+  return ReplaceFileContents(FilePath(output.File(name).c_str()), bytes);
 }
 
 void DocumentArchive::RecordGone(const Document& document, const char* note) {
@@ -175,13 +190,15 @@ void DocumentArchive::LinkCompanyPages() const {
 void DocumentArchive::Holdings(unsigned& files, uint64_t& bytes) const {
   files = 0;
   bytes = 0;
-  FileFinder finder;
-  std::string pattern = settings_.output.Subdir(kDocsDir) + "*.pdf";
   if (!FileEntry(settings_.output.Subdir(kDocsDir).c_str()).ExistsPath()) return;
-  if (!finder.Start(pattern.c_str(), FileFinder::kFiles | FileFinder::kRecursive)) return;
-  for (; !finder.IsFinished(); finder._Next()) {
-    ++files;
-    bytes += finder.CurrentFindData().size;
+  for (const char* extension : {kPdfExtension, kZipExtension}) {
+    FileFinder finder;
+    std::string pattern = settings_.output.Subdir(kDocsDir) + "*" + extension;
+    if (!finder.Start(pattern.c_str(), FileFinder::kFiles | FileFinder::kRecursive)) continue;
+    for (; !finder.IsFinished(); finder._Next()) {
+      ++files;
+      bytes += finder.CurrentFindData().size;
+    }
   }
 }
 

@@ -1,9 +1,11 @@
 // The archive of documents (steps 20 and 21): the PDFs of the disclosures of the
 // companies the user follows, kept in "Docs/<yyyymmdd>/<document id>.pdf" while
-// the list service still serves them. A document answered with 403 or 404 is
-// gone for good and recorded in "Docs/_gone.txt" (one "yyyymmdd id" line each,
-// "yyyymmdd id large" for one over kMaxDocumentBytes), never asked again; any
-// other failure is tried again by the next run.
+// the list service still serves them, and with ArchiveXbrl their XBRL archives
+// as "Docs/<yyyymmdd>/<XBRL id>.zip" (the id of the XBRL link's file name). A
+// document answered with 403 or 404 is gone for good and recorded in
+// "Docs/_gone.txt" (one "yyyymmdd id" line each, "yyyymmdd id.zip" for an XBRL
+// archive, followed by " large" for one over kMaxDocumentBytes), never asked
+// again; any other failure is tried again by the next run.
 #pragma once
 
 #include <cstdint>
@@ -33,8 +35,8 @@ class DocumentArchive {
   bool On(const RunSelections& selections) const;
   // Step 20: the documents to fetch, from the raw days the list service may
   // still serve (kServedDays back from today) up to `lastDay`: every title link
-  // of a company the archive follows whose copy is missing and that is not
-  // recorded as gone. Clears what killed runs left in the archive first.
+  // (and with ArchiveXbrl every XBRL link) of a company the archive follows
+  // whose copy is missing and that is not recorded as gone. Clears what killed runs left in the archive first.
   // Whether there is any.
   bool Select(const RunSelections& selections, uint32_t lastDay, RunTrace& trace);
   // Step 21: one document per turn, with the progress "資料を保存中 (n/N)".
@@ -58,13 +60,19 @@ class DocumentArchive {
     uint32_t date;
     std::string id;
     Code code;
+    std::string_view extension;  // kPdfExtension or kZipExtension
   };
   void LoadGone();
   void SelectDay(uint32_t date, const RunSelections& selections);
+  // Adds a document to fetch unless it is gone, kept or listed already.
+  void Want(Document document);
   // Records a document as not to be asked again; `note` follows the id.
   void RecordGone(const Document& document, const char* note);
   bool Keep(const Document& document, const std::string& bytes);
   std::string Key(const Document& document) const;
+  // Whether a body is one of the document's kind ("%PDF-", or a ZIP archive's
+  // first local header).
+  static bool OfKind(const Document& document, std::string_view body);
 
   const RunSettings& settings_;
   std::set<std::string> goneKeys_;  // "yyyymmdd id" of every line of the record

@@ -84,7 +84,7 @@ std::vector<std::pair<const char*, std::string>> ExportFields(const HistoryRecor
       {"industry", record.industry == 0 ? std::string() : ShiftJisToUtf8(IndustryName(record.industry))},
       {"title", PageTextToUtf8(row.title)},
       {"pdf_url", PageTextToUtf8(row.pdfUrl)},
-      {"xbrl_url", std::string()},  // not kept by the raw store
+      {"xbrl_url", PageTextToUtf8(row.xbrlUrl)},
       {"place", PageTextToUtf8(ListedMarket(row))},
       {"history", std::string()},   // not kept by the raw store
       {"document_id", DocumentId(row.pdfUrl)},

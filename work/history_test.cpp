@@ -16,6 +16,11 @@ std::string RawRow(const char* time, const char* code, const char* name, const c
          docId + ".pdf\" target=\"_blank\">" + title + "</a></td></tr>\n";
 }
 
+// A raw row with its XBRL cell after the title.
+std::string WithXbrl(std::string row, const char* url) {
+  return row.insert(row.size() - 6, std::string("<td id=\"xbrl\"><a href=\"") + url + "\">XBRL</a></td>");
+}
+
 std::string RawDay(const std::string& rows) {
   return "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<html xmlns=\"http://www.w3.org/1999/xhtml\"><head>"
          "</head><body>\n<table>\n" + rows + "</table>\n</body></html>\n";
@@ -29,7 +34,8 @@ class HistoryTest : public ::testing::Test {
                   RawDay(RawRow("1500", "7203", "トヨタ", "東", "M&amp;A, \"合併\" のお知らせ", "140120240326500001")));
     WriteTestFile(dir_ / "out/Raw/20240327.html",
                   RawDay(RawRow("1930", "1301", "極洋", "東", "ＡＢＣ株式の取得", "140120240327500002") +
-                         RawRow("0900", "7203", "トヨタ", "東", "決算短信", "140120240327500003")));
+                         WithXbrl(RawRow("0900", "7203", "トヨタ", "東", "決算短信", "140120240327500003"),
+                                  "https://tdnet.example/inbs/081220240327500003.zip?a=1&amp;b=2")));
     WriteTestFile(dir_ / "out/Raw/20240328.html", "");  // a day without disclosures
     WriteTestFile(dir_ / "out/Raw/notes.html", "not a day");
     std::string names;
@@ -97,10 +103,35 @@ TEST_F(HistoryTest, ExportsQuotedCsvAndJsonLines) {
   std::string csv = ExportLine(ExportFormat::kCsv, records[2]);
   EXPECT_EQ(csv, ShiftJisToUtf8("2024-03-26,15:00,7203,72030,トヨタ,トヨタ自動車(株),東,,\"M&A, \"\"合併\"\" のお知らせ\","
                                 "https://tdnet.example/inbs/140120240326500001.pdf,,東,,140120240326500001\r\n"));
+  // The XBRL address of the row that has one, with its references decoded.
+  EXPECT_EQ(ExportLine(ExportFormat::kCsv, records[1]),
+            ShiftJisToUtf8("2024-03-27,09:00,7203,72030,トヨタ,トヨタ自動車(株),東,,決算短信,"
+                           "https://tdnet.example/inbs/140120240327500003.pdf,"
+                           "https://tdnet.example/inbs/081220240327500003.zip?a=1&b=2,東,,140120240327500003\r\n"));
+  EXPECT_NE(ExportLine(ExportFormat::kJsonLines, records[1])
+                .find("\"xbrl_url\":\"https://tdnet.example/inbs/081220240327500003.zip?a=1&b=2\""),
+            std::string::npos);
   std::string json = ExportLine(ExportFormat::kJsonLines, records[2]);
   EXPECT_NE(json.find(ShiftJisToUtf8("\"title\":\"M&A, \\\"合併\\\" のお知らせ\"")), std::string::npos) << json;
+  EXPECT_NE(json.find("\"xbrl_url\":\"\""), std::string::npos) << json;
   EXPECT_EQ(json.back(), '\n');
   EXPECT_EQ(json.find('\n'), json.size() - 1);
+}
+
+// A hand-edited raw day's XBRL cell that is no http(s) address is not an
+// address: exports and feeds never carry it.
+TEST_F(HistoryTest, XbrlCellsOfOtherSchemesAreNoAddress) {
+  WriteTestFile(dir_ / "out/Raw/20240329.html",
+                RawDay(WithXbrl(RawRow("1000", "7203", "トヨタ", "東", "a", "140120240329500002"), "javascript:alert(1)") +
+                       WithXbrl(RawRow("0900", "7203", "トヨタ", "東", "b", "140120240329500001"), "HTTPS//x.zip")));
+  HistoryQuery day;
+  day.from = day.to = 20240329;
+  std::vector<HistoryRecord> records = Read(day);
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].row.xbrlUrl, "");
+  EXPECT_EQ(records[1].row.xbrlUrl, "");
+  day.from = day.to = 20240327;
+  EXPECT_EQ(Read(day).at(1).row.xbrlUrl, "https://tdnet.example/inbs/081220240327500003.zip?a=1&amp;b=2");
 }
 
 TEST_F(HistoryTest, ViewKeepsItsCompaniesWithoutIgnoredOnes) {

@@ -53,6 +53,7 @@ std::vector<std::unique_ptr<MarkupElement>> RawRowsOf(const OutputDir& output, C
   MarkupElement* table = nullptr;
   std::unique_ptr<MarkupDocument> document = ParseRawDay(std::move(text), table);
   if (!document) return rows;
+  RemoveXbrlCells(*table);
   for (const MarkupElement* row : table->children())
     if (RowTicker(*row) == code) {
       rows.push_back(row->Clone());

@@ -114,6 +114,46 @@ TEST_F(PipelineTest, RowsThatDoNotParseAreReadAsText) {
   EXPECT_EQ(Raw(20240404), PageHeaderText() + RowLine("0905", "4568", "ミドリ製薬", "？", "訂正後") + PageFooterText());
 }
 
+// A row's XBRL link is one more cell of its raw line (both methods); a row
+// without one, or with a link that is no http(s) address, is written as before;
+// the views and company pages never show the cell.
+TEST_F(PipelineTest, XbrlLinksStayInTheRawDayOnly) {
+  ListRow withXbrl{u8"15:00", u8"72030", u8"トヨタ自動車", u8"決算短信", u8"東", u8"140120240327500003.pdf",
+                   u8"081220240327500003.zip"};
+  ListRow without{u8"14:00", u8"13010", u8"極洋", u8"お知らせ", u8"東", u8"140120240327500002.pdf"};
+  ListRow hostile{u8"13:00", u8"45680", u8"ミドリ製薬", u8"月次", u8"東", u8"140120240327500001.pdf",
+                  u8"javascript:alert(1)"};
+  ListRow asText{u8"12:00", u8"99840", u8"ソフト", u8"NEW", u8"東", u8"140120240327500000.pdf",
+                 u8"081220240327500000.zip"};
+  std::string page = ListPage(20240327, 1, {withXbrl, without, hostile, asText});
+  size_t title = page.find(">NEW</a>");
+  ASSERT_NE(title, std::string::npos);
+  page.replace(title, 8, ">" + Utf8(u8"訂正") + "</a><BR><s>old</s></a>");  // read by the text method
+  Serve(20240327, 1, page);
+  Options().SetFlag(OptionKey::EnableHtmlTicker, true);
+  MessageRecorder messages;
+  home_->Run(20240327, 20240327);
+  auto withCell = [&](std::string line, const char* zip) {
+    line.insert(line.size() - 6, FormatString("<td id=\"xbrl\"><a href=\"%s%s\">XBRL</a></td>", base_.c_str(), zip));
+    return line;
+  };
+  std::string expected =
+      PageHeaderText() +
+      withCell(RowLine("1500", "7203", "トヨタ自動車", "東", "決算短信", "140120240327500003.pdf"),
+               "081220240327500003.zip") +
+      RowLine("1400", "1301", "極洋", "東", "お知らせ", "140120240327500002.pdf") +
+      RowLine("1300", "4568", "ミドリ製薬", "東", "月次", "140120240327500001.pdf") +
+      withCell(RowLine("1200", "9984", "ソフト", "？", "訂正", "140120240327500000.pdf"), "081220240327500000.zip") +
+      PageFooterText();
+  EXPECT_EQ(Raw(20240327), expected);
+  for (const char* file : {"All/20240327.html", "Indiv/7203.html"}) {
+    std::string text = ReadTestFile(home_->Output(file));
+    EXPECT_NE(text.find("500003.pdf"), std::string::npos) << file;
+    EXPECT_EQ(text.find("xbrl"), std::string::npos) << file;
+    EXPECT_EQ(text.find(".zip"), std::string::npos) << file;
+  }
+}
+
 TEST_F(PipelineTest, IgnoredCompaniesLeaveEveryView) {
   Serve(20240405, 1,
         ListPage(20240405, 1,

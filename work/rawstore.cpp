@@ -194,6 +194,7 @@ struct Converter {
     std::unique_ptr<MarkupDocument> document = parser.ParseHandedOver(std::move(text));
     MarkupElement* table = document ? document->FindChild("table", true) : nullptr;
     if (!table) return false;
+    RemoveXbrlCells(*table);
     RemoveIgnoredRows(selections, *table);
     RowPass(selections, companies, *table, work, settings.pages.fullName);
     // What the day taught the stores is on disk before the day's views are: a

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "markup/safe_text.h"
 #include "markup/text.h"
 #include "markup/tree.h"
 #include "platform/diagnostics.h"
@@ -35,6 +36,55 @@ std::string WholeText(const MarkupElement& element) {
 }
 
 void WriteText(ByteOutput& out, std::string_view text) { out.Write(text.data(), text.size()); }
+
+// The XBRL archive address of a row from its link target: a relative target
+// goes under the list base URL, as the title's does. Kept only as an http(s)
+// address without blanks, attribute-escaped (the target is untrusted text);
+// "" otherwise (another scheme, "javascript:" say, included).
+std::string XbrlAddress(const ListRowContext& context, std::string_view target) {
+  bool absolute = target.starts_with("http://") || target.starts_with("https://");
+  size_t colon = target.find(':');
+  if (target.empty() || (!absolute && colon != std::string_view::npos && colon < target.find('/'))) return "";
+  std::string address = absolute ? std::string(target) : context.baseUrl + std::string(target);
+  if (!(address.starts_with("http://") || address.starts_with("https://"))) return "";
+  for (char c : address)
+    if (static_cast<unsigned char>(c) <= ' ' || c == 0x7F) return "";
+  return SafeAttributeValue(address);
+}
+
+// The cell a row's XBRL address is kept in after its title cell; nothing for
+// a row without one, which is then written as it always was.
+void WriteXbrlCell(ByteOutput& out, const std::string& address) {
+  if (address.empty()) return;
+  WriteText(out, "<td id=\"xbrl\"><a href=\"");
+  WriteText(out, address);
+  WriteText(out, "\">XBRL</a></td>");
+}
+
+// The link target of the XBRL cell of a parsed row: the first link in a cell
+// between the title cell and the listing place cell.
+std::string XbrlTarget(const std::vector<const MarkupElement*>& cells) {
+  for (size_t i = 4; i + 2 < cells.size(); ++i) {
+    const MarkupElement* link = cells[i]->name() == "a" ? cells[i] : cells[i]->FindChild("a", true);
+    const MarkupAttribute* href = link ? link->FindAttribute("href") : nullptr;
+    if (href) return std::string(href->text());
+  }
+  return "";
+}
+
+// The target of the second link of a row's text (the first is the title's):
+// the XBRL archive's; "" when the row has no second link.
+std::string SecondLinkTarget(std::string_view row) {
+  size_t first = row.find("href=\"");
+  size_t second = first == std::string_view::npos ? first : row.find("href=\"", first + 6);
+  if (second == std::string_view::npos) return "";
+  size_t end = row.find('"', second + 6);
+  if (end == std::string_view::npos) return "";
+  std::string target;
+  for (char c : row.substr(second + 6, end - (second + 6)))
+    if (c != '\n' && c != '\r' && c != '\t' && c != ' ') target += c;
+  return target;
+}
 
 // The child elements of the first row of a parsed row fragment, or false when
 // the fragment has no row or fewer than the four cells read by position (time,
@@ -109,7 +159,9 @@ void WriteRowFromTree(const ListRowContext& context, ByteOutput& out, const std:
   }
   WriteText(out, WholeText(link ? *link : *titleCell));
   if (href) WriteText(out, "</a>");
-  WriteText(out, "</td></tr>\n");
+  WriteText(out, "</td>");
+  WriteXbrlCell(out, XbrlAddress(context, XbrlTarget(cells)));
+  WriteText(out, "</tr>\n");
 }
 
 // Reads a row that did not parse straight from its text.
@@ -158,7 +210,9 @@ void WriteRowFromText(const ListRowContext& context, ByteOutput& out, std::strin
   WriteText(out, link);
   WriteText(out, "\" target=\"_blank\">");
   WriteText(out, title);
-  WriteText(out, "</a></td></tr>\n");
+  WriteText(out, "</a></td>");
+  WriteXbrlCell(out, XbrlAddress(context, SecondLinkTarget(row)));
+  WriteText(out, "</tr>\n");
 }
 
 void ExtractRow(const ListRowContext& context, ByteOutput& out, std::string_view row) {

@@ -31,7 +31,10 @@ struct ListRowContext {
 // first). A parsed row gives its time, ticker, whole name, market, link and
 // whole title, the name's and title's pieces joined by one blank where the page
 // had a blank or a line break between them; a row that does not parse is read
-// from its text without blanks. A code cell is five characters, the company's
+// from its text without blanks. A row with an XBRL link (a link in a cell after
+// the title, or the second link of a row read from its text) gets one more cell
+// at its end, `<td id="xbrl"><a href="URL">XBRL</a></td>`, when the address is
+// http(s); a row without one is written as it always was. A code cell is five characters, the company's
 // code and a "0" ("72030", "285A0"); a parsed row whose code cell is neither
 // that nor a number of 10000 or more is dropped (and told to `noCode`).
 // Returns how many rows were found, kept or dropped.

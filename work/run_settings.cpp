@@ -81,6 +81,7 @@ PageSettings ReadPageSettings(const OptionStore& options, const SiteAddresses& s
   pages.inMarketTime = on(OptionKey::StScheInMarketHighlight);
   pages.periodStart = options.Date(OptionKey::PeriodSt);
   pages.archive = options.Int(OptionKey::ArchivePdf);
+  pages.archiveXbrl = on(OptionKey::ArchiveXbrl);
   return pages;
 }
 

@@ -65,7 +65,11 @@ std::string ListPage(uint32_t date, int pages, const std::vector<ListRow>& rows,
     text += "<td class=\"" + c + "-M kjName\" noWrap>" + Utf8(row.name.c_str()) + "   </td>\n";
     text += "<td class=\"" + c + "-M kjTitle\" align=\"left\"><a href=\"" + Utf8(row.link.c_str()) +
             "\" target=\"_blank\">" + Utf8(row.title.c_str()) + "</a></td>\n";
-    text += "<td class=\"" + c + "-M kjXbrl\" noWrap> </td>\n";
+    if (row.xbrl.empty())
+      text += "<td class=\"" + c + "-M kjXbrl\" noWrap> </td>\n";
+    else
+      text += "<td class=\"" + c + "-M kjXbrl\" noWrap><div class=\"xbrl-mark\"><div class=\"xbrl-button\"><a href=\"" +
+              Utf8(row.xbrl.c_str()) + "\" target=\"_blank\" class=\"style-xbrl\">XBRL</a></div></div></td>\n";
     text += "<td class=\"" + c + "-M kjPlace\" noWrap>" + Utf8(row.place.c_str()) + "</td>\n";
     text += "<td class=\"" + c + "-R kjHistroy\" noWrap>" + Utf8(u8"　　　　　") + "</td>\n</tr>\n";
   }

@@ -36,6 +36,14 @@ void Extract(std::string_view page) {
     Code code = RowTicker(row);
     JoinTickerPieces(row);
     if (RowTicker(row) != code) __builtin_trap();
+    // An XBRL address is an http(s) address or none.
+    std::string xbrl = RowXbrlUrl(row);
+    if (!xbrl.empty() && !xbrl.starts_with("http://") && !xbrl.starts_with("https://")) __builtin_trap();
+  }
+  if (table) {
+    RemoveXbrlCells(*table);
+    for (const MarkupElement* row : table->children())
+      if (row->FindCellById("xbrl", false)) __builtin_trap();
   }
 }
 
