@@ -37,10 +37,7 @@ int ParseCommonOption(const std::vector<std::string>& arguments, size_t& i, Hist
     else return UsageError("--view needs all, port or xls");
   } else if (name == "--code") {
     // Either case names a code, as in the lists: "285a" is 285A.
-    std::string upper(value);
-    for (char& c : upper)
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    std::optional<Code> code = hasValue ? Code::FromText(upper) : std::nullopt;
+    std::optional<Code> code = hasValue ? Code::FromTypedText(value) : std::nullopt;
     if (!code) return UsageError("--code needs a company code of four characters (7203, 285A)");
     parsed.query.codes.push_back(*code);
   } else {

@@ -33,7 +33,6 @@ void TickerList::Assign(const std::vector<uint16_t>& codes, std::vector<Code> ot
 namespace {
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-char UpperCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // The length of the run of ASCII digits and letters at `at`.
 size_t WordLength(const char* at) {
@@ -46,10 +45,8 @@ size_t WordLength(const char* at) {
 // nothing. A hexadecimal number ("0x1F") is a number, not a code.
 std::optional<Code> AlphanumericCodeAt(const char* at) {
   if (WordLength(at) != 4 || (at[0] == '0' && (at[1] == 'x' || at[1] == 'X'))) return std::nullopt;
-  std::string upper;
-  for (int i = 0; i < 4; ++i) upper += UpperCase(at[i]);
-  if (!IsAsciiDigit(upper[0]) || !IsAsciiDigit(upper[2])) return std::nullopt;
-  std::optional<Code> code = Code::FromText(upper);
+  if (!IsAsciiDigit(at[0]) || !IsAsciiDigit(at[2])) return std::nullopt;
+  std::optional<Code> code = Code::FromTypedText(std::string_view(at, 4));
   return code && !code->IsNumeric() ? code : std::nullopt;
 }
 

@@ -29,6 +29,13 @@ std::optional<Code> Code::FromText(std::string_view text) {
   return code;
 }
 
+std::optional<Code> Code::FromTypedText(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return FromText(upper);
+}
+
 std::string Code::Text() const {
   if (IsNumeric()) return FormatString("%04d", number_);
   return std::string(chars_.data(), chars_.size());

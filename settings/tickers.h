@@ -28,6 +28,9 @@ class Code {
   // The code a four-character text names: four digits give the numeric code,
   // digits and capital letters an alphanumeric one; nothing for any other text.
   static std::optional<Code> FromText(std::string_view text);
+  // The same, with small letters taken as capitals ("285a" is 285A), as the
+  // user may type a code.
+  static std::optional<Code> FromTypedText(std::string_view text);
   // The code at a table index (0 is 1001).
   static constexpr Code AtIndex(size_t index) { return Code(static_cast<int>(index) + kFirstTicker); }
 

@@ -76,10 +76,9 @@ void ScanXlsDirectory(RunSelections& selections, RunTrace& trace, const RunSetti
   for (; !finder.IsFinished(); finder._Next()) {
     const std::string& name = finder.CurrentFindData().name;
     if (name.size() < 8) continue;
-    std::string code = name.substr(0, 4), extension = name.substr(4, 4);
-    for (char& c : code) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    std::string extension = name.substr(4, 4);
     LowerCaseInPlace(extension);
-    std::optional<Code> ticker = Code::FromText(code);
+    std::optional<Code> ticker = Code::FromTypedText(std::string_view(name).substr(0, 4));
     if (extension != ".xls" || !ticker) continue;
     AddTicker(*selections.Xls(), *ticker);
   }
