@@ -60,7 +60,7 @@ inline std::string Utf8(const char8_t* text) { return reinterpret_cast<const cha
 struct ListRow {
   std::u8string time, code, name, title, place;
   std::u8string link = u8"140120240329500000.pdf";
-  std::u8string xbrl;  // the XBRL cell's link target; none when empty
+  std::u8string xbrl = u8"";  // the XBRL cell's link target; none when empty
 };
 
 // A list page shaped like the real service's: the heading "kaiji-text-1", the
